@@ -1,0 +1,42 @@
+#include "document/sprite_document.h"
+
+namespace dabro {
+
+int ImageCollection::slot_count() const {
+    if (frames <= 0 || directions <= 0) return 0;
+    const long long n = static_cast<long long>(frames) * directions;
+    return n > kMaxImageSlots ? kMaxImageSlots : static_cast<int>(n);
+}
+
+int ImageCollection::slot_of(int frame, int direction) const {
+    if (frame < 0 || direction < 0 || frame >= frames || direction >= directions) return -1;
+    const long long slot = static_cast<long long>(frame) * directions + direction;
+    return slot < slot_count() ? static_cast<int>(slot) : -1;
+}
+
+std::unique_ptr<Session> make_session() { return std::make_unique<Session>(); }
+
+Session& the_session() {
+    static const std::unique_ptr<Session> session = make_session();
+    return *session;
+}
+
+void reset(Session& session) {
+    session.currentFileName.clear();
+    SpriteDocument& doc = session.document;
+    doc.dimensions = {0, 0, 0};
+    doc.centerX = 0;
+    doc.centerY = 0;
+    doc.headerWord = 0;
+    doc.headerByte = 0;
+    doc.sequenceCount = 0;
+    doc.collectionCount = 0;
+}
+
+ShortName<kMaxSourceNameLength> source_name_of(std::string_view path) {
+    const auto slash = path.find_last_of('/');
+    return ShortName<kMaxSourceNameLength>(slash == std::string_view::npos ? path
+                                                                           : path.substr(slash + 1));
+}
+
+}  // namespace dabro

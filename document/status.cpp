@@ -1,0 +1,59 @@
+#include "document/status.h"
+
+#include <cerrno>
+
+namespace dabro {
+
+Status Status::file_error(int code) {
+    Status s;
+    s.failed_ = true;
+    s.code_ = code;
+    s.message_ = file_error_message(code);
+    return s;
+}
+
+Status Status::failure(std::string message) {
+    Status s;
+    s.failed_ = true;
+    s.message_ = std::move(message);
+    return s;
+}
+
+std::string file_error_message(int code) {
+    switch (code) {
+        case kFileNotFound: return "File not found";
+        case kInvalidFilename: return "Invalid filename";
+        case kTooManyOpenFiles: return "Too many open files";
+        case kFileAccessDenied: return "File access denied";
+        case kReadBeyondEnd: return "Read beyond end of file";
+        case kDiskFull: return "Disk full";
+        case kInvalidNumericInput: return "Invalid numeric input";
+        default: return "I/O error " + std::to_string(code);
+    }
+}
+
+int file_error_code_from_errno(int err) {
+    switch (err) {
+        case ENOENT: return kFileNotFound;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+        case ELOOP: return kInvalidFilename;
+        case EMFILE:
+        case ENFILE: return kTooManyOpenFiles;
+        case EACCES:
+        case EPERM:
+        case EROFS: return kFileAccessDenied;
+        case ENOSPC:
+        case EDQUOT:
+        case EFBIG: return kDiskFull;
+        default: return err;
+    }
+}
+
+std::string failure_text(std::string_view message) {
+    std::string text(message);
+    if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
+    return text;
+}
+
+}  // namespace dabro

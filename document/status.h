@@ -1,0 +1,46 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace dabro {
+
+// File-error codes: the operating system's, mapped to these, plus the file layer's own.
+inline constexpr int kFileNotFound = 2;
+inline constexpr int kInvalidFilename = 3;
+inline constexpr int kTooManyOpenFiles = 4;
+inline constexpr int kFileAccessDenied = 5;
+inline constexpr int kReadBeyondEnd = 100;
+inline constexpr int kDiskFull = 101;
+inline constexpr int kInvalidNumericInput = 106;
+
+// The outcome of a core operation: success, or a failure with the message the user sees.
+// A file error also carries its code; other failures have code 0.
+class [[nodiscard]] Status {
+public:
+    Status() = default;
+    static Status success() { return {}; }
+    static Status file_error(int code);
+    static Status failure(std::string message);
+
+    bool ok() const { return failed_ == false; }
+    int code() const { return code_; }
+    const std::string& message() const { return message_; }
+
+private:
+    bool failed_ = false;
+    int code_ = 0;
+    std::string message_;
+};
+
+// The message of a file-error code ("File not found", ..., "I/O error 28").
+std::string file_error_message(int code);
+
+// Maps an errno value to the file-error code of this program.
+int file_error_code_from_errno(int err);
+
+// What the user is shown for a failure: the message, with a full stop appended when it
+// does not already end in a character at or below '.'.
+std::string failure_text(std::string_view message);
+
+}  // namespace dabro

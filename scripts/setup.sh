@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs, with Debian 12's package manager, whatever the build and the tests need and the
+# machine lacks. Safe to run again: it installs nothing when everything is present.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev
+    libgtest-dev libgmock-dev googletest
+    libbenchmark-dev
+    clang libclang-rt-14-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

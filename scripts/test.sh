@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test suite: the normal build with
+# warnings as errors, the same suite under AddressSanitizer and UBSan, and (when clang is
+# there) a short fuzzing campaign.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+echo "== normal build"
+cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDABRO_WERROR=ON
+cmake --build "$root/build-test" -j "$jobs"
+ctest --test-dir "$root/build-test" --output-on-failure -j "$jobs"
+
+if [ "${DABRO_QUICK:-0}" = 1 ]; then exit 0; fi
+
+echo "== sanitizer build (ASan + UBSan)"
+cmake -S "$root" -B "$root/build-asan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DDABRO_WERROR=ON -DDABRO_SANITIZE=ON
+cmake --build "$root/build-asan" -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" \
+UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir "$root/build-asan" --output-on-failure -j "$jobs"
+
+if [ -x "$root/fuzz/run-campaign.sh" ]; then
+    echo "== short fuzzing campaign"
+    "$root/fuzz/run-campaign.sh" "${DABRO_FUZZ_SECONDS:-30}"
+fi
