@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/sprite_document.h"
+#include "document/status.h"
+
+namespace dabro {
+
+// The one-pixel encoding of a raw image file's bytes (index, alpha per pixel). A lone last
+// byte of an odd-sized file has no alpha and is ignored.
+std::vector<std::uint8_t> encode_raw_pixels(std::span<const std::uint8_t> raw);
+
+// Replaces the image's data with the pixels of a raw file; width, height and everything
+// else stay. The file is read (read access only) before anything changes, so a failure
+// leaves the image as it was.
+Status load_raw_image(CollectionImage& image, const std::string& path);
+
+// What Import by name takes from a file's path. For "items/sword_64x32.raw": folder
+// "items/", prefix "sword", widthText "64", heightText "32", palettePath "items/sword.act".
+// The prefix is the name before its first "_"; the size text lies between that "_" and the
+// first "." (or before the "." without "_"; empty without "." or with "." before "_").
+// The width text is the size text before its first lower-case "x", the height text after it;
+// without an "x" the width text is empty and the height text is the whole size text.
+struct ImportName {
+    std::string folder;  // with its trailing '/', empty for a bare name
+    std::string prefix;
+    std::string widthText;
+    std::string heightText;
+    std::string palettePath;  // folder + prefix + ".act"
+};
+ImportName parse_import_name(std::string_view path);
+
+// Import by name, all or nothing: reads the raw file, converts the height text and then
+// the width text, reads the palette file, and only then sets the image's data, height and
+// width and `palette` (palette 0 of the image's collection). The first failure is returned
+// ("File not found", "'e_64x32' is not a valid integer value", ...) and nothing changes.
+Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::string& path);
+
+}  // namespace dabro
