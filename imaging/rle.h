@@ -151,7 +151,9 @@ inline void append_pixel(std::vector<std::uint8_t>& out, std::uint8_t index, std
 
 constexpr std::size_t encoded_pixel_size(std::uint8_t alpha) { return alpha == 0 ? 1 : 3; }
 
-// The most bytes an image's data may hold (dataLength is a signed 32-bit count).
+// The most bytes an image's data may hold (dataLength is a signed 32-bit count), and the
+// failure of an operation whose result would hold more.
 inline constexpr std::size_t kMaxDataLength = 0x7FFFFFFF;
+inline constexpr const char* kDataTooLongMessage = "Image data too long";
 
 }  // namespace dabro

@@ -1,0 +1,97 @@
+#include "imaging/raw_import.h"
+
+#include "document/file_layer.h"
+#include "document/text_to_int.h"
+#include "imaging/palette_file.h"
+#include "imaging/rle.h"
+
+namespace dabro {
+
+std::vector<std::uint8_t> encode_raw_pixels(std::span<const std::uint8_t> raw) {
+    const std::size_t pairs = raw.size() / 2;
+    std::size_t size = 0;
+    for (std::size_t i = 0; i < pairs; ++i) size += encoded_pixel_size(raw[2 * i + 1]);
+    std::vector<std::uint8_t> out;
+    out.reserve(size);
+    for (std::size_t i = 0; i < pairs; ++i) append_pixel(out, raw[2 * i], raw[2 * i + 1]);
+    return out;
+}
+
+namespace {
+
+Status read_raw_pixels(const std::string& path, std::vector<std::uint8_t>& encoded) {
+    std::vector<std::uint8_t> raw;
+    if (Status s = read_whole_file(path, raw); !s.ok()) return s;
+    // Three bytes per pixel at most: only a file of over 1.4 GB can overflow dataLength.
+    if (raw.size() / 2 > kMaxDataLength / 3) {
+        std::size_t size = 0;
+        for (std::size_t i = 1; i < raw.size(); i += 2) size += encoded_pixel_size(raw[i]);
+        if (size > kMaxDataLength) return Status::failure(kDataTooLongMessage);
+    }
+    encoded = encode_raw_pixels(raw);
+    return Status::success();
+}
+
+}  // namespace
+
+Status load_raw_image(CollectionImage& image, const std::string& path) {
+    std::vector<std::uint8_t> encoded;
+    if (Status s = read_raw_pixels(path, encoded); !s.ok()) return s;
+    image.set_data(std::move(encoded));
+    return Status::success();
+}
+
+ImportName parse_import_name(std::string_view path) {
+    ImportName result;
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+    result.folder = std::string(path.substr(0, nameStart));
+    const std::string_view name = path.substr(nameStart);
+
+    const std::size_t underscore = name.find('_');
+    const std::size_t dot = name.find('.');
+    if (underscore != std::string_view::npos) result.prefix = std::string(name.substr(0, underscore));
+
+    std::string_view sizeText;
+    if (dot != std::string_view::npos) {
+        if (underscore == std::string_view::npos) {
+            sizeText = name.substr(0, dot);
+        } else if (dot > underscore) {
+            sizeText = name.substr(underscore + 1, dot - underscore - 1);
+        }
+    }
+
+    const std::size_t x = sizeText.find('x');
+    if (x == std::string_view::npos) {
+        result.heightText = std::string(sizeText);
+    } else {
+        result.widthText = std::string(sizeText.substr(0, x));
+        result.heightText = std::string(sizeText.substr(x + 1));
+    }
+    result.palettePath = result.folder + result.prefix + ".act";
+    return result;
+}
+
+Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::string& path) {
+    // Every step that can fail runs before anything is stored, in the order the user
+    // would meet the failures: the raw file, the height, the width, the palette file.
+    std::vector<std::uint8_t> encoded;
+    if (Status s = read_raw_pixels(path, encoded); !s.ok()) return s;
+
+    const ImportName name = parse_import_name(path);
+    std::int32_t height = 0;
+    if (Status s = text_to_int(name.heightText, height); !s.ok()) return s;
+    std::int32_t width = 0;
+    if (Status s = text_to_int(name.widthText, width); !s.ok()) return s;
+
+    Palette newPalette = palette;
+    if (Status s = read_palette_file(name.palettePath, newPalette); !s.ok()) return s;
+
+    image.set_data(std::move(encoded));
+    image.height = height;
+    image.width = width;
+    palette = newPalette;
+    return Status::success();
+}
+
+}  // namespace dabro
