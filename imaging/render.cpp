@@ -91,16 +91,15 @@ void render_image_into(const CollectionImage& image, const Palette& palette, std
                                });
 }
 
-Picture render_image(const CollectionImage& image, const Palette& palette) {
+Picture render_image(const CollectionImage& image, const Palette& palette, std::int64_t maxPixels) {
     Picture picture;
     picture.nominalWidth = image.width;
     picture.nominalHeight = image.height;
     const Extent extent = reachable_extent(image);
-    if (extent.width == 0 || extent.height == 0) return picture;
+    if (extent.width == 0 || extent.height == 0 || maxPixels <= 0) return picture;
 
-    picture.width = static_cast<std::int32_t>(std::min<std::int64_t>(extent.width, kMaxPicturePixels));
-    picture.height = static_cast<std::int32_t>(
-        std::min<std::int64_t>(extent.height, kMaxPicturePixels / picture.width));
+    picture.width = static_cast<std::int32_t>(std::min<std::int64_t>(extent.width, maxPixels));
+    picture.height = static_cast<std::int32_t>(std::min<std::int64_t>(extent.height, maxPixels / picture.width));
     picture.pixels.resize(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height));
     render_image_into(image, palette, picture.pixels.data(), picture.width, picture.height, picture.width);
     return picture;

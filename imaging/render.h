@@ -43,12 +43,14 @@ struct Extent {
 };
 Extent reachable_extent(const CollectionImage& image);
 
-// A picture larger than this many pixels is cut by rows; only hostile images get there.
+// A picture larger than this many pixels is cut, by rows and then by columns; only hostile
+// images get there.
 inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 26;
 
 // Clears to the grey and draws the image with palette `palette` by the preview's row rule;
 // pixels beyond the image's width or height are not drawn.
-Picture render_image(const CollectionImage& image, const Palette& palette);
+Picture render_image(const CollectionImage& image, const Palette& palette,
+                     std::int64_t maxPixels = kMaxPicturePixels);
 
 // Draws straight into a caller's 32-bit buffer (e.g. a QImage::Format_RGB32's bits()):
 // clears width x height of it to the grey, then draws the pixels that fall inside both

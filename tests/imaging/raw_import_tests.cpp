@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include "document/file_layer.h"
+#include "imaging/palette_file.h"
+#include "imaging/raw_import.h"
+#include "imaging/render.h"
+#include "reference.h"
+#include "support/temp_dir.h"
+
+namespace dabro {
+namespace {
+
+using Data = std::vector<std::uint8_t>;
+
+TEST(RawImport, NameParsing) {
+    struct Case {
+        const char* path;
+        ImportName name;
+    };
+    const Case cases[] = {
+        {"items/sword_64x32.raw", {"items/", "sword", "64", "32", "items/sword.act"}},
+        {"/a/b/axe_10x20.raw", {"/a/b/", "axe", "10", "20", "/a/b/axe.act"}},
+        {"big_axe_64x32.raw", {"", "big", "a", "e_64x32", "big.act"}},
+        {"d/64x32.raw", {"d/", "", "64", "32", "d/.act"}},
+        {"sword_64X32.raw", {"", "sword", "", "64X32", "sword.act"}},
+        {"sword_64x.raw", {"", "sword", "64", "", "sword.act"}},
+        {"sword_64x32", {"", "sword", "", "", "sword.act"}},           // no "."
+        {"v1.2_64x32.raw", {"", "v1.2", "", "", "v1.2.act"}},           // "." before "_"
+        {"sword_.raw", {"", "sword", "", "", "sword.act"}},
+        {"dir_1x2/pic.raw", {"dir_1x2/", "", "", "pic", "dir_1x2/.act"}},  // the folder is not searched
+        {"_3x4.raw", {"", "", "3", "4", ".act"}},
+        {"a_ 5x$1F.x.raw", {"", "a", " 5", "$1F", "a.act"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        const ImportName n = parse_import_name(c.path);
+        EXPECT_EQ(n.folder, c.name.folder);
+        EXPECT_EQ(n.prefix, c.name.prefix);
+        EXPECT_EQ(n.widthText, c.name.widthText);
+        EXPECT_EQ(n.heightText, c.name.heightText);
+        EXPECT_EQ(n.palettePath, c.name.palettePath);
+    }
+}
+
+TEST(RawImport, OnePixelEncodingOfTheFile) {
+    struct Case {
+        Data raw;
+        Data encoded;
+    };
+    const Case cases[] = {
+        {{0x07, 0xFF, 0x03, 0x00}, {0x06, 0x07, 0xFF, 0x04}},
+        {{}, {}},
+        {{0x09}, {}},                                  // a lone index without its alpha
+        {{0x01, 0x80, 0x09}, {0x06, 0x01, 0x80}},
+        {{5, 0, 6, 0, 7, 0}, {4, 4, 4}},
+        {{5, 1, 6, 2, 7, 255}, {6, 5, 1, 6, 6, 2, 6, 7, 255}},
+    };
+    test::TempDir dir;
+    for (const Case& c : cases) {
+        test::write_bytes(dir.file("p.raw"), c.raw);
+        CollectionImage image;
+        image.width = 3;
+        image.height = 4;
+        image.set_data({0xFC});
+        ASSERT_TRUE(load_raw_image(image, dir.file("p.raw")).ok());
+        EXPECT_EQ(image.data, c.encoded);
+        EXPECT_EQ(image.dataLength, static_cast<std::int32_t>(c.encoded.size()));
+        EXPECT_EQ(image.width, 3);  // the size stays, whatever the file's pixel count
+        EXPECT_EQ(image.height, 4);
+    }
+}
+
+TEST(RawImport, AMissingFileChangesNothing) {
+    test::TempDir dir;
+    CollectionImage image;
+    image.set_data({0x05, 0x01});
+    const CollectionImage before = image;
+    const Status s = load_raw_image(image, dir.file("none.raw"));
+    EXPECT_EQ(failure_text(s.message()), "File not found.");
+    EXPECT_EQ(image, before);
+}
+
+struct ImportByName : testing::Test {
+    test::TempDir dir;
+    CollectionImage image;
+    Palette palette{};
+    CollectionImage imageBefore;
+    Palette paletteBefore{};
+
+    void SetUp() override {
+        image.width = 9;
+        image.height = 8;
+        image.set_data({0x0D, 1, 2, 3});
+        palette.fill(0x010203);
+        imageBefore = image;
+        paletteBefore = palette;
+    }
+    void expect_unchanged() {
+        EXPECT_EQ(image, imageBefore);
+        EXPECT_EQ(palette, paletteBefore);
+    }
+};
+
+TEST_F(ImportByName, FailuresChangeNothing) {
+    struct Case {
+        const char* rawName;
+        bool writeRaw;
+        const char* paletteName;  // written with 768 bytes when not null
+        std::size_t paletteSize;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"big_axe_64x32.raw", true, "big.act", 768, "'e_64x32' is not a valid integer value."},
+        {"sword_64X32.raw", true, "sword.act", 768, "'64X32' is not a valid integer value."},
+        {"sword_64x.raw", true, "sword.act", 768, "'' is not a valid integer value."},
+        {"sword_x32.raw", true, "sword.act", 768, "'' is not a valid integer value."},
+        {"sword_64 x32.raw", true, "sword.act", 768, "'64 ' is not a valid integer value."},
+        {"sword_64x32.raw", true, nullptr, 0, "File not found."},
+        {"sword_64x32.raw", true, "sword.act", 767, "Read beyond end of file."},
+        {"gone_64x32.raw", false, "gone.act", 768, "File not found."},
+        {"gone_64X32.raw", false, "gone.act", 768, "File not found."},  // the raw file is read first
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rawName);
+        test::TempDir here;
+        if (c.writeRaw) test::write_bytes(here.file(c.rawName), {5, 255, 6, 0});
+        if (c.paletteName) test::write_bytes(here.file(c.paletteName), Data(c.paletteSize, 0x44));
+        const Status s = import_raw_by_name(image, palette, here.file(c.rawName));
+        EXPECT_EQ(failure_text(s.message()), c.message);
+        expect_unchanged();
+    }
+}
+
+TEST_F(ImportByName, SizeTextsFollowTheIntegerRule) {
+    test::write_bytes(dir.file("t_ $10x-3.raw"), {5, 255});
+    test::write_bytes(dir.file("t.act"), Data(800, 0x44));
+    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("t_ $10x-3.raw")).ok());
+    EXPECT_EQ(image.width, 16);
+    EXPECT_EQ(image.height, -3);
+    EXPECT_EQ(image.data, (Data{6, 5, 255}));
+    EXPECT_EQ(palette[255], 0x444444u);
+}
+
+// Import a raw file by name, render it, and find every pixel of the file, blended with
+// its palette colour over the grey.
+TEST_F(ImportByName, RoundTripThroughTheRenderer) {
+    test::Rng rng(9);
+    const int w = 37, h = 23;
+    Data raw = test::random_bytes(rng, 2 * w * h);
+    for (std::size_t i = 1; i < raw.size(); i += 14) raw[i] = 0;    // some transparent pixels
+    for (std::size_t i = 3; i < raw.size(); i += 10) raw[i] = 255;  // some opaque ones
+    const Data paletteBytes = test::random_bytes(rng, kPaletteFileSize);
+    test::write_bytes(dir.file("ship_37x23.raw"), raw);
+    test::write_bytes(dir.file("ship.act"), paletteBytes);
+
+    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("ship_37x23.raw")).ok());
+    ASSERT_EQ(image.width, w);
+    ASSERT_EQ(image.height, h);
+    const Picture picture = render_image(image, palette);
+    ASSERT_EQ(picture.width, w);
+    ASSERT_EQ(picture.height, h);
+    for (int i = 0; i < w * h; ++i) {
+        const std::size_t index = raw[2 * static_cast<std::size_t>(i)];
+        const int alpha = raw[2 * static_cast<std::size_t>(i) + 1];
+        const std::uint32_t colour = std::uint32_t{paletteBytes[3 * index]} << 16 |
+                                     std::uint32_t{paletteBytes[3 * index + 1]} << 8 | paletteBytes[3 * index + 2];
+        ASSERT_EQ(picture.at(i % w, i / w), test::ref_rgb32(alpha, colour)) << "pixel " << i;
+    }
+}
+
+// A file layer whose reads fail after a number of successful opens: the palette read fails
+// after the raw file was read.
+class FailingSecondOpen : public FileLayer {
+public:
+    int open_read(const std::string& path) override {
+        if (opens_++ >= 1) return -EACCES;
+        return FileLayer::open_read(path);
+    }
+
+private:
+    int opens_ = 0;
+};
+
+TEST_F(ImportByName, APaletteThatCannotBeOpenedChangesNothing) {
+    test::write_bytes(dir.file("s_2x1.raw"), {1, 1, 2, 2});
+    test::write_bytes(dir.file("s.act"), Data(768, 0x44));
+    FailingSecondOpen layer;
+    ScopedFileLayer use(layer);
+    const Status s = import_raw_by_name(image, palette, dir.file("s_2x1.raw"));
+    EXPECT_EQ(failure_text(s.message()), "File access denied.");
+    expect_unchanged();
+}
+
+}  // namespace
+}  // namespace dabro
