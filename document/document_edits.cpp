@@ -1,0 +1,153 @@
+#include "document/document_edits.h"
+
+#include <utility>
+
+namespace dabro {
+namespace {
+
+bool sequence_in_use(const SpriteDocument& document, int sequence) {
+    return sequence >= 0 && sequence < document.sequenceCount && sequence < kMaxSequences;
+}
+
+bool frame_in_use(const SpriteDocument& document, int sequence, int frame) {
+    return sequence_in_use(document, sequence) && frame >= 0 &&
+           frame < document.sequences[sequence].frameCount && frame < kMaxSequenceFrames;
+}
+
+template <typename T>
+bool assign(T& field, const T& value) {
+    if (field == value) return false;
+    field = value;
+    return true;
+}
+
+CollectionImage* image_at(SpriteDocument& document, ImageRef ref) {
+    if (!is_valid(document, ref)) return nullptr;
+    return &document.collections[ref.collection].images[ref.slot];
+}
+
+}  // namespace
+
+ImageRef image_ref(const SpriteDocument& document, int collection, int frame, int direction) {
+    if (collection < 0 || collection >= document.collectionCount || collection >= kMaxCollections)
+        return {};
+    const int slot = document.collections[collection].slot_of(frame, direction);
+    if (slot < 0) return {};
+    return {collection, slot};
+}
+
+bool is_valid(const SpriteDocument& document, ImageRef ref) {
+    if (ref.collection < 0 || ref.collection >= document.collectionCount ||
+        ref.collection >= kMaxCollections)
+        return false;
+    return ref.slot >= 0 && ref.slot < document.collections[ref.collection].slot_count();
+}
+
+bool set_sequence_name(SpriteDocument& document, int sequence, std::string_view name) {
+    if (!sequence_in_use(document, sequence)) return false;
+    Sequence& s = document.sequences[sequence];
+    const ShortName<kMaxNameLength> cut(name);
+    if (s.name == cut && s.nameLength == static_cast<std::int32_t>(cut.size())) return false;
+    s.set_name(name);
+    return true;
+}
+
+bool set_collection_index(SpriteDocument& document, int sequence, std::uint16_t index) {
+    if (!sequence_in_use(document, sequence)) return false;
+    return assign(document.sequences[sequence].collectionIndex, index);
+}
+
+bool set_image_index(SpriteDocument& document, int sequence, int frame, std::int16_t index) {
+    if (!frame_in_use(document, sequence, frame)) return false;
+    return assign(document.sequences[sequence].imageIndex[frame], index);
+}
+
+bool set_frame_value(SpriteDocument& document, int sequence, int frame, std::int32_t value) {
+    if (!frame_in_use(document, sequence, frame)) return false;
+    return assign(document.sequences[sequence].frameValue[frame], value);
+}
+
+TableEdit add_sequence(SpriteDocument& document) {
+    if (document.sequenceCount >= kMaxSequences) return TableEdit::Full;
+    // A count below zero never comes from a file the loader accepts; start the table afresh.
+    if (document.sequenceCount < 0) document.sequenceCount = 0;
+    Sequence& s = document.sequences[document.sequenceCount];
+    ++document.sequenceCount;
+    s.set_name(kNewSequenceName);
+    s.frameCount = 0;
+    return TableEdit::Changed;
+}
+
+TableEdit delete_sequence(SpriteDocument& document) {
+    if (document.sequenceCount <= 0) return TableEdit::Empty;
+    --document.sequenceCount;
+    return TableEdit::Changed;
+}
+
+TableEdit add_frame(SpriteDocument& document, int sequence) {
+    if (!sequence_in_use(document, sequence)) return TableEdit::NoTarget;
+    Sequence& s = document.sequences[sequence];
+    if (s.frameCount >= kMaxSequenceFrames) return TableEdit::Full;
+    if (s.frameCount < 0) s.frameCount = 0;
+    s.imageIndex[s.frameCount] = 0;
+    s.frameValue[s.frameCount] = 0;
+    ++s.frameCount;
+    return TableEdit::Changed;
+}
+
+TableEdit delete_frame(SpriteDocument& document, int sequence) {
+    if (!sequence_in_use(document, sequence)) return TableEdit::NoTarget;
+    Sequence& s = document.sequences[sequence];
+    if (s.frameCount <= 0) return TableEdit::Empty;
+    --s.frameCount;
+    return TableEdit::Changed;
+}
+
+bool set_image_width(SpriteDocument& document, ImageRef ref, std::int32_t width) {
+    CollectionImage* image = image_at(document, ref);
+    return image != nullptr && assign(image->width, width);
+}
+
+bool set_image_height(SpriteDocument& document, ImageRef ref, std::int32_t height) {
+    CollectionImage* image = image_at(document, ref);
+    return image != nullptr && assign(image->height, height);
+}
+
+bool set_box(SpriteDocument& document, ImageRef ref, const BoundingBox& box) {
+    if (!is_valid(document, ref)) return false;
+    return assign(document.collections[ref.collection].boxes[ref.slot], box);
+}
+
+bool replace_image_data(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data) {
+    CollectionImage* image = image_at(document, ref);
+    if (image == nullptr) return false;
+    const bool changed = image->data != data || image->dataLength != static_cast<std::int32_t>(data.size());
+    image->set_data(std::move(data));
+    return changed;
+}
+
+bool replace_image(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data,
+                   std::int32_t width, std::int32_t height) {
+    CollectionImage* image = image_at(document, ref);
+    if (image == nullptr) return false;
+    bool changed = assign(image->width, width);
+    changed = assign(image->height, height) || changed;
+    return replace_image_data(document, ref, std::move(data)) || changed;
+}
+
+bool set_palette(SpriteDocument& document, int collection, const Palette& palette) {
+    if (collection < 0 || collection >= document.collectionCount || collection >= kMaxCollections)
+        return false;
+    return assign(document.collections[collection].palettes[0], palette);
+}
+
+bool reset_document(Session& session) {
+    const SpriteDocument& d = session.document;
+    const bool changed = !session.currentFileName.empty() || d.dimensions != decltype(d.dimensions){} ||
+                         d.centerX != 0 || d.centerY != 0 || d.headerWord != 0 || d.headerByte != 0 ||
+                         d.sequenceCount != 0 || d.collectionCount != 0;
+    reset(session);
+    return changed;
+}
+
+}  // namespace dabro

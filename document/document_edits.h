@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "document/sprite_document.h"
+
+namespace dabro {
+
+// Every change that the editor makes to a document goes through these operations, so that
+// an undo history or an unsaved-changes mark can later be kept in one place. Each one
+// checks its target against the counts in use, writes nothing outside the tables, and
+// returns whether the document changed.
+
+// An image slot of a collection, as the window's lists select it.
+struct ImageRef {
+    int collection = -1;
+    int slot = -1;
+};
+
+// The image slot of collection frame `frame` seen from `direction`, or an invalid ref when
+// the collection, the frame or the direction is not in use.
+ImageRef image_ref(const SpriteDocument& document, int collection, int frame, int direction);
+bool is_valid(const SpriteDocument& document, ImageRef ref);
+
+// The outcome of adding to or deleting from a table.
+enum class TableEdit {
+    Changed,
+    Full,      // the table is at its capacity
+    Empty,     // there is nothing to delete
+    NoTarget,  // the sequence is not in use
+};
+
+inline constexpr std::string_view kNewSequenceName = "<new_sequence>";
+
+bool set_sequence_name(SpriteDocument& document, int sequence, std::string_view name);
+bool set_collection_index(SpriteDocument& document, int sequence, std::uint16_t index);
+bool set_image_index(SpriteDocument& document, int sequence, int frame, std::int16_t index);
+bool set_frame_value(SpriteDocument& document, int sequence, int frame, std::int32_t value);
+
+// A new last sequence named kNewSequenceName without frames; its collection index and the
+// frame entries of the slot stay as the slot last held them.
+TableEdit add_sequence(SpriteDocument& document);
+// Drops the last sequence; its slot keeps its contents for a later add.
+TableEdit delete_sequence(SpriteDocument& document);
+// A new last frame of `sequence` with image index 0 and value 0.
+TableEdit add_frame(SpriteDocument& document, int sequence);
+// Drops the last frame of `sequence`.
+TableEdit delete_frame(SpriteDocument& document, int sequence);
+
+bool set_image_width(SpriteDocument& document, ImageRef ref, std::int32_t width);
+bool set_image_height(SpriteDocument& document, ImageRef ref, std::int32_t height);
+bool set_box(SpriteDocument& document, ImageRef ref, const BoundingBox& box);
+
+// New encoded pixels for the image; its size and everything else stay.
+bool replace_image_data(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data);
+// New encoded pixels together with the size they are laid out in (halving, import by name).
+bool replace_image(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data,
+                   std::int32_t width, std::int32_t height);
+
+// Palette 0 of the collection, the one the preview draws with.
+bool set_palette(SpriteDocument& document, int collection, const Palette& palette);
+
+// The document of File > New: see reset() in sprite_document.h.
+bool reset_document(Session& session);
+
+}  // namespace dabro
