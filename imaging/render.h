@@ -21,9 +21,10 @@ std::uint32_t blend_pixel(std::uint8_t alpha, std::uint32_t colour);
 std::uint32_t blend_rgb32(std::uint8_t alpha, std::uint32_t colour);
 
 // A rendered image. `pixels` holds width x height values 0xFFRRGGBB, row by row.
-// `nominalWidth` and `nominalHeight` are the image's own size; width and height are that
-// size cut to the part that the data can reach, so a hostile size never costs memory
-// the data do not back. Everything of the nominal size outside the picture is grey.
+// `nominalWidth` and `nominalHeight` are the image's own size. width and height are that
+// size, or, when the data are too short to back it (fewer bytes than pixels), the part of
+// it the data reach, so a hostile size never costs memory the data do not back.
+// Everything of the nominal size outside the stored part is grey.
 struct Picture {
     std::int32_t width = 0;
     std::int32_t height = 0;
