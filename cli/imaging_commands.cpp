@@ -1,7 +1,295 @@
+#include <QBuffer>
+#include <QByteArray>
+#include <QImage>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
 #include "cli/commands.h"
+#include "document/file_layer.h"
+#include "document/sprite_loader.h"
+#include "document/sprite_saver.h"
+#include "document/text_to_int.h"
+#include "imaging/align.h"
+#include "imaging/halve.h"
+#include "imaging/palette_file.h"
+#include "imaging/raw_import.h"
+#include "imaging/render.h"
 
 namespace dabro::cli {
 
-std::span<const Command> imaging_commands() { return {}; }
+namespace {
+
+// A PNG larger than this is refused: it could only come from a hostile size.
+constexpr std::int64_t kMaxPngPixels = std::int64_t{1} << 24;
+
+// The arguments of one command: the sprite file, options with a value, and bare flags.
+struct Arguments {
+    std::string file;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+
+    bool has(const std::string& option) const { return values.count(option) != 0; }
+    const std::string& value(const std::string& option) const { return values.at(option); }
+};
+
+Status parse_arguments(const QStringList& args, const std::set<std::string>& valueOptions,
+                       const std::set<std::string>& flagOptions, Arguments& parsed) {
+    std::optional<std::string> file;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const std::string arg = args[i].toStdString();
+        if (valueOptions.count(arg)) {
+            if (i + 1 >= args.size()) return Status::failure("Option " + arg + " needs a value");
+            if (parsed.values.count(arg)) return Status::failure("Option " + arg + " is given twice");
+            parsed.values[arg] = args[++i].toStdString();
+        } else if (flagOptions.count(arg)) {
+            parsed.flags.insert(arg);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Status::failure("Unknown option " + arg);
+        } else if (file) {
+            return Status::failure("Unexpected argument " + arg);
+        } else {
+            file = arg;
+        }
+    }
+    if (!file) return Status::failure("No sprite file given");
+    parsed.file = *file;
+    return Status::success();
+}
+
+Status require(const Arguments& a, std::initializer_list<const char*> options) {
+    for (const char* option : options) {
+        if (!a.has(option)) return Status::failure(std::string("Option ") + option + " is required");
+    }
+    return Status::success();
+}
+
+Status int_option(const Arguments& a, const char* option, int& value) {
+    std::int32_t v = 0;
+    if (Status s = text_to_int(a.value(option), v); !s.ok()) return s;
+    value = v;
+    return Status::success();
+}
+
+// A sprite loaded into a session of its own, so a command never sees another's document.
+struct LoadedSprite {
+    std::unique_ptr<Session> session = make_session();
+    SpriteDocument& document() { return session->document; }
+};
+
+Status load(const std::string& path, LoadedSprite& sprite) {
+    LoadReport report;
+    if (Status s = load_sprite(path, *sprite.session, &report); !s.ok()) return s;
+    if (!report.isSprite) return Status::failure("This is not a .spr file");
+    return Status::success();
+}
+
+Status save(const std::string& path, LoadedSprite& sprite) {
+    return save_sprite(path, sprite.document(), header_of(sprite.document()));
+}
+
+// The collection of -c, refused when the sprite has no such collection or never read its
+// images and palettes.
+Status select_collection(const Arguments& a, SpriteDocument& doc, ImageCollection*& collection) {
+    int c = 0;
+    if (Status s = int_option(a, "-c", c); !s.ok()) return s;
+    if (c < 0 || c >= doc.collectionCount) {
+        return Status::failure("There is no collection " + std::to_string(c) + ": the sprite has " +
+                               std::to_string(doc.collectionCount) + " collections");
+    }
+    collection = &doc.collections[static_cast<std::size_t>(c)];
+    if (collection->imageSectionType != kReadableSection) {
+        return Status::failure("Sprite with compressed images. Images unaccesible");
+    }
+    return Status::success();
+}
+
+// The image slot of -f and -d: frame x directions + direction, as the window selects it.
+Status select_slot(const Arguments& a, const ImageCollection& collection, int& slot) {
+    int f = 0;
+    int d = 0;
+    if (Status s = int_option(a, "-f", f); !s.ok()) return s;
+    if (Status s = int_option(a, "-d", d); !s.ok()) return s;
+    slot = collection.slot_of(f, d);
+    if (slot < 0) {
+        return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
+                               std::to_string(d) + ": the collection has " + std::to_string(collection.frames) +
+                               " frames and " + std::to_string(collection.directions) + " directions");
+    }
+    return Status::success();
+}
+
+// The slots a command acts on: the one of -f and -d, or with --all every slot in use.
+Status select_slots(const Arguments& a, const ImageCollection& collection, int& first, int& end) {
+    const bool all = a.flags.count("--all") != 0;
+    if (all == (a.has("-f") || a.has("-d"))) return Status::failure("Give either -f and -d, or --all");
+    if (all) {
+        first = 0;
+        end = collection.slot_count();
+        return Status::success();
+    }
+    if (Status s = require(a, {"-f", "-d"}); !s.ok()) return s;
+    if (Status s = select_slot(a, collection, first); !s.ok()) return s;
+    end = first + 1;
+    return Status::success();
+}
+
+// The steps every command shares: parse, load the sprite, select the collection.
+struct Context {
+    Arguments args;
+    LoadedSprite sprite;
+    ImageCollection* collection = nullptr;
+};
+
+Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
+                       const std::set<std::string>& flagOptions, std::initializer_list<const char*> required,
+                       Context& ctx) {
+    if (Status s = parse_arguments(args, valueOptions, flagOptions, ctx.args); !s.ok()) return s;
+    if (Status s = require(ctx.args, required); !s.ok()) return s;
+    if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
+    return select_collection(ctx.args, ctx.sprite.document(), ctx.collection);
+}
+
+CollectionImage& image_at(ImageCollection& collection, int slot) {
+    return collection.images[static_cast<std::size_t>(slot)];
+}
+
+Status png_of(const CollectionImage& image, const Palette& palette, QByteArray& png) {
+    const std::int64_t w = image.width;
+    const std::int64_t h = image.height;
+    if (w <= 0 || h <= 0) {
+        return Status::failure("The image has no pixels to draw: its size is " + std::to_string(w) + " x " +
+                               std::to_string(h));
+    }
+    if (w * h > kMaxPngPixels) {
+        return Status::failure("The image is too large to draw: its size is " + std::to_string(w) + " x " +
+                               std::to_string(h));
+    }
+    QImage picture(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
+    if (picture.isNull()) return Status::failure("Out of memory");
+    render_image_into(image, palette, reinterpret_cast<std::uint32_t*>(picture.bits()), picture.width(),
+                      picture.height(), picture.bytesPerLine() / 4);
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) return Status::failure("The picture could not be encoded as PNG");
+    return Status::success();
+}
+
+int run_render(const QStringList& args, QTextStream&, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "-f", "-d", "-o"}, {}, {"-c", "-f", "-d", "-o"}, ctx); !s.ok())
+        return fail(err, s.message());
+    int slot = 0;
+    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return fail(err, s.message());
+    QByteArray png;
+    if (Status s = png_of(image_at(*ctx.collection, slot), ctx.collection->palettes[0], png); !s.ok())
+        return fail(err, s.message());
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
+    if (Status s = write_file_atomically(ctx.args.value("-o"), {bytes, static_cast<std::size_t>(png.size())});
+        !s.ok())
+        return fail(err, s.message());
+    return 0;
+}
+
+int run_import_raw(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "-f", "-d", "--raw", "-o"}, {"--by-name"},
+                                   {"-c", "-f", "-d", "--raw", "-o"}, ctx);
+        !s.ok())
+        return fail(err, s.message());
+    int slot = 0;
+    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return fail(err, s.message());
+    CollectionImage& image = image_at(*ctx.collection, slot);
+    const std::string& raw = ctx.args.value("--raw");
+    const Status imported = ctx.args.flags.count("--by-name")
+                                ? import_raw_by_name(image, ctx.collection->palettes[0], raw)
+                                : load_raw_image(image, raw);
+    if (!imported.ok()) return fail(err, imported.message());
+    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
+    out << "Image imported\n";
+    return 0;
+}
+
+int run_halve(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "-f", "-d", "-o"}, {"--all"}, {"-c", "-o"}, ctx); !s.ok())
+        return fail(err, s.message());
+    int first = 0;
+    int end = 0;
+    if (Status s = select_slots(ctx.args, *ctx.collection, first, end); !s.ok()) return fail(err, s.message());
+    // A failure part way leaves only this command's own copy of the document half done;
+    // nothing is written.
+    for (int slot = first; slot < end; ++slot) {
+        if (Status s = halve_image(image_at(*ctx.collection, slot)); !s.ok()) return fail(err, s.message());
+    }
+    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
+    out << "Image size halved\n";
+    return 0;
+}
+
+int run_align(const QStringList& args, QTextStream&, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "-f", "-d", "--frame-size", "-o"}, {"--all"},
+                                   {"-c", "--frame-size", "-o"}, ctx);
+        !s.ok())
+        return fail(err, s.message());
+    const std::string& size = ctx.args.value("--frame-size");
+    if (size != "big" && size != "small") return fail(err, "The frame size is big or small, not '" + size + "'");
+    const FrameSize frame = size == "big" ? kBigItemFrame : kSmallItemFrame;
+    int first = 0;
+    int end = 0;
+    if (Status s = select_slots(ctx.args, *ctx.collection, first, end); !s.ok()) return fail(err, s.message());
+    for (int slot = first; slot < end; ++slot) {
+        const CollectionImage& image = image_at(*ctx.collection, slot);
+        ctx.collection->boxes[static_cast<std::size_t>(slot)] = align_box(image.width, image.height, frame);
+    }
+    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
+    return 0;
+}
+
+int run_palette_export(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "-o"}, {}, {"-c", "-o"}, ctx); !s.ok())
+        return fail(err, s.message());
+    if (Status s = write_palette_file(ctx.args.value("-o"), ctx.collection->palettes[0]); !s.ok())
+        return fail(err, s.message());
+    out << "Palette exported\n";
+    return 0;
+}
+
+int run_palette_import(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "--palette", "-o"}, {}, {"-c", "--palette", "-o"}, ctx); !s.ok())
+        return fail(err, s.message());
+    if (Status s = read_palette_file(ctx.args.value("--palette"), ctx.collection->palettes[0]); !s.ok())
+        return fail(err, s.message());
+    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
+    out << "Palette imported\n";
+    return 0;
+}
+
+const Command kImagingCommands[] = {
+    {"render", "FILE -c C -f F -d D -o OUT.png",
+     "Draws image F x directions + D of collection C over the preview's grey, as PNG", run_render},
+    {"import-raw", "FILE -c C -f F -d D --raw RAW [--by-name] -o OUT",
+     "Replaces an image's pixels from a raw file; --by-name also takes its size and palette from the name",
+     run_import_raw},
+    {"halve", "FILE -c C (-f F -d D | --all) -o OUT", "Halves the width and height of one or every image",
+     run_halve},
+    {"align", "FILE -c C (-f F -d D | --all) --frame-size big|small -o OUT",
+     "Centres the box of one or every image in the big or small gui item frame", run_align},
+    {"palette-export", "FILE -c C -o OUT.act", "Writes palette 0 of a collection as a palette file",
+     run_palette_export},
+    {"palette-import", "FILE -c C --palette IN.act -o OUT", "Reads a palette file into palette 0 of a collection",
+     run_palette_import},
+};
+
+}  // namespace
+
+std::span<const Command> imaging_commands() { return kImagingCommands; }
 
 }  // namespace dabro::cli
