@@ -238,7 +238,7 @@ int run_align(const QStringList& args, QTextStream&, QTextStream& err) {
         !s.ok())
         return fail(err, s.message());
     const std::string& size = ctx.args.value("--frame-size");
-    if (size != "big" && size != "small") return fail(err, "The frame size is big or small, not '" + size + "'");
+    if (size != "big" && size != "small") return fail(err, "Unknown frame size '" + size + "': use big or small");
     const FrameSize frame = size == "big" ? kBigItemFrame : kSmallItemFrame;
     int first = 0;
     int end = 0;
