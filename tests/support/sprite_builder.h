@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -54,6 +55,11 @@ struct DocumentShape {
     int imageHeight = 5;
     std::uint32_t seed = 1;
 };
+
+inline void PrintTo(const DocumentShape& s, std::ostream* os) {
+    *os << s.sequences << " sequences of " << s.framesPerSequence << " frames, " << s.collections.size()
+        << " collections, seed " << s.seed;
+}
 
 // Encoded data for a width x height image in which commands of every kind and count 0
 // appear, some running past the end of a row.
