@@ -3,17 +3,12 @@
 #include <QImage>
 
 #include <cstdint>
-#include <map>
-#include <memory>
-#include <optional>
 #include <set>
 #include <string>
 
+#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "document/file_layer.h"
-#include "document/sprite_loader.h"
-#include "document/sprite_saver.h"
-#include "document/text_to_int.h"
 #include "imaging/align.h"
 #include "imaging/halve.h"
 #include "imaging/palette_file.h"
@@ -26,71 +21,6 @@ namespace {
 
 // A PNG larger than this is refused: it could only come from a hostile size.
 constexpr std::int64_t kMaxPngPixels = std::int64_t{1} << 24;
-
-// The arguments of one command: the sprite file, options with a value, and bare flags.
-struct Arguments {
-    std::string file;
-    std::map<std::string, std::string> values;
-    std::set<std::string> flags;
-
-    bool has(const std::string& option) const { return values.count(option) != 0; }
-    const std::string& value(const std::string& option) const { return values.at(option); }
-};
-
-Status parse_arguments(const QStringList& args, const std::set<std::string>& valueOptions,
-                       const std::set<std::string>& flagOptions, Arguments& parsed) {
-    std::optional<std::string> file;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const std::string arg = args[i].toStdString();
-        if (valueOptions.count(arg)) {
-            if (i + 1 >= args.size()) return Status::failure("Option " + arg + " needs a value");
-            if (parsed.values.count(arg)) return Status::failure("Option " + arg + " is given twice");
-            parsed.values[arg] = args[++i].toStdString();
-        } else if (flagOptions.count(arg)) {
-            parsed.flags.insert(arg);
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Status::failure("Unknown option " + arg);
-        } else if (file) {
-            return Status::failure("Unexpected argument " + arg);
-        } else {
-            file = arg;
-        }
-    }
-    if (!file) return Status::failure("No sprite file given");
-    parsed.file = *file;
-    return Status::success();
-}
-
-Status require(const Arguments& a, std::initializer_list<const char*> options) {
-    for (const char* option : options) {
-        if (!a.has(option)) return Status::failure(std::string("Option ") + option + " is required");
-    }
-    return Status::success();
-}
-
-Status int_option(const Arguments& a, const char* option, int& value) {
-    std::int32_t v = 0;
-    if (Status s = text_to_int(a.value(option), v); !s.ok()) return s;
-    value = v;
-    return Status::success();
-}
-
-// A sprite loaded into a session of its own, so a command never sees another's document.
-struct LoadedSprite {
-    std::unique_ptr<Session> session = make_session();
-    SpriteDocument& document() { return session->document; }
-};
-
-Status load(const std::string& path, LoadedSprite& sprite) {
-    LoadReport report;
-    if (Status s = load_sprite(path, *sprite.session, &report); !s.ok()) return s;
-    if (!report.isSprite) return Status::failure("This is not a .spr file");
-    return Status::success();
-}
-
-Status save(const std::string& path, LoadedSprite& sprite) {
-    return save_sprite(path, sprite.document(), header_of(sprite.document()));
-}
 
 // The collection of -c, refused when the sprite has no such collection or never read its
 // images and palettes.

@@ -4,6 +4,7 @@
 // time with a bounds check per byte, to compare the real ones against.
 
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "imaging/rle.h"
@@ -54,18 +55,15 @@ inline std::uint32_t ref_rgb32(int alpha, std::uint32_t colour) {
     return 0xFF000000u | static_cast<std::uint32_t>(r << 16 | g << 8 | b);
 }
 
-// Deterministic bytes for pseudo-random cases.
+// Deterministic pseudo-random cases, the same on every run and platform.
 class Rng {
 public:
-    explicit Rng(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
-    std::uint32_t next() {
-        state_ = state_ * 1664525u + 1013904223u;
-        return state_ >> 8;
-    }
+    explicit Rng(std::uint32_t seed) : engine_(seed + 1) {}
+    std::uint32_t next() { return static_cast<std::uint32_t>(engine_()); }
     int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
 
 private:
-    std::uint32_t state_;
+    std::minstd_rand engine_;
 };
 
 inline std::vector<std::uint8_t> random_bytes(Rng& rng, std::size_t n) {
