@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QStringList>
 #include <QTextStream>
 #include <span>
+#include <string>
+
+#include "document/sprite_document.h"
 
 namespace dabro::cli {
 
@@ -20,6 +24,9 @@ std::span<const Command> imaging_commands();
 
 // Prints failure_text(message) as the last line of `err` and returns exit code 1.
 int fail(QTextStream& err, const std::string& message);
+
+// The document as `dump` prints it: only the slots in use, names as Latin-1.
+QJsonObject document_json(const Session& session);
 
 // Runs the tool with argv-style arguments (without the program name).
 int run_cli(const QStringList& args, QTextStream& out, QTextStream& err);

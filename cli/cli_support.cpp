@@ -1,0 +1,60 @@
+#include "cli/cli_support.h"
+
+#include <optional>
+
+#include "document/sprite_loader.h"
+#include "document/sprite_saver.h"
+#include "document/text_to_int.h"
+
+namespace dabro::cli {
+
+Status parse_arguments(const QStringList& args, const std::set<std::string>& valueOptions,
+                       const std::set<std::string>& flagOptions, Arguments& parsed) {
+    std::optional<std::string> file;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const std::string arg = args[i].toStdString();
+        if (valueOptions.count(arg)) {
+            if (i + 1 >= args.size()) return Status::failure("Option " + arg + " needs a value");
+            if (parsed.values.count(arg)) return Status::failure("Option " + arg + " is given twice");
+            parsed.values[arg] = args[++i].toStdString();
+        } else if (flagOptions.count(arg)) {
+            parsed.flags.insert(arg);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return Status::failure("Unknown option " + arg);
+        } else if (file) {
+            return Status::failure("Unexpected argument " + arg);
+        } else {
+            file = arg;
+        }
+    }
+    if (!file) return Status::failure("No sprite file given");
+    parsed.file = *file;
+    return Status::success();
+}
+
+Status require(const Arguments& a, std::initializer_list<const char*> options) {
+    for (const char* option : options) {
+        if (!a.has(option)) return Status::failure(std::string("Option ") + option + " is required");
+    }
+    return Status::success();
+}
+
+Status int_option(const Arguments& a, const char* option, int& value) {
+    std::int32_t v = 0;
+    if (Status s = text_to_int(a.value(option), v); !s.ok()) return s;
+    value = v;
+    return Status::success();
+}
+
+Status load(const std::string& path, LoadedSprite& sprite) {
+    LoadReport report;
+    if (Status s = load_sprite(path, *sprite.session, &report); !s.ok()) return s;
+    if (!report.isSprite) return Status::failure("This is not a .spr file");
+    return Status::success();
+}
+
+Status save(const std::string& path, LoadedSprite& sprite) {
+    return save_sprite(path, sprite.document(), header_of(sprite.document()));
+}
+
+}  // namespace dabro::cli

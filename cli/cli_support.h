@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QStringList>
+
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "document/sprite_document.h"
+#include "document/status.h"
+
+namespace dabro::cli {
+
+// The arguments of one command: the sprite file, options with a value, and bare flags.
+struct Arguments {
+    std::string file;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+
+    bool has(const std::string& option) const { return values.count(option) != 0; }
+    const std::string& value(const std::string& option) const { return values.at(option); }
+};
+
+Status parse_arguments(const QStringList& args, const std::set<std::string>& valueOptions,
+                       const std::set<std::string>& flagOptions, Arguments& parsed);
+
+// Fails naming the first of `options` that was not given.
+Status require(const Arguments& a, std::initializer_list<const char*> options);
+
+// The option's value by the program's text-to-integer rule.
+Status int_option(const Arguments& a, const char* option, int& value);
+
+// A sprite loaded into a session of its own, so a command never sees another's document.
+struct LoadedSprite {
+    std::unique_ptr<Session> session = make_session();
+    SpriteDocument& document() { return session->document; }
+};
+
+// Loads like the window's Open; a file without the signature is a failure here.
+Status load(const std::string& path, LoadedSprite& sprite);
+
+// Saves with the document's own header values, through the window's saver.
+Status save(const std::string& path, LoadedSprite& sprite);
+
+}  // namespace dabro::cli

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QString>
+#include <QTextStream>
+
+#include "cli/commands.h"
+#include "document/sprite_saver.h"
+#include "support/sprite_builder.h"
+#include "support/temp_dir.h"
+
+namespace dabro {
+namespace {
+
+struct Output {
+    int code = 0;
+    QString out;
+    QString err;
+    QString last_error_line() const {
+        const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
+        return lines.isEmpty() ? QString() : lines.last();
+    }
+};
+
+Output run(const QStringList& args) {
+    Output r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    r.code = cli::run_cli(args, out, err);
+    out.flush();
+    err.flush();
+    return r;
+}
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QJsonDocument json_of(const std::string& path) {
+    const auto bytes = test::read_bytes(path);
+    return QJsonDocument::fromJson(QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<qsizetype>(bytes.size())));
+}
+
+class Fixture : public ::testing::TestWithParam<const char*> {};
+
+// The fixtures were written by an independent encoder, so they catch a misread layout that
+// a round trip through our own code would hide.
+TEST_P(Fixture, DumpPrintsTheExpectedDocument) {
+    const std::string base = test::test_data(std::string("fixtures/") + GetParam());
+    const Output r = run({"dump", q(base + ".spr")});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QJsonDocument printed = QJsonDocument::fromJson(r.out.toUtf8());
+    ASSERT_TRUE(printed.isObject());
+    const QJsonDocument expected = json_of(base + ".json");
+    ASSERT_TRUE(expected.isObject());
+    for (const QString& key : expected.object().keys()) {
+        EXPECT_EQ(printed.object().value(key), expected.object().value(key)) << key.toStdString();
+    }
+    EXPECT_EQ(printed, expected);
+}
+
+TEST_P(Fixture, ResaveWritesTheSameBytes) {
+    const std::string source = test::test_data(std::string("fixtures/") + GetParam() + ".spr");
+    test::TempDir dir;
+    const std::string copy = dir.file("copy.spr");
+    test::write_bytes(copy, test::read_bytes(source));
+    const Output r = run({"resave", q(copy), "-o", q(copy)});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_EQ(test::read_bytes(copy), test::read_bytes(source));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Fixture, ::testing::Values("header-only", "one-collection", "several"));
+
+TEST(Dump, NamesAreLatin1AndOnlySlotsInUseAreListed) {
+    auto doc = test::make_document({.sequences = 1, .framesPerSequence = 2, .collections = {{1, 2}}});
+    doc->sequences[0].set_name("caf\xe9");
+    doc->sequences[5].set_name("unused");
+    test::TempDir dir;
+    ASSERT_TRUE(save_sprite(dir.file("n.spr"), *doc, header_of(*doc)).ok());
+    const Output r = run({"dump", q(dir.file("n.spr"))});
+    ASSERT_EQ(r.code, 0);
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["sequences"].toArray().size(), 1);
+    EXPECT_EQ(o["sequences"][0]["name"].toString(), QString::fromUtf8("caf\xc3\xa9"));
+    EXPECT_EQ(o["sequences"][0]["frames"].toArray().size(), 2);
+    EXPECT_EQ(o["collections"][0]["images"].toArray().size(), 2);
+    EXPECT_EQ(o["collections"][0]["sourceName"].toString(), "n.spr");
+}
+
+struct Failing {
+    QStringList args;
+    const char* lastLine;
+};
+
+void PrintTo(const Failing& f, std::ostream* os) { *os << f.args.join(' ').toStdString(); }
+
+class Failure : public ::testing::TestWithParam<Failing> {};
+
+TEST_P(Failure, PrintsTheWindowsTextLastAndExits1) {
+    test::TempDir dir;
+    test::write_bytes(dir.file("not.spr"), std::vector<std::uint8_t>(20, 'x'));
+    test::write_bytes(dir.file("cut.spr"), {'<', 's', 'p', 'r', 'i', 't', 'e', '>', 0, '4', 0, 1});
+    QStringList args;
+    for (const QString& a : GetParam().args) args << QString(a).replace("DIR", q(dir.path()));
+    const Output r = run(args);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.last_error_line().toStdString(), GetParam().lastLine);
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"cut.spr", "not.spr"})) << "nothing is written";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Failure,
+    ::testing::Values(Failing{{"dump", "DIR/missing.spr"}, "File not found."},
+                      Failing{{"dump", "DIR/not.spr"}, "This is not a .spr file."},
+                      Failing{{"dump", "DIR/cut.spr"}, "Read beyond end of file."},
+                      Failing{{"resave", "DIR/not.spr", "-o", "DIR/out.spr"}, "This is not a .spr file."},
+                      Failing{{"resave", "DIR/cut.spr"}, "Option -o is required."},
+                      Failing{{"resave", "DIR/cut.spr", "-o"}, "Option -o needs a value."},
+                      Failing{{"dump"}, "No sprite file given."},
+                      Failing{{"frobnicate"}, "Unknown command frobnicate; see dabro-cli --help."},
+                      Failing{{}, "No command given."}));
+
+TEST(Help, DescribesEveryCommand) {
+    const Output r = run({"--help"});
+    EXPECT_EQ(r.code, 0);
+    for (const char* name : {"dump", "resave", "render", "import-raw", "halve", "align", "palette-export",
+                             "palette-import"}) {
+        EXPECT_TRUE(r.out.contains(QString("  ") + name + " ")) << name;
+    }
+}
+
+}  // namespace
+}  // namespace dabro
