@@ -1,0 +1,70 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/sprite_document.h"
+#include "support/sprite_builder.h"
+#include "support/temp_dir.h"
+#include "ui/Unit1.h"
+#include "ui/user_prompts.h"
+
+namespace dabro::test {
+
+// Answers the window's file dialogs from a script and records what it was asked and shown.
+// An unscripted dialog is cancelled.
+class ScriptedPrompts : public UserPrompts {
+public:
+    void answer(const std::string& path) { answers_.push_back(QString::fromStdString(path)); }
+    void cancel() { answers_.push_back(std::nullopt); }
+
+    std::optional<QString> choose_file(const FileRequest& request) override;
+    void show_error(const QString& text) override { errors.push_back(text); }
+
+    std::vector<FileRequest> requests;
+    QStringList errors;
+
+private:
+    std::deque<std::optional<QString>> answers_;
+};
+
+// Three sequences over collections of 1, 4 and 8 directions, with plain names:
+// sequences "walk", "run", "idle" showing collections 0, 1, 2; collections "one", "four",
+// "eight" of 3, 2 and 10 frames; every image 6 x 5.
+std::unique_ptr<SpriteDocument> sample_document();
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    SpriteDocument& doc() { return session->document; }
+
+    // Writes `document` as a sprite file in the test's folder; returns its path.
+    std::string write_sprite(const SpriteDocument& document, const std::string& name = "doc.spr");
+    // File > Open, the dialog answered with `path`.
+    void open(const std::string& path);
+    void open_document(const SpriteDocument& document, const std::string& name = "doc.spr");
+
+    // A real mouse click on a row of a list.
+    void click_row(ListBox* list, int row);
+    // Gives the field the focus and replaces its text by typing.
+    void type_into(QLineEdit* field, const QString& text);
+    // Leaves the focused field by Tab.
+    void press_tab();
+
+    std::unique_ptr<Session> session;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TForm1> form;
+    TempDir dir;
+};
+
+}  // namespace dabro::test

@@ -1,0 +1,241 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/document_edits.h"
+#include "document/sprite_saver.h"
+#include "document/sprite_document.h"
+#include "document/status.h"
+#include "ui/list_box.h"
+#include "ui/user_prompts.h"
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QStatusBar;
+
+namespace dabro {
+
+class ImageView;
+
+// The editor's one window. Its controls are public members named as the window names them;
+// its position in the document is the selection of the five lists. The refresh operations
+// (gui_*) write the document into the controls; the handlers write edits back through
+// document_edits.h and then refresh from the level they changed.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // The window over the process-wide session, with the real dialogs.
+    explicit TForm1(QWidget* parent = nullptr);
+    // The window over `session`, asking `prompts` for file names and showing errors there.
+    TForm1(Session& session, UserPrompts& prompts, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    Session& session() { return session_; }
+    QString status_text() const;
+
+    // Refresh chain.
+    void gui_head_ref();
+    void gui_seq_box_ref();
+    void gui_seq_box_ref_sub();
+    void gui_col_box_ref();
+    void gui_col_box_ref_sub();
+    void gui_col_edit_ref();
+    void gui_cfr_box_ref();
+    void gui_cfr_box_ref_sub();
+    void gui_dir_box_ref();
+    void gui_dir_box_ref_sub();
+    void gui_fr_box_ref();
+    void gui_fr_box_ref_sub();
+    void gui_image_ref();
+
+    // List clicks.
+    void ListBox1Click(QObject* Sender = nullptr);
+    void ListBox2Click(QObject* Sender = nullptr);
+    void ListBox3Click(QObject* Sender = nullptr);
+    void ListBox4Click(QObject* Sender = nullptr);
+    void ListBox5Click(QObject* Sender = nullptr);
+
+    // Field handlers and table buttons.
+    void Edit10Exit(QObject* Sender = nullptr);
+    void Edit11Exit(QObject* Sender = nullptr);
+    void Edit8Exit(QObject* Sender = nullptr);
+    void Edit9Exit(QObject* Sender = nullptr);
+    void Edit20Exit(QObject* Sender = nullptr);
+    void Button1Click(QObject* Sender = nullptr);
+    void Button2Click(QObject* Sender = nullptr);
+    void Button3Click(QObject* Sender = nullptr);
+    void Button4Click(QObject* Sender = nullptr);
+
+    // Menu commands.
+    void Open1Click(QObject* Sender = nullptr);
+    void Save2Click(QObject* Sender = nullptr);
+    void Save1Click(QObject* Sender = nullptr);
+    void New1Click(QObject* Sender = nullptr);
+    void Quit1Click(QObject* Sender = nullptr);
+    void load_imagesClick(QObject* Sender = nullptr);
+    void ImportImage1Click(QObject* Sender = nullptr);
+    void Importbyname1Click(QObject* Sender = nullptr);
+    void HalveImage1Click(QObject* Sender = nullptr);
+    void Alignweapon1Click(QObject* Sender = nullptr);
+    void Align1Click(QObject* Sender = nullptr);
+    void ImportPalette1Click(QObject* Sender = nullptr);
+    void ExportPalette1Click(QObject* Sender = nullptr);
+
+    // Centres the selected image's box in a frame of that size.
+    void align(std::int32_t frameWidth, std::int32_t frameHeight);
+    // Reads a palette file into palette 0 of the selected collection.
+    void read_palette(const std::string& path);
+
+    // "Sprite Header"
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QLineEdit* Edit3;
+    QLabel* Label2;
+    QLineEdit* Edit4;
+    QLineEdit* Edit5;
+    QLabel* Label3;
+    QLineEdit* Edit6;
+    QLineEdit* Edit7;
+    // "Sequences"
+    QGroupBox* GroupBox2;
+    ListBox* ListBox1;
+    QLabel* Label6;
+    QLineEdit* Edit10;
+    QLabel* Label7;
+    QLineEdit* Edit11;
+    QPushButton* Button1;
+    QPushButton* Button2;
+    // "Frames in sequence"
+    QGroupBox* GroupBox4;
+    ListBox* ListBox2;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLineEdit* Edit8;
+    QLineEdit* Edit9;
+    QPushButton* Button3;
+    QPushButton* Button4;
+    // "Image collections"
+    QGroupBox* GroupBox3;
+    QLabel* Label8;
+    QLineEdit* Edit12;
+    ListBox* ListBox3;
+    QLabel* Label9;
+    QLineEdit* Edit13;
+    QLabel* Label10;
+    QLineEdit* Edit14;
+    // "Frames"
+    QGroupBox* GroupBox6;
+    ListBox* ListBox4;
+    // "Directions"
+    QGroupBox* GroupBox5;
+    ListBox* ListBox5;
+    QLabel* Label15;
+    QLabel* Label11;
+    QLineEdit* Edit15;
+    QLabel* Label12;
+    QLineEdit* Edit16;
+    QLabel* Label13;
+    QLineEdit* Edit17;
+    QLabel* Label14;
+    QLineEdit* Edit18;
+    QLabel* Label16;
+    QLineEdit* Edit20;
+    QLabel* Label17;
+    QLineEdit* Edit21;
+    // Preview
+    QFrame* Bevel1;
+    ImageView* Image1;
+    QStatusBar* StatusBar1;
+
+    QMenuBar* MainMenu1;
+    QAction* Open1;
+    QAction* Save2;
+    QAction* Save1;
+    QAction* New1;
+    QAction* N1;
+    QAction* Quit1;
+    QAction* load_images;
+    QAction* Help1;
+    QAction* ImportImage2;
+    QAction* Importbyname1;
+    QAction* HalveImage2;
+    QAction* Alignweapon1;
+    QAction* Align1;
+    QAction* ExportImage1;
+    QAction* ImportPalette2;
+    QAction* ExportPalette2;
+
+    QMenu* PopupMenu1;
+    QAction* ImportImage1;
+    QAction* ImportPalette1;
+    QAction* HalveImage1;
+    QAction* N2;
+    QAction* SaveImage1;
+    QAction* ExportPalette1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TForm1(Session& session, UserPrompts* prompts, QWidget* parent);
+    void build_controls();
+    void build_menus();
+    void wire_events();
+
+    SpriteDocument& doc() { return session_.document; }
+    int selected_sequence() const;
+    int selected_frame() const;
+    int selected_collection() const;
+    ImageRef selected_image() const;
+
+    QString sequence_text(int sequence) const;
+    QString frame_text(int sequence, int frame) const;
+    QString collection_text(int collection) const;
+    QString direction_text(int collection, int frame, int direction) const;
+
+    // The exit handlers; false when a field's text failed to convert.
+    bool commit_sequence_name();
+    bool commit_collection_index();
+    bool commit_image_index();
+    bool commit_frame_value();
+    bool commit_size_and_box();
+    // Runs the exit handler of the field that has the focus, if it has one.
+    bool commit_focused_field();
+    // Runs the exit handler of `field`, if it has one.
+    bool run_exit_handler(QObject* field);
+    bool header_from_fields(HeaderValues& header);
+
+    bool convert(const QLineEdit* field, std::int32_t& value);
+    void show_failure(const Status& status);
+    void set_status(const QString& text);
+    void set_caption_from_file_name();
+    std::optional<std::string> choose_file(FileDialog dialog);
+    bool menu_takes(const QKeyEvent& key) const;
+
+    Session& session_;
+    std::unique_ptr<UserPrompts> ownedPrompts_;
+    UserPrompts* prompts_;
+    std::array<QString, 6> lastPaths_;  // per dialog, offered again next time
+    // The collection index that gui_seq_box_ref_sub hands to gui_col_box_ref.
+    int collectionHandOver_ = 0;
+    QLabel* statusText_ = nullptr;
+    std::array<QLineEdit*, 6> sizeAndBoxFields_{};
+    std::vector<QAction*> shortcutActions_;
+};
+
+}  // namespace dabro

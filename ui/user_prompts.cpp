@@ -1,0 +1,65 @@
+#include "ui/user_prompts.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace dabro {
+
+FileRequest file_request(FileDialog dialog) {
+    FileRequest r;
+    r.dialog = dialog;
+    r.folder = QStringLiteral(".");
+    switch (dialog) {
+        case FileDialog::OpenDialog1:
+        case FileDialog::SaveDialog1:
+            r.filter = QStringLiteral("*.spr|*.spr");
+            r.defaultExtension = QStringLiteral("spr");
+            break;
+        case FileDialog::OpenDialog2:
+        case FileDialog::SaveDialog2:
+            r.filter = QStringLiteral("*.raw|*.raw");
+            r.defaultExtension = QStringLiteral("raw");
+            break;
+        case FileDialog::OpenDialog3:
+            r.filter = QStringLiteral("*.act|*.act|*.raw|*.raw");
+            break;
+        case FileDialog::SaveDialog3:
+            r.filter = QStringLiteral("*.act|*.act");
+            r.defaultExtension = QStringLiteral("act");
+            break;
+    }
+    r.save = dialog == FileDialog::SaveDialog1 || dialog == FileDialog::SaveDialog2 ||
+             dialog == FileDialog::SaveDialog3;
+    return r;
+}
+
+QString qt_name_filters(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtUserPrompts::choose_file(const FileRequest& request) {
+    QFileDialog dialog(owner_, QString(), request.folder, qt_name_filters(request.filter));
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // An open dialog takes a typed name of a file that does not exist; opening it then
+    // reports "File not found". A save dialog replaces a file without asking.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (request.save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setDefaultSuffix(request.defaultExtension);
+    if (!request.lastPath.isEmpty()) dialog.selectFile(request.lastPath);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.first();
+}
+
+void QtUserPrompts::show_error(const QString& text) {
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Dabro"), text, QMessageBox::Ok, owner_);
+    box.exec();
+}
+
+}  // namespace dabro

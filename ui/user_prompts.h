@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace dabro {
+
+// The window's six file dialogs, named as the window names them.
+enum class FileDialog { OpenDialog1, SaveDialog1, OpenDialog2, SaveDialog2, OpenDialog3, SaveDialog3 };
+
+// What a file dialog is asked to show. The filter is a list of description|pattern pairs
+// joined by "|", each description equal to its pattern ("*.act|*.act|*.raw|*.raw").
+struct FileRequest {
+    FileDialog dialog = FileDialog::OpenDialog1;
+    bool save = false;
+    QString filter;
+    QString defaultExtension;  // added to a typed name without one; empty for none
+    QString folder;            // where the dialog starts
+    QString lastPath;          // the path last chosen in this dialog, offered again
+};
+
+// The fixed properties of each dialog; lastPath is left empty.
+FileRequest file_request(FileDialog dialog);
+
+// "*.act|*.act|*.raw|*.raw" as Qt's name filters: "*.act (*.act);;*.raw (*.raw)".
+QString qt_name_filters(const QString& filter);
+
+// The window's questions to the user and its error display. The window owns no dialog
+// itself, so tests can answer in its place.
+class UserPrompts {
+public:
+    virtual ~UserPrompts() = default;
+    // The chosen path, or nothing when the user cancels.
+    virtual std::optional<QString> choose_file(const FileRequest& request) = 0;
+    // A modal box titled "Dabro" with the stop icon and one OK button.
+    virtual void show_error(const QString& text) = 0;
+};
+
+class QtUserPrompts : public UserPrompts {
+public:
+    explicit QtUserPrompts(QWidget* owner) : owner_(owner) {}
+    std::optional<QString> choose_file(const FileRequest& request) override;
+    void show_error(const QString& text) override;
+
+private:
+    QWidget* owner_;
+};
+
+}  // namespace dabro
