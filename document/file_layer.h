@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <sys/types.h>
@@ -21,6 +23,8 @@ public:
     // Creates a new, private file in the folder of `target`; sets `temp_path`.
     virtual int create_temp_beside(const std::string& target, std::string& temp_path);
     virtual ssize_t read(int fd, void* buffer, std::size_t size);
+    // Moves the read position to `offset` bytes from the start; returns it, or -errno.
+    virtual off_t seek(int fd, off_t offset);
     virtual ssize_t write(int fd, const void* buffer, std::size_t size);
     virtual int sync(int fd);
     virtual int close(int fd);
@@ -53,9 +57,61 @@ Status read_whole_file(const std::string& path, std::vector<std::uint8_t>& bytes
 // Reads the first `size` bytes of a file; a shorter file fails with "Read beyond end of file".
 Status read_file_prefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& bytes);
 
+// Reads a file front to back through a small buffer of its own, so that a large file never
+// has to be in memory twice: the caller takes the bytes field by field and appends long runs
+// straight to where they are kept. The size is taken when the file is opened and no read goes
+// beyond it. The first read that fails, or that would pass the end, fails every later one.
+class FileReader {
+public:
+    FileReader() = default;
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    Status open(const std::string& path);
+
+    bool ok() const { return status_.ok(); }
+    // Why reading stopped: the failed call's error, or "Read beyond end of file".
+    const Status& status() const { return status_; }
+    std::size_t size() const { return size_; }
+    std::size_t position() const { return filePos_ - (end_ - at_); }
+    std::size_t remaining() const { return size_ - position(); }
+
+    bool read(void* out, std::size_t n);
+    bool skip(std::size_t n);
+    bool seek(std::size_t position);
+    // Appends the next n bytes to `out`; nothing is allocated unless the file holds them.
+    bool append(std::vector<std::uint8_t>& out, std::size_t n);
+
+private:
+    bool refill();
+    bool fail(Status status);
+
+    FileLayer* layer_ = nullptr;
+    int fd_ = -1;
+    std::size_t size_ = 0;
+    std::size_t filePos_ = 0;  // where the next read of the file starts
+    std::size_t at_ = 0;       // next unread byte in buffer_
+    std::size_t end_ = 0;      // bytes held in buffer_
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    Status status_;
+};
+
+// Where a file being written receives its bytes, in order.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    virtual Status write(std::span<const std::uint8_t> bytes) = 0;
+};
+
 // Writes `bytes` to a temporary file beside `path`, flushes it to the disk and renames it
 // over `path`. On any failure `path` is as it was and the temporary file is gone. An existing
 // target's permissions are kept.
 Status write_file_atomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// The same with the bytes handed to the sink piece by piece by `produce`, so that a large
+// file need not be laid out in memory first. A failure `produce` returns ends the write as a
+// failed write call would.
+Status write_file_atomically(const std::string& path, const std::function<Status(ByteSink&)>& produce);
 
 }  // namespace dabro

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "document/byte_reader.h"
 #include "document/file_layer.h"
@@ -25,98 +29,183 @@ Status out_of_range(const std::string& what, long long value, long long low, lon
                            std::to_string(low) + " to " + std::to_string(high));
 }
 
-// One pass over the file. With `out` null it only checks that every count, length and size
-// is within the document's capacities and the file's bytes; with `out` set it also stores
-// what it reads. The second pass runs only after the first succeeded, so it cannot fail.
+// Bytes already in memory, offered the way FileReader offers a file.
+class MemoryReader {
+public:
+    explicit MemoryReader(std::span<const std::uint8_t> bytes) : r_(bytes) {}
+
+    bool ok() const { return r_.ok(); }
+    Status status() const { return r_.ok() ? Status::success() : short_read(); }
+    std::size_t size() const { return r_.size(); }
+    std::size_t remaining() const { return r_.remaining(); }
+
+    bool read(void* out, std::size_t n) {
+        const auto bytes = r_.bytes(n);
+        if (!r_.ok()) return false;
+        if (n > 0) std::memcpy(out, bytes.data(), n);
+        return true;
+    }
+    bool skip(std::size_t n) {
+        r_.skip(n);
+        return r_.ok();
+    }
+    bool seek(std::size_t position) {
+        r_.seek(position);
+        return r_.ok();
+    }
+    bool append(std::vector<std::uint8_t>& out, std::size_t n) {
+        const auto bytes = r_.bytes(n);
+        if (!r_.ok()) return false;
+        out.insert(out.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+
+private:
+    ByteReader r_;
+};
+
+// Everything a file says, gathered before the document is touched, so that a load that
+// fails part way changes nothing. Image data land in the buffers the images will own.
+struct StagedSequence {
+    std::int32_t frameCount = 0;
+    std::array<std::int16_t, kMaxSequenceFrames> imageIndex{};
+    std::array<std::int32_t, kMaxSequenceFrames> frameValue{};
+    ShortName<kMaxNameLength> name;
+    std::uint16_t collectionIndex = 0;
+};
+
+struct StagedImage {
+    std::uint8_t kind = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint8_t flag = 0;
+    std::vector<std::uint8_t> data;
+};
+
+struct StagedCollection {
+    std::int32_t offset = 0;
+    ShortName<kMaxNameLength> name;
+    std::int32_t frames = 0;
+    std::int32_t directions = 0;
+    std::vector<BoundingBox> boxes;  // one per image slot in use
+    bool reached = false;            // its image section was found
+    char type = '\0';
+    std::array<int, kPalettesPerCollection> paletteCounts{};
+    std::array<Palette, kPalettesPerCollection> palettes{};
+    std::vector<StagedImage> images;
+};
+
+struct Staged {
+    std::array<std::uint8_t, 3> dimensions{};
+    std::int32_t centerX = 0;
+    std::int32_t centerY = 0;
+    std::uint16_t headerWord = 0;
+    std::uint8_t headerByte = 0;
+    std::vector<StagedSequence> sequences;
+    std::vector<StagedCollection> collections;
+    std::optional<bool> imagesReadable;  // each section found sets it; the last one counts
+    bool sawUnreadableSection = false;
+};
+
+// One pass over the file, front to back, checking every count, length and size against the
+// document's capacities and the bytes the file still holds before anything is allocated.
+template <class Reader>
 class Walk {
 public:
-    Walk(std::span<const std::uint8_t> bytes, std::string_view sourcePath, SpriteDocument* out,
-         bool& imagesReadable, LoadReport& report)
-        : r_(bytes), source_(source_name_of(sourcePath)), out_(out), imagesReadable_(imagesReadable),
-          report_(report) {}
+    Walk(Reader& in, Staged& out) : in_(in), out_(out) {}
 
+    // Starts after the signature.
     Status run() {
-        r_.skip(kSignatureSize);
         if (Status s = header(); !s.ok()) return s;
-        for (int s = 0; s < sequenceCount_; ++s)
+        for (std::size_t s = 0; s < out_.sequences.size(); ++s)
             if (Status st = sequence(s); !st.ok()) return st;
-        const std::int32_t count = r_.i32();
-        if (!r_.ok()) return short_read();
+        const std::int32_t count = i32();
+        if (!in_.ok()) return cut();
         if (count < 0 || count > kMaxCollections)
             return out_of_range("Collection count", count, 0, kMaxCollections);
-        collectionCount_ = count;
-        if (out_) out_->collectionCount = count;
-        for (int c = 0; c < collectionCount_; ++c)
+        out_.collections.resize(static_cast<std::size_t>(count));
+        for (std::size_t c = 0; c < out_.collections.size(); ++c)
             if (Status s = collection_header(c); !s.ok()) return s;
         return image_sections();
     }
 
 private:
+    // Why the bytes ran out: the end of the file, or a read that failed.
+    Status cut() const { return in_.status(); }
+
+    std::uint8_t u8() {
+        std::uint8_t b = 0;
+        in_.read(&b, 1);
+        return b;
+    }
+    std::uint16_t u16() {
+        std::array<std::uint8_t, 2> b{};
+        in_.read(b.data(), b.size());
+        return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+    }
+    std::int16_t i16() { return static_cast<std::int16_t>(u16()); }
+    std::uint32_t u32() {
+        std::array<std::uint8_t, 4> b{};
+        in_.read(b.data(), b.size());
+        return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
+               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+    }
+    std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
+
+    // A name whose length was checked against the capacity.
+    ShortName<kMaxNameLength> name(std::int32_t length) {
+        std::array<char, kMaxNameLength> chars{};
+        in_.read(chars.data(), static_cast<std::size_t>(length));
+        return ShortName<kMaxNameLength>(std::string_view(chars.data(), static_cast<std::size_t>(length)));
+    }
+
     Status header() {
-        std::array<std::uint8_t, 3> dimensions{};
-        for (auto& d : dimensions) d = r_.u8();
-        const std::int32_t centerX = r_.i32();
-        const std::int32_t centerY = r_.i32();
-        const std::uint16_t word = r_.u16();
-        const std::uint8_t byte = r_.u8();
-        const std::int32_t count = r_.i32();
-        if (!r_.ok()) return short_read();
+        for (auto& d : out_.dimensions) d = u8();
+        out_.centerX = i32();
+        out_.centerY = i32();
+        out_.headerWord = u16();
+        out_.headerByte = u8();
+        const std::int32_t count = i32();
+        if (!in_.ok()) return cut();
         if (count < 0 || count > kMaxSequences)
             return out_of_range("Sequence count", count, 0, kMaxSequences);
-        sequenceCount_ = count;
-        if (out_) {
-            out_->dimensions = dimensions;
-            out_->centerX = centerX;
-            out_->centerY = centerY;
-            out_->headerWord = word;
-            out_->headerByte = byte;
-            out_->sequenceCount = count;
-        }
+        out_.sequences.resize(static_cast<std::size_t>(count));
         return Status::success();
     }
 
-    Status sequence(int s) {
+    Status sequence(std::size_t s) {
         const std::string what = "Sequence " + std::to_string(s);
-        const std::int32_t n = r_.i32();
-        if (!r_.ok()) return short_read();
+        const std::int32_t n = i32();
+        if (!in_.ok()) return cut();
         if (n < 0 || n > kMaxSequenceFrames)
             return out_of_range(what + " frame count", n, 0, kMaxSequenceFrames);
-        const auto indexes = r_.bytes(2 * static_cast<std::size_t>(n));
-        const auto values = r_.bytes(4 * static_cast<std::size_t>(n));
-        const std::int32_t length = r_.i32();
-        if (!r_.ok()) return short_read();
+        StagedSequence& seq = out_.sequences[s];
+        seq.frameCount = n;
+        for (int i = 0; i < n; ++i) seq.imageIndex[static_cast<std::size_t>(i)] = i16();
+        for (int i = 0; i < n; ++i) seq.frameValue[static_cast<std::size_t>(i)] = i32();
+        const std::int32_t length = i32();
+        if (!in_.ok()) return cut();
         if (length < 0 || length > kMaxNameLength)
             return out_of_range(what + " name length", length, 0, kMaxNameLength);
-        const auto name = r_.bytes(static_cast<std::size_t>(length));
-        const std::uint16_t collectionIndex = r_.u16();
-        if (!r_.ok()) return short_read();
-        if (out_) {
-            Sequence& seq = out_->sequences[static_cast<std::size_t>(s)];
-            seq.frameCount = n;
-            ByteReader idx(indexes);
-            ByteReader val(values);
-            for (int i = 0; i < n; ++i) {
-                seq.imageIndex[static_cast<std::size_t>(i)] = idx.i16();
-                seq.frameValue[static_cast<std::size_t>(i)] = val.i32();
-            }
-            seq.set_name(as_text(name));
-            seq.collectionIndex = collectionIndex;
-        }
+        seq.name = name(length);
+        seq.collectionIndex = u16();
+        if (!in_.ok()) return cut();
         return Status::success();
     }
 
-    Status collection_header(int c) {
+    Status collection_header(std::size_t c) {
         const std::string what = "Collection " + std::to_string(c);
-        r_.skip(kCollectionTagSize);
-        const std::int32_t offset = r_.i32();
-        const std::int32_t length = r_.i32();
-        if (!r_.ok()) return short_read();
+        StagedCollection& col = out_.collections[c];
+        in_.skip(kCollectionTagSize);
+        col.offset = i32();
+        const std::int32_t length = i32();
+        if (!in_.ok()) return cut();
         if (length < 0 || length > kMaxNameLength)
             return out_of_range(what + " name length", length, 0, kMaxNameLength);
-        const auto name = r_.bytes(static_cast<std::size_t>(length));
-        const std::int32_t frames = r_.i32();
-        const std::int32_t directions = r_.i32();
-        if (!r_.ok()) return short_read();
+        col.name = name(length);
+        const std::int32_t frames = i32();
+        const std::int32_t directions = i32();
+        if (!in_.ok()) return cut();
         if (frames < 0 || frames > kMaxImageSlots)
             return out_of_range(what + " frames", frames, 0, kMaxImageSlots);
         if (directions < 0 || directions > kMaxImageSlots)
@@ -126,24 +215,17 @@ private:
             return Status::failure(what + " has " + std::to_string(frames) + " frames x " +
                                    std::to_string(directions) + " directions, more than " +
                                    std::to_string(kMaxImageSlots) + " images");
-        const auto boxes = r_.bytes(16 * static_cast<std::size_t>(slots));
-        if (!r_.ok()) return short_read();
-        slots_[static_cast<std::size_t>(c)] = static_cast<int>(slots);
-        offsets_[static_cast<std::size_t>(c)] = offset;
-        if (out_) {
-            ImageCollection& col = out_->collections[static_cast<std::size_t>(c)];
-            col.imageSectionOffset = offset;
-            col.set_name(as_text(name));
-            col.frames = frames;
-            col.directions = directions;
-            ByteReader b(boxes);
-            for (long long k = 0; k < slots; ++k) {
-                BoundingBox& box = col.boxes[static_cast<std::size_t>(k)];
-                box.left = b.i32();
-                box.top = b.i32();
-                box.right = b.i32();
-                box.bottom = b.i32();
-            }
+        col.frames = frames;
+        col.directions = directions;
+        std::vector<std::uint8_t> raw;
+        if (!in_.append(raw, 16 * static_cast<std::size_t>(slots))) return cut();
+        ByteReader b(raw);
+        col.boxes.resize(static_cast<std::size_t>(slots));
+        for (BoundingBox& box : col.boxes) {
+            box.left = b.i32();
+            box.top = b.i32();
+            box.right = b.i32();
+            box.bottom = b.i32();
         }
         return Status::success();
     }
@@ -153,103 +235,137 @@ private:
     // length is unknown; without a usable offset no further section is read.
     Status image_sections() {
         bool seekNext = false;
-        for (int c = 0; c < collectionCount_; ++c) {
+        for (std::size_t c = 0; c < out_.collections.size(); ++c) {
+            StagedCollection& col = out_.collections[c];
             if (seekNext) {
-                const std::int32_t offset = offsets_[static_cast<std::size_t>(c)];
-                if (offset < 0 || static_cast<std::size_t>(offset) >= r_.size()) {
-                    mark_unread_from(c);
+                if (col.offset < 0 || static_cast<std::size_t>(col.offset) >= in_.size())
                     return Status::success();
-                }
-                r_.seek(static_cast<std::size_t>(offset));
+                in_.seek(static_cast<std::size_t>(col.offset));
             }
-            r_.skip(kSectionTagSize);
-            const char type = static_cast<char>(r_.u8());
-            r_.skip(1);
-            if (!r_.ok()) return short_read();
-            ImageCollection* col = out_ ? &out_->collections[static_cast<std::size_t>(c)] : nullptr;
-            if (col) col->imageSectionType = type;
+            in_.skip(kSectionTagSize);
+            const char type = static_cast<char>(u8());
+            in_.skip(1);
+            if (!in_.ok()) return cut();
+            col.reached = true;
+            col.type = type;
             if (type != kReadableSection) {
-                imagesReadable_ = false;
-                report_.sawUnreadableSection = true;
+                out_.imagesReadable = false;
+                out_.sawUnreadableSection = true;
                 seekNext = true;
                 continue;
             }
-            imagesReadable_ = true;
+            out_.imagesReadable = true;
             seekNext = false;
-            if (Status s = readable_section(c, col); !s.ok()) return s;
+            if (Status s = readable_section(c); !s.ok()) return s;
         }
         return Status::success();
     }
 
-    Status readable_section(int c, ImageCollection* col) {
+    Status readable_section(std::size_t c) {
         const std::string what = "Collection " + std::to_string(c);
-        for (int p = 0; p < kPalettesPerCollection; ++p) {
-            const std::int32_t n = r_.i32();
-            if (!r_.ok()) return short_read();
+        StagedCollection& col = out_.collections[c];
+        for (std::size_t p = 0; p < kPalettesPerCollection; ++p) {
+            const std::int32_t n = i32();
+            if (!in_.ok()) return cut();
             if (n < 0 || n > kPaletteEntries)
                 return out_of_range(what + " palette " + std::to_string(p) + " entry count", n, 0,
                                     kPaletteEntries);
-            const auto entries = r_.bytes(4 * static_cast<std::size_t>(n));
-            if (!r_.ok()) return short_read();
-            if (col) {
-                ByteReader e(entries);
-                Palette& palette = col->palettes[static_cast<std::size_t>(p)];
-                for (int i = 0; i < n; ++i) palette[static_cast<std::size_t>(i)] = e.u32();
-            }
+            std::array<std::uint8_t, 4 * kPaletteEntries> raw{};
+            if (!in_.read(raw.data(), 4 * static_cast<std::size_t>(n))) return cut();
+            ByteReader e(raw);
+            for (int i = 0; i < n; ++i) col.palettes[p][static_cast<std::size_t>(i)] = e.u32();
+            col.paletteCounts[p] = n;
         }
-        if (col) col->sourceName = source_;
-        const int slots = slots_[static_cast<std::size_t>(c)];
-        for (int k = 0; k < slots; ++k) {
-            r_.skip(kImageLeadSize);
-            const std::uint8_t kind = r_.u8();
-            r_.skip(1);
-            const std::int32_t width = r_.i32();
-            const std::int32_t height = r_.i32();
-            const std::uint8_t flag = r_.u8();
-            const std::int32_t length = r_.i32();
-            if (!r_.ok()) return short_read();
+        const std::size_t slots = col.boxes.size();
+        col.images.reserve(slots);
+        for (std::size_t k = 0; k < slots; ++k) {
+            in_.skip(kImageLeadSize);
+            StagedImage& image = col.images.emplace_back();
+            image.kind = u8();
+            in_.skip(1);
+            image.width = i32();
+            image.height = i32();
+            image.flag = u8();
+            const std::int32_t length = i32();
+            if (!in_.ok()) return cut();
             if (length < 0)
                 return out_of_range(what + " image " + std::to_string(k) + " data length", length, 0,
                                     0x7FFFFFFF);
-            const auto data = r_.bytes(static_cast<std::size_t>(length));
-            r_.skip(kImageTrailSize);
-            if (!r_.ok()) return short_read();
-            if (col) {
-                CollectionImage& image = col->images[static_cast<std::size_t>(k)];
-                image.kind = kind;
-                image.width = width;
-                image.height = height;
-                image.flag = flag;
-                image.data.assign(data.begin(), data.end());
-                image.dataLength = length;
-                image.sourceName = source_;
-            }
+            in_.append(image.data, static_cast<std::size_t>(length));
+            in_.skip(kImageTrailSize);
+            if (!in_.ok()) return cut();
         }
         return Status::success();
     }
 
-    // Collections whose sections were never read are marked unreadable, so their slots, which
-    // still hold another document's images, are never saved under this one's headers.
-    void mark_unread_from(int first) {
-        if (!out_) return;
-        for (int c = first; c < collectionCount_; ++c)
-            out_->collections[static_cast<std::size_t>(c)].imageSectionType = '\0';
-    }
-
-    static std::string_view as_text(std::span<const std::uint8_t> bytes) {
-        return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-    }
-
-    ByteReader r_;
-    ShortName<kMaxSourceNameLength> source_;
-    SpriteDocument* out_;
-    bool& imagesReadable_;
-    LoadReport& report_;
-    int sequenceCount_ = 0;
-    int collectionCount_ = 0;
-    std::array<int, kMaxCollections> slots_{};
-    std::array<std::int32_t, kMaxCollections> offsets_{};
+    Reader& in_;
+    Staged& out_;
 };
+
+// Puts what the walk gathered into the document. Slots the file does not reach keep their
+// contents, and so do palette entries beyond a palette's count.
+void commit(Staged& staged, const ShortName<kMaxSourceNameLength>& source, SpriteDocument& doc,
+            bool& imagesReadable, LoadReport& report) {
+    doc.dimensions = staged.dimensions;
+    doc.centerX = staged.centerX;
+    doc.centerY = staged.centerY;
+    doc.headerWord = staged.headerWord;
+    doc.headerByte = staged.headerByte;
+    doc.sequenceCount = static_cast<std::int32_t>(staged.sequences.size());
+    for (std::size_t s = 0; s < staged.sequences.size(); ++s) {
+        const StagedSequence& from = staged.sequences[s];
+        Sequence& seq = doc.sequences[s];
+        const auto n = static_cast<std::size_t>(from.frameCount);
+        seq.frameCount = from.frameCount;
+        std::copy_n(from.imageIndex.begin(), n, seq.imageIndex.begin());
+        std::copy_n(from.frameValue.begin(), n, seq.frameValue.begin());
+        seq.set_name(from.name.view());
+        seq.collectionIndex = from.collectionIndex;
+    }
+
+    doc.collectionCount = static_cast<std::int32_t>(staged.collections.size());
+    for (std::size_t c = 0; c < staged.collections.size(); ++c) {
+        StagedCollection& from = staged.collections[c];
+        ImageCollection& col = doc.collections[c];
+        col.imageSectionOffset = from.offset;
+        col.set_name(from.name.view());
+        col.frames = from.frames;
+        col.directions = from.directions;
+        std::copy(from.boxes.begin(), from.boxes.end(), col.boxes.begin());
+        // A collection whose section was never found is marked so that its slots, which
+        // still hold another document's images, are never saved under this one's header.
+        col.imageSectionType = from.reached ? from.type : '\0';
+        if (!from.reached || from.type != kReadableSection) continue;
+        for (std::size_t p = 0; p < kPalettesPerCollection; ++p)
+            std::copy_n(from.palettes[p].begin(), from.paletteCounts[p], col.palettes[p].begin());
+        col.sourceName = source;
+        for (std::size_t k = 0; k < from.images.size(); ++k) {
+            StagedImage& image = from.images[k];
+            CollectionImage& slot = col.images[k];
+            slot.kind = image.kind;
+            slot.width = image.width;
+            slot.height = image.height;
+            slot.flag = image.flag;
+            slot.set_data(std::move(image.data));
+            slot.sourceName = source;
+        }
+    }
+    if (staged.imagesReadable) imagesReadable = *staged.imagesReadable;
+    report.sawUnreadableSection = staged.sawUnreadableSection;
+}
+
+template <class Reader>
+Status load_from(Reader& in, std::string_view sourcePath, SpriteDocument& document, bool& imagesReadable,
+                 LoadReport& report) {
+    std::array<std::uint8_t, kSignatureSize> signature{};
+    if (!in.read(signature.data(), signature.size())) return in.status();
+    if (signature != kSignature) return Status::success();
+    const auto staged = std::make_unique<Staged>();
+    if (Status s = Walk<Reader>(in, *staged).run(); !s.ok()) return s;
+    report.isSprite = true;
+    commit(*staged, source_name_of(sourcePath), document, imagesReadable, report);
+    return Status::success();
+}
 
 }  // namespace
 
@@ -258,24 +374,19 @@ Status load_sprite_bytes(std::span<const std::uint8_t> bytes, std::string_view s
     LoadReport local;
     LoadReport& rep = report ? *report : local;
     rep = LoadReport{};
-    if (bytes.size() < kSignatureSize) return short_read();
-    if (!std::equal(kSignature.begin(), kSignature.end(), bytes.begin())) return Status::success();
-
-    bool readableCheck = imagesReadable;
-    LoadReport checkReport;
-    if (Status s = Walk(bytes, sourcePath, nullptr, readableCheck, checkReport).run(); !s.ok())
-        return s;
-    rep.isSprite = true;
-    return Walk(bytes, sourcePath, &document, imagesReadable, rep).run();
+    MemoryReader in(bytes);
+    return load_from(in, sourcePath, document, imagesReadable, rep);
 }
 
+// The file is read piece by piece rather than whole, so each image's data go from the file
+// straight into the buffer the image keeps: a large file is never held twice.
 Status load_sprite(const std::string& path, Session& session, LoadReport* report) {
     LoadReport local;
     LoadReport& rep = report ? *report : local;
     rep = LoadReport{};
-    std::vector<std::uint8_t> bytes;
-    if (Status s = read_whole_file(path, bytes); !s.ok()) return s;
-    Status s = load_sprite_bytes(bytes, path, session.document, session.imagesReadable, &rep);
+    FileReader in;
+    if (Status s = in.open(path); !s.ok()) return s;
+    Status s = load_from(in, path, session.document, session.imagesReadable, rep);
     if (!s.ok()) return s;
     if (rep.isSprite)
         session.currentFileName = path;

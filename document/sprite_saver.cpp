@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "document/file_layer.h"
 
@@ -20,41 +21,70 @@ constexpr std::uint8_t kImageTrail[3] = {0, 0, 0};
 constexpr std::size_t kHeaderSize = sizeof(kSignature) + 3 + 4 + 4 + 2 + 1 + 4;
 constexpr std::size_t kPaletteBytes = 4 + 4 * kPaletteEntries;
 
-// Writes into a buffer sized beforehand, so no write can run past it.
-class ByteWriter {
+// Collects the bytes in a buffer of its own and hands them to the sink a buffer at a time,
+// so that a file of any size is written with one small buffer. After a failed write it
+// drops everything and keeps the failure for finish().
+class ChunkWriter {
 public:
-    explicit ByteWriter(std::vector<std::uint8_t>& out) : out_(out) {}
+    explicit ChunkWriter(ByteSink& sink)
+        : sink_(sink), buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize)) {}
 
-    std::size_t position() const { return pos_; }
+    std::size_t position() const { return position_; }
+
     void raw(const void* data, std::size_t n) {
-        if (n == 0) return;
-        std::memcpy(out_.data() + pos_, data, n);
-        pos_ += n;
+        position_ += n;
+        const auto* from = static_cast<const std::uint8_t*>(data);
+        while (n > 0 && status_.ok()) {
+            if (used_ == kBufferSize) flush();
+            const std::size_t k = std::min(n, kBufferSize - used_);
+            std::memcpy(buffer_.get() + used_, from, k);
+            used_ += k;
+            from += k;
+            n -= k;
+        }
     }
-    void u8(std::uint8_t v) { out_[pos_++] = v; }
+    void u8(std::uint8_t v) { raw(&v, 1); }
     void u16(std::uint16_t v) {
-        u8(static_cast<std::uint8_t>(v));
-        u8(static_cast<std::uint8_t>(v >> 8));
+        const std::uint8_t b[2] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8)};
+        raw(b, sizeof(b));
     }
     void u32(std::uint32_t v) {
-        std::uint8_t* p = out_.data() + pos_;
-        p[0] = static_cast<std::uint8_t>(v);
-        p[1] = static_cast<std::uint8_t>(v >> 8);
-        p[2] = static_cast<std::uint8_t>(v >> 16);
-        p[3] = static_cast<std::uint8_t>(v >> 24);
-        pos_ += 4;
+        const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                                   static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+        raw(b, sizeof(b));
     }
     void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
-    void patch_i32(std::size_t at, std::int32_t v) {
-        const std::size_t keep = pos_;
-        pos_ = at;
-        i32(v);
-        pos_ = keep;
+
+    Status finish() {
+        flush();
+        return status_;
+    }
+
+private:
+    static constexpr std::size_t kBufferSize = 128 * 1024;
+
+    void flush() {
+        if (used_ > 0 && status_.ok()) status_ = sink_.write({buffer_.get(), used_});
+        used_ = 0;
+    }
+
+    ByteSink& sink_;
+    std::unique_ptr<std::uint8_t[]> buffer_;
+    std::size_t used_ = 0;
+    std::size_t position_ = 0;
+    Status status_;
+};
+
+class VectorSink final : public ByteSink {
+public:
+    explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) {}
+    Status write(std::span<const std::uint8_t> bytes) override {
+        out_.insert(out_.end(), bytes.begin(), bytes.end());
+        return Status::success();
     }
 
 private:
     std::vector<std::uint8_t>& out_;
-    std::size_t pos_ = 0;
 };
 
 std::size_t section_size(const ImageCollection& col) {
@@ -68,52 +98,61 @@ std::size_t section_size(const ImageCollection& col) {
     return size;
 }
 
-}  // namespace
+// Where every image section will start, worked out before a byte is written, so the file
+// can be written front to back in one go.
+struct Layout {
+    int sequenceCount = 0;
+    int collectionCount = 0;
+    std::array<std::int32_t, kMaxCollections> sectionOffset{};
+    std::size_t size = 0;
+};
 
-HeaderValues header_of(const SpriteDocument& document) {
-    HeaderValues h;
-    h.dimensions = document.dimensions;
-    h.centerX = document.centerX;
-    h.centerY = document.centerY;
-    h.headerWord = document.headerWord;
-    h.headerByte = document.headerByte;
-    return h;
-}
-
-Status encode_sprite(const SpriteDocument& doc, const HeaderValues& header,
-                     std::vector<std::uint8_t>& bytes) {
-    const int sequenceCount = std::clamp(doc.sequenceCount, 0, kMaxSequences);
-    const int collectionCount = std::clamp(doc.collectionCount, 0, kMaxCollections);
+Status plan(const SpriteDocument& doc, Layout& layout) {
+    layout.sequenceCount = std::clamp(doc.sequenceCount, 0, kMaxSequences);
+    layout.collectionCount = std::clamp(doc.collectionCount, 0, kMaxCollections);
 
     std::size_t size = kHeaderSize + 4;
-    for (int s = 0; s < sequenceCount; ++s) {
+    for (int s = 0; s < layout.sequenceCount; ++s) {
         const Sequence& seq = doc.sequences[static_cast<std::size_t>(s)];
         size += 10 + 6 * static_cast<std::size_t>(std::clamp(seq.frameCount, 0, kMaxSequenceFrames)) +
                 seq.name.size();
     }
-    for (int c = 0; c < collectionCount; ++c) {
+    std::array<std::size_t, kMaxCollections> sections{};
+    for (int c = 0; c < layout.collectionCount; ++c) {
         const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
         if (col.imageSectionType != kReadableSection && col.imageSectionType != kShortSection)
             return Status::failure("Collection " + std::to_string(c) + " '" + col.name.str() +
                                    "' holds images that could not be read, so it cannot be saved");
         size += 28 + col.name.size() + 16 * static_cast<std::size_t>(col.slot_count());
-        size += section_size(col);
+        sections[static_cast<std::size_t>(c)] = section_size(col);
+    }
+    std::array<std::size_t, kMaxCollections> offsets{};
+    for (int c = 0; c < layout.collectionCount; ++c) {
+        offsets[static_cast<std::size_t>(c)] = size;
+        size += sections[static_cast<std::size_t>(c)];
     }
     if (size > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return Status::failure("The sprite is too large for the file format (" +
                                std::to_string(size) + " bytes)");
+    // Every offset is below the size, so each fits the 32-bit field.
+    for (int c = 0; c < layout.collectionCount; ++c)
+        layout.sectionOffset[static_cast<std::size_t>(c)] =
+            static_cast<std::int32_t>(offsets[static_cast<std::size_t>(c)]);
+    layout.size = size;
+    return Status::success();
+}
 
-    bytes.resize(size);
-    ByteWriter w(bytes);
+void write_document(const SpriteDocument& doc, const HeaderValues& header, const Layout& layout,
+                    ChunkWriter& w) {
     w.raw(kSignature, sizeof(kSignature));
     for (std::uint8_t d : header.dimensions) w.u8(d);
     w.i32(header.centerX);
     w.i32(header.centerY);
     w.u16(header.headerWord);
     w.u8(header.headerByte);
-    w.i32(sequenceCount);
+    w.i32(layout.sequenceCount);
 
-    for (int s = 0; s < sequenceCount; ++s) {
+    for (int s = 0; s < layout.sequenceCount; ++s) {
         const Sequence& seq = doc.sequences[static_cast<std::size_t>(s)];
         const int n = std::clamp(seq.frameCount, 0, kMaxSequenceFrames);
         w.i32(n);
@@ -125,13 +164,11 @@ Status encode_sprite(const SpriteDocument& doc, const HeaderValues& header,
         w.u16(seq.collectionIndex);
     }
 
-    w.i32(collectionCount);
-    std::array<std::size_t, kMaxCollections> offsetField{};
-    for (int c = 0; c < collectionCount; ++c) {
+    w.i32(layout.collectionCount);
+    for (int c = 0; c < layout.collectionCount; ++c) {
         const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
         w.raw(kCollectionTag, sizeof(kCollectionTag));
-        offsetField[static_cast<std::size_t>(c)] = w.position();
-        w.i32(static_cast<std::int32_t>(w.position()));
+        w.i32(layout.sectionOffset[static_cast<std::size_t>(c)]);
         w.i32(static_cast<std::int32_t>(col.name.size()));
         w.raw(col.name.view().data(), col.name.size());
         w.i32(col.frames);
@@ -146,9 +183,8 @@ Status encode_sprite(const SpriteDocument& doc, const HeaderValues& header,
         }
     }
 
-    for (int c = 0; c < collectionCount; ++c) {
+    for (int c = 0; c < layout.collectionCount; ++c) {
         const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
-        w.patch_i32(offsetField[static_cast<std::size_t>(c)], static_cast<std::int32_t>(w.position()));
         w.raw(kSectionTag, sizeof(kSectionTag));
         w.u8(static_cast<std::uint8_t>(col.imageSectionType));
         w.u8(0);
@@ -174,14 +210,49 @@ Status encode_sprite(const SpriteDocument& doc, const HeaderValues& header,
             w.raw(kImageTrail, sizeof(kImageTrail));
         }
     }
+}
+
+Status encode_to(const SpriteDocument& document, const HeaderValues& header, const Layout& layout,
+                 ByteSink& sink) {
+    ChunkWriter w(sink);
+    write_document(document, header, layout, w);
+    if (Status s = w.finish(); !s.ok()) return s;
+    if (w.position() != layout.size)
+        return Status::failure("The sprite's layout changed while it was written");
     return Status::success();
 }
 
+}  // namespace
+
+HeaderValues header_of(const SpriteDocument& document) {
+    HeaderValues h;
+    h.dimensions = document.dimensions;
+    h.centerX = document.centerX;
+    h.centerY = document.centerY;
+    h.headerWord = document.headerWord;
+    h.headerByte = document.headerByte;
+    return h;
+}
+
+Status encode_sprite(const SpriteDocument& doc, const HeaderValues& header,
+                     std::vector<std::uint8_t>& bytes) {
+    Layout layout;
+    if (Status s = plan(doc, layout); !s.ok()) return s;
+    std::vector<std::uint8_t> out;
+    out.reserve(layout.size);
+    VectorSink sink(out);
+    if (Status s = encode_to(doc, header, layout, sink); !s.ok()) return s;
+    bytes = std::move(out);
+    return Status::success();
+}
+
+// The document is written straight to the file a buffer at a time, never laid out whole in
+// memory first: for a large sprite that would double the memory the save touches.
 Status save_sprite(const std::string& path, const SpriteDocument& document,
                    const HeaderValues& header) {
-    std::vector<std::uint8_t> bytes;
-    if (Status s = encode_sprite(document, header, bytes); !s.ok()) return s;
-    return write_file_atomically(path, bytes);
+    Layout layout;
+    if (Status s = plan(document, layout); !s.ok()) return s;
+    return write_file_atomically(path, [&](ByteSink& sink) { return encode_to(document, header, layout, sink); });
 }
 
 }  // namespace dabro
