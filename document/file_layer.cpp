@@ -21,7 +21,7 @@ FileLayer& real_layer() {
 
 FileLayer* current_layer = nullptr;
 
-Status error_from(long result) { return Status::file_error(file_error_code_from_errno(static_cast<int>(-result))); }
+Status error_from(long result) { return Status::from_errno(static_cast<int>(-result)); }
 
 // Reads until `size` bytes are in or the file ends; returns the count read, or -errno.
 ssize_t read_fully(FileLayer& layer, int fd, std::uint8_t* buffer, std::size_t size) {

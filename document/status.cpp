@@ -12,6 +12,15 @@ Status Status::file_error(int code) {
     return s;
 }
 
+Status Status::from_errno(int err) {
+    if (const int code = file_error_code_from_errno(err); code != 0) return file_error(code);
+    Status s;
+    s.failed_ = true;
+    s.code_ = err;
+    s.message_ = "I/O error " + std::to_string(err);
+    return s;
+}
+
 Status Status::failure(std::string message) {
     Status s;
     s.failed_ = true;
@@ -46,7 +55,7 @@ int file_error_code_from_errno(int err) {
         case ENOSPC:
         case EDQUOT:
         case EFBIG: return kDiskFull;
-        default: return err;
+        default: return 0;
     }
 }
 

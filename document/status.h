@@ -21,6 +21,9 @@ public:
     Status() = default;
     static Status success() { return {}; }
     static Status file_error(int code);
+    // A failed system call: the errno values the program knows become its codes; any other
+    // keeps its own number and reads "I/O error N", so EIO never shows as "File access denied".
+    static Status from_errno(int err);
     static Status failure(std::string message);
 
     bool ok() const { return failed_ == false; }
@@ -36,7 +39,7 @@ private:
 // The message of a file-error code ("File not found", ..., "I/O error 28").
 std::string file_error_message(int code);
 
-// Maps an errno value to the file-error code of this program.
+// Maps an errno value to the file-error code of this program, or 0 when it has none.
 int file_error_code_from_errno(int err);
 
 // What the user is shown for a failure: the message, with a full stop appended when it

@@ -63,8 +63,15 @@ TEST(FileLayer, ErrnoMapsToTheProgramsCodes) {
     };
     for (const Case& c : {Case{ENOENT, 2}, Case{ENOTDIR, 3}, Case{ENAMETOOLONG, 3}, Case{EMFILE, 4},
                           Case{ENFILE, 4}, Case{EACCES, 5}, Case{EROFS, 5}, Case{ENOSPC, 101},
-                          Case{EFBIG, 101}, Case{EIO, EIO}, Case{EISDIR, EISDIR}}) {
+                          Case{EFBIG, 101}}) {
         EXPECT_EQ(file_error_code_from_errno(c.err), c.code) << "errno " << c.err;
+        EXPECT_EQ(Status::from_errno(c.err).code(), c.code);
+    }
+    // Other errors keep their own number, even where it equals one of the program's codes.
+    for (int err : {EIO, ESRCH, EINTR, EISDIR, ENETDOWN, ENETUNREACH}) {
+        const Status s = Status::from_errno(err);
+        EXPECT_EQ(s.code(), err);
+        EXPECT_EQ(s.message(), "I/O error " + std::to_string(err));
     }
 }
 
