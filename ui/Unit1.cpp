@@ -234,7 +234,8 @@ void TForm1::build_controls() {
     StatusBar1->setFixedHeight(kStatusHeight);
     statusText_ = new QLabel(StatusBar1);
     statusText_->setObjectName(QStringLiteral("StatusText"));
-    StatusBar1->addWidget(statusText_, 1);
+    // A permanent widget, so that no menu status tip ever hides the text.
+    StatusBar1->addPermanentWidget(statusText_, 1);
 
     QWidget* const tabOrder[] = {
         Edit1,  Edit2,  Edit3,    Edit4,  Edit5,  Edit6,   Edit7,   ListBox1, ListBox2, Edit8,

@@ -364,6 +364,18 @@ TEST_F(Commands, ImageCommandsWithoutASelectionDoNothing) {
     EXPECT_EQ(form->status_text(), "");
 }
 
+TEST_F(Commands, NewEmptiesHeaderAndCountsButNotTheLists) {
+    open_document(*sample_document());
+    EXPECT_FALSE(form->New1->isEnabled());
+    form->New1Click();
+    EXPECT_EQ(form->windowTitle(), "Dabro ()");
+    EXPECT_EQ(form->Edit1->text(), "0");
+    EXPECT_EQ(form->Edit4->text(), "0");
+    EXPECT_EQ(doc().sequenceCount, 0);
+    EXPECT_EQ(form->ListBox1->count(), 3) << "the lists wait for the next refresh";
+    EXPECT_TRUE(session->currentFileName.empty());
+}
+
 TEST_F(Commands, QuitClosesTheWindowAndTheInertItemsDoNothing) {
     open_document(*sample_document());
     form->Help1->trigger();

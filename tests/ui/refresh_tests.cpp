@@ -1,3 +1,6 @@
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -200,6 +203,45 @@ TEST_F(Refresh, TheLargestCollectionIsListedInFull) {
     EXPECT_EQ(form->ListBox4->item_text(479), "479");
     EXPECT_EQ(form->ListBox5->item_text(7), "E / doc.spr");
     EXPECT_EQ(form->Edit20->text(), "2");
+}
+
+TEST_F(Refresh, TheSampleOpensAndEveryEntryCanBeVisited) {
+    open(std::string(DABRO_SOURCE_DIR) + "/samples/sample.spr");
+    ASSERT_EQ(form->status_text(), "Sprite loaded");
+    ASSERT_GT(form->ListBox1->count(), 0);
+    for (int s = 0; s < form->ListBox1->count(); ++s) {
+        click_row(form->ListBox1, s);
+        for (int q = 0; q < form->ListBox2->count(); ++q) click_row(form->ListBox2, q);
+    }
+    for (int c = 0; c < form->ListBox3->count(); ++c) {
+        click_row(form->ListBox3, c);
+        for (int f = 0; f < form->ListBox4->count(); ++f) {
+            click_row(form->ListBox4, f);
+            for (int d = 0; d < form->ListBox5->count(); ++d) {
+                click_row(form->ListBox5, d);
+                const ImageRef ref = image_ref(doc(), c, f, d);
+                ASSERT_TRUE(is_valid(doc(), ref));
+                EXPECT_EQ(form->Edit20->text().toInt(), doc().collections[c].images[ref.slot].width);
+                EXPECT_EQ(form->Image1->width(), doc().collections[c].images[ref.slot].width);
+            }
+        }
+    }
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+TEST_F(Refresh, TheSecondaryButtonOpensThePopupWithoutMovingTheSelection) {
+    open_document(*sample_document());
+    click_row(form->ListBox1, 2);
+    click_row(form->ListBox5, 3);
+    const QPoint at = form->ListBox5->visualRect(form->ListBox5->model()->index(5, 0)).center();
+    QTest::mouseClick(form->ListBox5->viewport(), Qt::RightButton, Qt::NoModifier, at);
+    EXPECT_EQ(form->ListBox5->item_index(), 3);
+    for (QWidget* w : {static_cast<QWidget*>(form->ListBox5->viewport()), static_cast<QWidget*>(form->Image1)}) {
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(w, &menu);
+        EXPECT_TRUE(form->PopupMenu1->isVisible());
+        form->PopupMenu1->hide();
+    }
 }
 
 // A document of one collection whose image slot 0 is `image`, palette entry i = i * 0x010101.
