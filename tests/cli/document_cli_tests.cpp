@@ -6,6 +6,7 @@
 #include <QTextStream>
 
 #include "cli/commands.h"
+#include "cli_runner.h"
 #include "document/sprite_saver.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
@@ -13,27 +14,9 @@
 namespace dabro {
 namespace {
 
-struct Output {
-    int code = 0;
-    QString out;
-    QString err;
-    QString last_error_line() const {
-        const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
-        return lines.isEmpty() ? QString() : lines.last();
-    }
-};
+using test::q;
 
-Output run(const QStringList& args) {
-    Output r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = cli::run_cli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
+test::CliResult run(const QStringList& args) { return test::run_cli(args); }
 
 QJsonDocument json_of(const std::string& path) {
     const auto bytes = test::read_bytes(path);
@@ -47,7 +30,7 @@ class Fixture : public ::testing::TestWithParam<const char*> {};
 // a round trip through our own code would hide.
 TEST_P(Fixture, DumpPrintsTheExpectedDocument) {
     const std::string base = test::test_data(std::string("fixtures/") + GetParam());
-    const Output r = run({"dump", q(base + ".spr")});
+    const test::CliResult r = run({"dump", q(base + ".spr")});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     const QJsonDocument printed = QJsonDocument::fromJson(r.out.toUtf8());
     ASSERT_TRUE(printed.isObject());
@@ -64,7 +47,7 @@ TEST_P(Fixture, ResaveWritesTheSameBytes) {
     test::TempDir dir;
     const std::string copy = dir.file("copy.spr");
     test::write_bytes(copy, test::read_bytes(source));
-    const Output r = run({"resave", q(copy), "-o", q(copy)});
+    const test::CliResult r = run({"resave", q(copy), "-o", q(copy)});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(test::read_bytes(copy), test::read_bytes(source));
 }
@@ -77,7 +60,7 @@ TEST(Dump, NamesAreLatin1AndOnlySlotsInUseAreListed) {
     doc->sequences[5].set_name("unused");
     test::TempDir dir;
     ASSERT_TRUE(save_sprite(dir.file("n.spr"), *doc, header_of(*doc)).ok());
-    const Output r = run({"dump", q(dir.file("n.spr"))});
+    const test::CliResult r = run({"dump", q(dir.file("n.spr"))});
     ASSERT_EQ(r.code, 0);
     const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(o["sequences"].toArray().size(), 1);
@@ -102,9 +85,9 @@ TEST_P(Failure, PrintsTheWindowsTextLastAndExits1) {
     test::write_bytes(dir.file("cut.spr"), {'<', 's', 'p', 'r', 'i', 't', 'e', '>', 0, '4', 0, 1});
     QStringList args;
     for (const QString& a : GetParam().args) args << QString(a).replace("DIR", q(dir.path()));
-    const Output r = run(args);
+    const test::CliResult r = run(args);
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.last_error_line().toStdString(), GetParam().lastLine);
+    EXPECT_EQ(r.last_error_line(), GetParam().lastLine);
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"cut.spr", "not.spr"})) << "nothing is written";
 }
 
@@ -121,7 +104,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Failing{{}, "No command given."}));
 
 TEST(Help, DescribesEveryCommand) {
-    const Output r = run({"--help"});
+    const test::CliResult r = run({"--help"});
     EXPECT_EQ(r.code, 0);
     for (const char* name : {"dump", "resave", "render", "import-raw", "halve", "align", "palette-export",
                              "palette-import"}) {

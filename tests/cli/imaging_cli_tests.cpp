@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "cli/commands.h"
+#include "cli_runner.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "imaging/halve.h"
@@ -20,28 +21,10 @@ namespace {
 
 using Data = std::vector<std::uint8_t>;
 
-struct Result {
-    int code = 0;
-    QString out;
-    QString err;
-    // What the tool says last on stderr: a failure's text.
-    std::string last_error_line() const {
-        const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
-        return lines.isEmpty() ? std::string() : lines.last().toStdString();
-    }
-};
+using Result = test::CliResult;
+using test::q;
 
-Result run(const QStringList& args) {
-    Result r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
-    r.code = cli::run_cli(args, out, err);
-    out.flush();
-    err.flush();
-    return r;
-}
-
-QString q(const std::string& s) { return QString::fromStdString(s); }
+Result run(const QStringList& args) { return test::run_cli(args); }
 
 // Collection 0: 2 frames x 3 directions of 6 x 5 images; collection 1 never read.
 struct SpriteFixture : testing::Test {
