@@ -297,43 +297,41 @@ void TForm1::build_menus() {
 }
 
 void TForm1::wire_events() {
-    auto on = [this](QAction* action, void (TForm1::*handler)(QObject*)) {
-        connect(action, &QAction::triggered, this, [this, action, handler] { (this->*handler)(action); });
+    // Each handler gets its control as the sender, as the handlers of every control do.
+    auto wire = [this](auto* control, auto signal, void (TForm1::*handler)(QObject*)) {
+        connect(control, signal, this, [this, control, handler] { (this->*handler)(control); });
     };
-    on(Open1, &TForm1::Open1Click);
-    on(Save2, &TForm1::Save2Click);
-    on(Save1, &TForm1::Save1Click);
-    on(New1, &TForm1::New1Click);
-    on(Quit1, &TForm1::Quit1Click);
-    on(load_images, &TForm1::load_imagesClick);
-    on(ImportImage2, &TForm1::ImportImage1Click);
-    on(Importbyname1, &TForm1::Importbyname1Click);
-    on(HalveImage2, &TForm1::HalveImage1Click);
-    on(Alignweapon1, &TForm1::Alignweapon1Click);
-    on(Align1, &TForm1::Align1Click);
-    on(ImportPalette2, &TForm1::ImportPalette1Click);
-    on(ExportPalette2, &TForm1::ExportPalette1Click);
-    on(ImportImage1, &TForm1::ImportImage1Click);
-    on(ImportPalette1, &TForm1::ImportPalette1Click);
-    on(HalveImage1, &TForm1::HalveImage1Click);
-    on(ExportPalette1, &TForm1::ExportPalette1Click);
+    const auto triggered = &QAction::triggered;
+    wire(Open1, triggered, &TForm1::Open1Click);
+    wire(Save2, triggered, &TForm1::Save2Click);
+    wire(Save1, triggered, &TForm1::Save1Click);
+    wire(New1, triggered, &TForm1::New1Click);
+    wire(Quit1, triggered, &TForm1::Quit1Click);
+    wire(load_images, triggered, &TForm1::load_imagesClick);
+    wire(ImportImage2, triggered, &TForm1::ImportImage1Click);
+    wire(Importbyname1, triggered, &TForm1::Importbyname1Click);
+    wire(HalveImage2, triggered, &TForm1::HalveImage1Click);
+    wire(Alignweapon1, triggered, &TForm1::Alignweapon1Click);
+    wire(Align1, triggered, &TForm1::Align1Click);
+    wire(ImportPalette2, triggered, &TForm1::ImportPalette1Click);
+    wire(ExportPalette2, triggered, &TForm1::ExportPalette1Click);
+    wire(ImportImage1, triggered, &TForm1::ImportImage1Click);
+    wire(ImportPalette1, triggered, &TForm1::ImportPalette1Click);
+    wire(HalveImage1, triggered, &TForm1::HalveImage1Click);
+    wire(ExportPalette1, triggered, &TForm1::ExportPalette1Click);
 
-    auto clicked = [this](ListBox* box, void (TForm1::*handler)(QObject*)) {
-        connect(box, &ListBox::user_clicked, this, [this, box, handler] { (this->*handler)(box); });
-    };
-    clicked(ListBox1, &TForm1::ListBox1Click);
-    clicked(ListBox2, &TForm1::ListBox2Click);
-    clicked(ListBox3, &TForm1::ListBox3Click);
-    clicked(ListBox4, &TForm1::ListBox4Click);
-    clicked(ListBox5, &TForm1::ListBox5Click);
+    const auto clicked = &ListBox::user_clicked;
+    wire(ListBox1, clicked, &TForm1::ListBox1Click);
+    wire(ListBox2, clicked, &TForm1::ListBox2Click);
+    wire(ListBox3, clicked, &TForm1::ListBox3Click);
+    wire(ListBox4, clicked, &TForm1::ListBox4Click);
+    wire(ListBox5, clicked, &TForm1::ListBox5Click);
 
-    auto pressed = [this](QPushButton* b, void (TForm1::*handler)(QObject*)) {
-        connect(b, &QPushButton::clicked, this, [this, b, handler] { (this->*handler)(b); });
-    };
-    pressed(Button1, &TForm1::Button1Click);
-    pressed(Button2, &TForm1::Button2Click);
-    pressed(Button3, &TForm1::Button3Click);
-    pressed(Button4, &TForm1::Button4Click);
+    const auto pressed = &QPushButton::clicked;
+    wire(Button1, pressed, &TForm1::Button1Click);
+    wire(Button2, pressed, &TForm1::Button2Click);
+    wire(Button3, pressed, &TForm1::Button3Click);
+    wire(Button4, pressed, &TForm1::Button4Click);
 
     for (QWidget* w : {static_cast<QWidget*>(Image1), static_cast<QWidget*>(ListBox5)}) {
         w->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -392,14 +390,13 @@ void TForm1::set_caption_from_file_name() {
                        .arg(QFile::decodeName(QByteArray::fromStdString(session_.currentFileName))));
 }
 
-void TForm1::show_failure(const Status& status) {
-    prompts_->show_error(QString::fromStdString(failure_text(status.message())));
+bool TForm1::reported_ok(const Status& status) {
+    if (!status.ok()) prompts_->show_error(QString::fromStdString(failure_text(status.message())));
+    return status.ok();
 }
 
 bool TForm1::convert(const QLineEdit* field, std::int32_t& value) {
-    const Status status = text_to_int(field->text().toStdString(), value);
-    if (!status.ok()) show_failure(status);
-    return status.ok();
+    return reported_ok(text_to_int(field->text().toStdString(), value));
 }
 
 std::optional<std::string> TForm1::choose_file(FileDialog dialog) {
@@ -727,46 +724,38 @@ bool TForm1::commit_size_and_box() {
     return true;
 }
 
-void TForm1::Button1Click(QObject*) {
-    if (add_sequence(doc()) == TableEdit::Full) {
-        set_status(QStringLiteral("Sequence table to small. Upgrade or contact the author"));
-        return;
-    }
-    gui_seq_box_ref();
-}
-
-void TForm1::Button2Click(QObject*) {
-    if (delete_sequence(doc()) == TableEdit::Empty) {
-        set_status(QStringLiteral("Cannot delete nothing"));
-        return;
-    }
-    gui_seq_box_ref();
-}
-
-void TForm1::Button3Click(QObject*) {
-    switch (add_frame(doc(), selected_sequence())) {
-        case TableEdit::Full:
-            set_status(QStringLiteral("Frame table to small. Upgrade or contact the author"));
-            break;
+void TForm1::finish_table_edit(TableEdit outcome, void (TForm1::*refresh)(), const QString& fullText) {
+    switch (outcome) {
         case TableEdit::Changed:
-            gui_fr_box_ref();
+            (this->*refresh)();
             break;
-        default:
+        case TableEdit::Full:
+            set_status(fullText);
             break;
-    }
-}
-
-void TForm1::Button4Click(QObject*) {
-    switch (delete_frame(doc(), selected_sequence())) {
         case TableEdit::Empty:
             set_status(QStringLiteral("Cannot delete nothing"));
             break;
-        case TableEdit::Changed:
-            gui_fr_box_ref();
-            break;
-        default:
+        case TableEdit::NoTarget:
             break;
     }
+}
+
+void TForm1::Button1Click(QObject*) {
+    finish_table_edit(add_sequence(doc()), &TForm1::gui_seq_box_ref,
+                      QStringLiteral("Sequence table to small. Upgrade or contact the author"));
+}
+
+void TForm1::Button2Click(QObject*) {
+    finish_table_edit(delete_sequence(doc()), &TForm1::gui_seq_box_ref);
+}
+
+void TForm1::Button3Click(QObject*) {
+    finish_table_edit(add_frame(doc(), selected_sequence()), &TForm1::gui_fr_box_ref,
+                      QStringLiteral("Frame table to small. Upgrade or contact the author"));
+}
+
+void TForm1::Button4Click(QObject*) {
+    finish_table_edit(delete_frame(doc(), selected_sequence()), &TForm1::gui_fr_box_ref);
 }
 
 // Commands
@@ -776,11 +765,7 @@ void TForm1::Open1Click(QObject*) {
     if (!path) return;
     LoadReport report;
     // The load is all or nothing: on failure the previous document and file name stay.
-    const Status status = load_sprite(*path, session_, &report);
-    if (!status.ok()) {
-        show_failure(status);
-        return;
-    }
+    if (!reported_ok(load_sprite(*path, session_, &report))) return;
     gui_head_ref();
     gui_seq_box_ref();
     set_caption_from_file_name();
@@ -807,32 +792,23 @@ bool TForm1::header_from_fields(HeaderValues& header) {
     return true;
 }
 
-void TForm1::Save2Click(QObject*) {
-    if (!session_.imagesReadable || session_.currentFileName.empty()) return;
+void TForm1::save_to(const std::string& path) {
     // A value typed into the focused field belongs in the file too.
     if (!commit_focused_field()) return;
     HeaderValues header;
     if (!header_from_fields(header)) return;
-    const Status status = save_sprite(session_.currentFileName, doc(), header);
-    if (!status.ok()) {
-        show_failure(status);
-        return;
-    }
+    if (!reported_ok(save_sprite(path, doc(), header))) return;
     set_status(QStringLiteral("Sprite saved"));
+}
+
+void TForm1::Save2Click(QObject*) {
+    if (!session_.imagesReadable || session_.currentFileName.empty()) return;
+    save_to(session_.currentFileName);
 }
 
 void TForm1::Save1Click(QObject*) {
     const std::optional<std::string> path = choose_file(FileDialog::SaveDialog1);
-    if (!path) return;
-    if (!commit_focused_field()) return;
-    HeaderValues header;
-    if (!header_from_fields(header)) return;
-    const Status status = save_sprite(*path, doc(), header);
-    if (!status.ok()) {
-        show_failure(status);
-        return;
-    }
-    set_status(QStringLiteral("Sprite saved"));
+    if (path) save_to(*path);
 }
 
 void TForm1::New1Click(QObject*) {
@@ -846,32 +822,25 @@ void TForm1::Quit1Click(QObject*) { close(); }
 void TForm1::load_imagesClick(QObject*) { load_images->setChecked(!load_images->isChecked()); }
 
 void TForm1::ImportImage1Click(QObject*) {
-    if (!is_valid(doc(), selected_image())) return;
+    const ImageRef ref = selected_image();
+    if (!is_valid(doc(), ref)) return;
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
     if (!path) return;
     CollectionImage imported;
-    const Status status = load_raw_image(imported, *path);
-    if (!status.ok()) {
-        show_failure(status);
-        return;
-    }
-    replace_image_data(doc(), selected_image(), std::move(imported.data));
+    if (!reported_ok(load_raw_image(imported, *path))) return;
+    replace_image_data(doc(), ref, std::move(imported.data));
     gui_image_ref();
     set_status(QStringLiteral("Image imported"));
 }
 
 void TForm1::Importbyname1Click(QObject*) {
-    if (!is_valid(doc(), selected_image())) return;
+    const ImageRef ref = selected_image();
+    if (!is_valid(doc(), ref)) return;
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
     if (!path) return;
-    const ImageRef ref = selected_image();
     CollectionImage imported;
     Palette palette = doc().collections[ref.collection].palettes[0];
-    const Status status = import_raw_by_name(imported, palette, *path);
-    if (!status.ok()) {
-        show_failure(status);
-        return;
-    }
+    if (!reported_ok(import_raw_by_name(imported, palette, *path))) return;
     replace_image(doc(), ref, std::move(imported.data), imported.width, imported.height);
     set_palette(doc(), ref.collection, palette);
     gui_dir_box_ref_sub();
@@ -883,11 +852,7 @@ void TForm1::HalveImage1Click(QObject*) {
     const ImageRef ref = selected_image();
     if (!is_valid(doc(), ref)) return;
     CollectionImage halved = doc().collections[ref.collection].images[ref.slot];
-    const Status status = halve_image(halved);
-    if (!status.ok()) {
-        show_failure(status);
-        return;
-    }
+    if (!reported_ok(halve_image(halved))) return;
     replace_image(doc(), ref, std::move(halved.data), halved.width, halved.height);
     gui_dir_box_ref_sub();
     set_status(QStringLiteral("Image size halved"));
@@ -909,11 +874,7 @@ void TForm1::read_palette(const std::string& path) {
     const int c = selected_collection();
     if (c < 0) return;
     Palette palette = doc().collections[c].palettes[0];
-    const Status status = read_palette_file(path, palette);
-    if (!status.ok()) {
-        show_failure(status);
-        return;
-    }
+    if (!reported_ok(read_palette_file(path, palette))) return;
     set_palette(doc(), c, palette);
     gui_dir_box_ref_sub();
     set_status(QStringLiteral("Palette imported"));
@@ -930,11 +891,7 @@ void TForm1::ExportPalette1Click(QObject*) {
     if (c < 0) return;
     const std::optional<std::string> path = choose_file(FileDialog::SaveDialog3);
     if (!path) return;
-    const Status status = write_palette_file(*path, doc().collections[c].palettes[0]);
-    if (!status.ok()) {
-        show_failure(status);
-        return;
-    }
+    if (!reported_ok(write_palette_file(*path, doc().collections[c].palettes[0]))) return;
     set_status(QStringLiteral("Palette exported"));
 }
 

@@ -221,7 +221,11 @@ private:
     bool header_from_fields(HeaderValues& header);
 
     bool convert(const QLineEdit* field, std::int32_t& value);
-    void show_failure(const Status& status);
+    // Shows a failure in the error display; true when there was none.
+    bool reported_ok(const Status& status);
+    // Shows a table command's refusal in the status line, or refreshes after its change.
+    void finish_table_edit(TableEdit outcome, void (TForm1::*refresh)(), const QString& fullText = {});
+    void save_to(const std::string& path);
     void set_status(const QString& text);
     void set_caption_from_file_name();
     std::optional<std::string> choose_file(FileDialog dialog);
