@@ -6,6 +6,10 @@
 
 namespace dabro {
 
+namespace {
+constexpr int kRowHeight = 13;
+}
+
 void RowsModel::reset_rows(int count, RowText text) {
     beginResetModel();
     rows_ = count > 0 ? count : 0;
@@ -16,8 +20,10 @@ void RowsModel::reset_rows(int count, RowText text) {
 int RowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
 
 QVariant RowsModel::data(const QModelIndex& index, int role) const {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rows_ || !text_) return {};
-    return text_(index.row());
+    if (!index.isValid() || index.row() >= rows_ || !text_) return {};
+    if (role == Qt::DisplayRole) return text_(index.row());
+    if (role == Qt::SizeHintRole) return QSize(1, kRowHeight);
+    return {};
 }
 
 ListBox::ListBox(QWidget* parent) : QListView(parent), rows_(new RowsModel(this)) {

@@ -26,6 +26,17 @@ TEST_F(Layout, StartsEmptyWithItsCaption) {
     for (QLineEdit* field : form->findChildren<QLineEdit*>()) EXPECT_EQ(field->text(), "") << field->objectName().toStdString();
 }
 
+TEST_F(Layout, ListRowsAre13PixelsHighAndSingleSelection) {
+    open_document(*sample_document());
+    click_row(form->ListBox1, 2);  // every list holds two rows or more
+    for (ListBox* list : {form->ListBox1, form->ListBox2, form->ListBox3, form->ListBox4, form->ListBox5}) {
+        const QRect second = list->visualRect(list->model()->index(1, 0));
+        EXPECT_EQ(second.top(), 13) << list->objectName().toStdString();
+        EXPECT_EQ(second.height(), 13) << list->objectName().toStdString();
+        EXPECT_EQ(list->selectionMode(), QAbstractItemView::SingleSelection);
+    }
+}
+
 TEST_F(Layout, ClientAreaBelowTheMenuIs717By512) {
     EXPECT_EQ(form->centralWidget()->width(), 717);
     EXPECT_EQ(form->centralWidget()->height() + form->StatusBar1->height(), 512);
