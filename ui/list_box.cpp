@@ -53,13 +53,14 @@ void ListBox::rebuild(int count, RowText text) { rows_->reset_rows(count, std::m
 QString ListBox::item_text(int row) const { return rows_->index(row).data().toString(); }
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
-    // Only the primary button selects; the secondary one opens a popup menu, if any.
-    if (event->button() != Qt::LeftButton) {
+    // Only the primary button on a row selects: the secondary one opens a popup menu, if
+    // any, and a press below the last row would otherwise clear the selection unseen.
+    if (event->button() != Qt::LeftButton || !indexAt(event->position().toPoint()).isValid()) {
         event->accept();
         return;
     }
     QListView::mousePressEvent(event);
-    if (indexAt(event->position().toPoint()).isValid()) emit user_clicked();
+    emit user_clicked();
 }
 
 void ListBox::mouseMoveEvent(QMouseEvent* event) {

@@ -229,6 +229,14 @@ TEST_F(Refresh, TheSampleOpensAndEveryEntryCanBeVisited) {
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
+TEST_F(Refresh, APressBelowTheLastRowKeepsTheSelection) {
+    open_document(*sample_document());
+    click_row(form->ListBox1, 1);
+    QTest::mouseClick(form->ListBox1->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 200));
+    EXPECT_EQ(form->ListBox1->item_index(), 1);
+    EXPECT_EQ(form->Edit10->text(), "run");
+}
+
 TEST_F(Refresh, TheSecondaryButtonOpensThePopupWithoutMovingTheSelection) {
     open_document(*sample_document());
     click_row(form->ListBox1, 2);
