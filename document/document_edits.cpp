@@ -121,7 +121,8 @@ bool set_box(SpriteDocument& document, ImageRef ref, const BoundingBox& box) {
 bool replace_image_data(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data) {
     CollectionImage* image = image_at(document, ref);
     if (image == nullptr) return false;
-    const bool changed = image->data != data || image->dataLength != static_cast<std::int32_t>(data.size());
+    const bool changed =
+        image->data != data || image->dataLength != static_cast<std::int32_t>(data.size());
     image->set_data(std::move(data));
     return changed;
 }
@@ -143,8 +144,9 @@ bool set_palette(SpriteDocument& document, int collection, const Palette& palett
 
 bool reset_document(Session& session) {
     const SpriteDocument& d = session.document;
-    const bool changed = !session.currentFileName.empty() || d.dimensions != decltype(d.dimensions){} ||
-                         d.centerX != 0 || d.centerY != 0 || d.headerWord != 0 || d.headerByte != 0 ||
+    const bool changed = !session.currentFileName.empty() ||
+                         d.dimensions != decltype(d.dimensions){} || d.centerX != 0 ||
+                         d.centerY != 0 || d.headerWord != 0 || d.headerByte != 0 ||
                          d.sequenceCount != 0 || d.collectionCount != 0;
     reset(session);
     return changed;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -42,9 +43,13 @@ constexpr int kStatusHeight = 19;
 constexpr int kMaxPreviewSide = 1024;
 
 // A list never gets more rows than a collection can have image slots.
-int row_count(std::int32_t n) { return std::clamp<std::int32_t>(n, 0, kMaxImageSlots); }
+int row_count(std::int32_t n) {
+    return std::clamp<std::int32_t>(n, 0, kMaxImageSlots);
+}
 
-int preview_side(std::int32_t n) { return std::clamp<std::int32_t>(n, 0, kMaxPreviewSide); }
+int preview_side(std::int32_t n) {
+    return std::clamp<std::int32_t>(n, 0, kMaxPreviewSide);
+}
 
 template <std::size_t N>
 QString latin1(const ShortName<N>& name) {
@@ -57,11 +62,16 @@ QString direction_label(std::int32_t directions, int direction) {
     static const char* const kFour[] = {"NE", "NW", "SW", "SE"};
     static const char* const kEight[] = {"NE", "N", "NW", "W", "SW", "S", "SE", "E"};
     switch (directions) {
-        case 1: return QStringLiteral("One Sided");
-        case 2: return QLatin1String(kTwo[direction]);
-        case 4: return QLatin1String(kFour[direction]);
-        case 8: return QLatin1String(kEight[direction]);
-        default: return QString::number(direction + 1);
+        case 1:
+            return QStringLiteral("One Sided");
+        case 2:
+            return QLatin1String(kTwo[direction]);
+        case 4:
+            return QLatin1String(kFour[direction]);
+        case 8:
+            return QLatin1String(kEight[direction]);
+        default:
+            return QString::number(direction + 1);
     }
 }
 
@@ -107,7 +117,8 @@ ListBox* list(QWidget* parent, const char* name, int left, int top, int width, i
     return place(new ListBox(parent), name, left, top, width, height);
 }
 
-QAction* item(QMenu* menu, const char* name, const char* caption, const QKeySequence& shortcut = {}) {
+QAction* item(QMenu* menu, const char* name, const char* caption,
+              const QKeySequence& shortcut = {}) {
     QAction* a = menu->addAction(QLatin1String(caption));
     a->setObjectName(QLatin1String(name));
     if (!shortcut.isEmpty()) a->setShortcut(shortcut);
@@ -120,7 +131,9 @@ QAction* separator(QMenu* menu, const char* name) {
     return a;
 }
 
-std::string local_path(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string local_path(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 }  // namespace
 
@@ -147,7 +160,8 @@ TForm1::TForm1(Session& session, UserPrompts* prompts, QWidget* parent)
     wire_events();
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(kClientWidth, MainMenu1->sizeHint().height() + kClientHeight);
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -234,13 +248,14 @@ void TForm1::build_controls() {
     StatusBar1->setFixedHeight(kStatusHeight);
     statusText_ = new QLabel(StatusBar1);
     statusText_->setObjectName(QStringLiteral("StatusText"));
+    statusText_->setTextFormat(Qt::PlainText);
     // A permanent widget, so that no menu status tip ever hides the text.
     StatusBar1->addPermanentWidget(statusText_, 1);
 
-    QWidget* const tabOrder[] = {
-        Edit1,  Edit2,  Edit3,    Edit4,  Edit5,  Edit6,   Edit7,   ListBox1, ListBox2, Edit8,
-        Edit9,  Button3, Button4, Edit10, Edit11, Button1, Button2, Edit12,   ListBox3, ListBox5,
-        Edit15, Edit16, Edit17,   Edit18, Edit20, Edit21,  ListBox4};
+    QWidget* const tabOrder[] = {Edit1,    Edit2,    Edit3,   Edit4,  Edit5,    Edit6,    Edit7,
+                                 ListBox1, ListBox2, Edit8,   Edit9,  Button3,  Button4,  Edit10,
+                                 Edit11,   Button1,  Button2, Edit12, ListBox3, ListBox5, Edit15,
+                                 Edit16,   Edit17,   Edit18,  Edit20, Edit21,   ListBox4};
     for (std::size_t i = 1; i < std::size(tabOrder); ++i)
         QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
@@ -292,8 +307,8 @@ void TForm1::build_menus() {
     SaveImage1 = item(PopupMenu1, "SaveImage1", "Export Image");
     ExportPalette1 = item(PopupMenu1, "ExportPalette1", "Export Palette");
 
-    shortcutActions_ = {Open1,       Save2,        ImportImage2, Importbyname1, HalveImage2,
-                        Alignweapon1, Align1,      ImportPalette2, ExportPalette2};
+    shortcutActions_ = {Open1,        Save2,  ImportImage2,   Importbyname1, HalveImage2,
+                        Alignweapon1, Align1, ImportPalette2, ExportPalette2};
 }
 
 void TForm1::wire_events() {
@@ -363,14 +378,19 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
         case QEvent::MouseButtonPress:
-            if (std::find(sizeAndBoxFields_.begin(), sizeAndBoxFields_.end(), watched) !=
-                sizeAndBoxFields_.end())
+            if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+                is_size_or_box_field(watched))
                 Edit20Exit(watched);
             break;
         default:
             break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::is_size_or_box_field(const QObject* object) const {
+    return std::find(sizeAndBoxFields_.begin(), sizeAndBoxFields_.end(), object) !=
+           sizeAndBoxFields_.end();
 }
 
 bool TForm1::menu_takes(const QKeyEvent& key) const {
@@ -381,13 +401,18 @@ bool TForm1::menu_takes(const QKeyEvent& key) const {
     });
 }
 
-QString TForm1::status_text() const { return statusText_->text(); }
+QString TForm1::status_text() const {
+    return statusText_->text();
+}
 
-void TForm1::set_status(const QString& text) { statusText_->setText(text); }
+void TForm1::set_status(const QString& text) {
+    statusText_->setText(text);
+}
 
 void TForm1::set_caption_from_file_name() {
-    setWindowTitle(QStringLiteral("Dabro (%1)")
-                       .arg(QFile::decodeName(QByteArray::fromStdString(session_.currentFileName))));
+    setWindowTitle(
+        QStringLiteral("Dabro (%1)")
+            .arg(QFile::decodeName(QByteArray::fromStdString(session_.currentFileName))));
 }
 
 bool TForm1::reported_ok(const Status& status) {
@@ -445,7 +470,8 @@ QString TForm1::sequence_text(int sequence) const {
 QString TForm1::frame_text(int sequence, int frame) const {
     if (sequence < 0 || sequence >= kMaxSequences || frame >= kMaxSequenceFrames) return {};
     const Sequence& s = session_.document.sequences[sequence];
-    return QString::number(s.imageIndex[frame]) + QStringLiteral(" / ") + QString::number(s.frameValue[frame]);
+    return QString::number(s.imageIndex[frame]) + QStringLiteral(" / ") +
+           QString::number(s.frameValue[frame]);
 }
 
 QString TForm1::collection_text(int collection) const {
@@ -475,7 +501,9 @@ void rebuild_keeping_selection(ListBox* list, int count, RowText text) {
     list->set_item_index(remembered < rows ? remembered : rows - 1);
 }
 
-void show_number(QLineEdit* field, std::int64_t value) { field->setText(QString::number(value)); }
+void show_number(QLineEdit* field, std::int64_t value) {
+    field->setText(QString::number(value));
+}
 
 }  // namespace
 
@@ -545,7 +573,9 @@ void TForm1::gui_cfr_box_ref() {
     gui_cfr_box_ref_sub();
 }
 
-void TForm1::gui_cfr_box_ref_sub() { gui_dir_box_ref(); }
+void TForm1::gui_cfr_box_ref_sub() {
+    gui_dir_box_ref();
+}
 
 void TForm1::gui_dir_box_ref() {
     const int c = selected_collection();
@@ -576,7 +606,8 @@ void TForm1::gui_dir_box_ref_sub() {
 
 void TForm1::gui_fr_box_ref() {
     const int s = selected_sequence();
-    const int frames = s >= 0 ? std::clamp(doc().sequences[s].frameCount, 0, kMaxSequenceFrames) : 0;
+    const int frames =
+        s >= 0 ? std::clamp(doc().sequences[s].frameCount, 0, kMaxSequenceFrames) : 0;
     rebuild_keeping_selection(ListBox2, frames, [this, s](int row) { return frame_text(s, row); });
     gui_fr_box_ref_sub();
 }
@@ -621,7 +652,9 @@ void TForm1::gui_image_ref() {
     Image1->update();
 }
 
-void TForm1::ListBox1Click(QObject*) { gui_seq_box_ref_sub(); }
+void TForm1::ListBox1Click(QObject*) {
+    gui_seq_box_ref_sub();
+}
 
 void TForm1::ListBox2Click(QObject*) {
     const int q = selected_frame();
@@ -629,9 +662,13 @@ void TForm1::ListBox2Click(QObject*) {
     gui_fr_box_ref_sub();
 }
 
-void TForm1::ListBox3Click(QObject*) { gui_col_box_ref_sub(); }
+void TForm1::ListBox3Click(QObject*) {
+    gui_col_box_ref_sub();
+}
 
-void TForm1::ListBox4Click(QObject*) { gui_cfr_box_ref_sub(); }
+void TForm1::ListBox4Click(QObject*) {
+    gui_cfr_box_ref_sub();
+}
 
 void TForm1::ListBox5Click(QObject*) {
     gui_image_ref();
@@ -645,24 +682,36 @@ bool TForm1::run_exit_handler(QObject* field) {
     if (field == Edit11) return commit_collection_index();
     if (field == Edit8) return commit_image_index();
     if (field == Edit9) return commit_frame_value();
-    if (std::find(sizeAndBoxFields_.begin(), sizeAndBoxFields_.end(), field) != sizeAndBoxFields_.end())
-        return commit_size_and_box();
+    if (is_size_or_box_field(field)) return commit_size_and_box();
     return true;
 }
 
-bool TForm1::commit_focused_field() { return run_exit_handler(focusWidget()); }
+bool TForm1::commit_focused_field() {
+    return run_exit_handler(focusWidget());
+}
 
-void TForm1::Edit10Exit(QObject*) { commit_sequence_name(); }
-void TForm1::Edit11Exit(QObject*) { commit_collection_index(); }
-void TForm1::Edit8Exit(QObject*) { commit_image_index(); }
-void TForm1::Edit9Exit(QObject*) { commit_frame_value(); }
-void TForm1::Edit20Exit(QObject*) { commit_size_and_box(); }
+void TForm1::Edit10Exit(QObject*) {
+    commit_sequence_name();
+}
+void TForm1::Edit11Exit(QObject*) {
+    commit_collection_index();
+}
+void TForm1::Edit8Exit(QObject*) {
+    commit_image_index();
+}
+void TForm1::Edit9Exit(QObject*) {
+    commit_frame_value();
+}
+void TForm1::Edit20Exit(QObject*) {
+    commit_size_and_box();
+}
 
 bool TForm1::commit_sequence_name() {
     const int s = selected_sequence();
     if (!Edit10->isModified() || s < 0) return true;
     const QByteArray name = Edit10->text().toLatin1();
-    set_sequence_name(doc(), s, std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
+    set_sequence_name(doc(), s,
+                      std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
     gui_seq_box_ref();
     return true;
 }
@@ -724,7 +773,8 @@ bool TForm1::commit_size_and_box() {
     return true;
 }
 
-void TForm1::finish_table_edit(TableEdit outcome, void (TForm1::*refresh)(), const QString& fullText) {
+void TForm1::finish_table_edit(TableEdit outcome, void (TForm1::*refresh)(),
+                               const QString& fullText) {
     switch (outcome) {
         case TableEdit::Changed:
             (this->*refresh)();
@@ -772,7 +822,8 @@ void TForm1::Open1Click(QObject*) {
     if (!report.isSprite)
         set_status(QStringLiteral("This is not a .spr file"));
     else if (report.sawUnreadableSection)
-        set_status(QStringLiteral("Sprite loaded. Sprite with compressed images. Images unaccesible"));
+        set_status(
+            QStringLiteral("Sprite loaded. Sprite with compressed images. Images unaccesible"));
     else
         set_status(QStringLiteral("Sprite loaded"));
 }
@@ -817,9 +868,13 @@ void TForm1::New1Click(QObject*) {
     gui_head_ref();
 }
 
-void TForm1::Quit1Click(QObject*) { close(); }
+void TForm1::Quit1Click(QObject*) {
+    close();
+}
 
-void TForm1::load_imagesClick(QObject*) { load_images->setChecked(!load_images->isChecked()); }
+void TForm1::load_imagesClick(QObject*) {
+    load_images->setChecked(!load_images->isChecked());
+}
 
 void TForm1::ImportImage1Click(QObject*) {
     const ImageRef ref = selected_image();
@@ -866,9 +921,13 @@ void TForm1::align(std::int32_t frameWidth, std::int32_t frameHeight) {
     gui_dir_box_ref_sub();
 }
 
-void TForm1::Alignweapon1Click(QObject*) { align(kBigItemFrame.width, kBigItemFrame.height); }
+void TForm1::Alignweapon1Click(QObject*) {
+    align(kBigItemFrame.width, kBigItemFrame.height);
+}
 
-void TForm1::Align1Click(QObject*) { align(kSmallItemFrame.width, kSmallItemFrame.height); }
+void TForm1::Align1Click(QObject*) {
+    align(kSmallItemFrame.width, kSmallItemFrame.height);
+}
 
 void TForm1::read_palette(const std::string& path) {
     const int c = selected_collection();

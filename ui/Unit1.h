@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "document/document_edits.h"
-#include "document/sprite_saver.h"
 #include "document/sprite_document.h"
+#include "document/sprite_saver.h"
 #include "document/status.h"
 #include "ui/list_box.h"
 #include "ui/user_prompts.h"
@@ -224,12 +224,14 @@ private:
     // Shows a failure in the error display; true when there was none.
     bool reported_ok(const Status& status);
     // Shows a table command's refusal in the status line, or refreshes after its change.
-    void finish_table_edit(TableEdit outcome, void (TForm1::*refresh)(), const QString& fullText = {});
+    void finish_table_edit(TableEdit outcome, void (TForm1::*refresh)(),
+                           const QString& fullText = {});
     void save_to(const std::string& path);
     void set_status(const QString& text);
     void set_caption_from_file_name();
     std::optional<std::string> choose_file(FileDialog dialog);
     bool menu_takes(const QKeyEvent& key) const;
+    bool is_size_or_box_field(const QObject* object) const;
 
     Session& session_;
     std::unique_ptr<UserPrompts> ownedPrompts_;

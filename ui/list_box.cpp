@@ -17,7 +17,9 @@ void RowsModel::reset_rows(int count, RowText text) {
     endResetModel();
 }
 
-int RowsModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int RowsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
 
 QVariant RowsModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_ || !text_) return {};
@@ -34,7 +36,9 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), rows_(new RowsModel(this)
     setSpacing(0);
 }
 
-int ListBox::count() const { return rows_->rowCount(); }
+int ListBox::count() const {
+    return rows_->rowCount();
+}
 
 int ListBox::item_index() const {
     const QModelIndex current = currentIndex();
@@ -48,9 +52,13 @@ void ListBox::set_item_index(int row) {
         selectionModel()->clear();
 }
 
-void ListBox::rebuild(int count, RowText text) { rows_->reset_rows(count, std::move(text)); }
+void ListBox::rebuild(int count, RowText text) {
+    rows_->reset_rows(count, std::move(text));
+}
 
-QString ListBox::item_text(int row) const { return rows_->index(row).data().toString(); }
+QString ListBox::item_text(int row) const {
+    return rows_->index(row).data().toString();
+}
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
     // Only the primary button on a row selects: the secondary one opens a popup menu, if

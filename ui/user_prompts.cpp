@@ -59,6 +59,8 @@ std::optional<QString> QtUserPrompts::choose_file(const FileRequest& request) {
 
 void QtUserPrompts::show_error(const QString& text) {
     QMessageBox box(QMessageBox::Critical, QStringLiteral("Dabro"), text, QMessageBox::Ok, owner_);
+    // The text can quote what the user typed; it is never markup.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -8,7 +8,14 @@ class QWidget;
 namespace dabro {
 
 // The window's six file dialogs, named as the window names them.
-enum class FileDialog { OpenDialog1, SaveDialog1, OpenDialog2, SaveDialog2, OpenDialog3, SaveDialog3 };
+enum class FileDialog {
+    OpenDialog1,
+    SaveDialog1,
+    OpenDialog2,
+    SaveDialog2,
+    OpenDialog3,
+    SaveDialog3
+};
 
 // What a file dialog is asked to show. The filter is a list of description|pattern pairs
 // joined by "|", each description equal to its pattern ("*.act|*.act|*.raw|*.raw").

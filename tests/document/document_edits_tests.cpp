@@ -10,7 +10,8 @@ namespace dabro {
 namespace {
 
 std::unique_ptr<SpriteDocument> sample() {
-    return test::make_document({.sequences = 3, .framesPerSequence = 4, .collections = {{3, 8}, {5, 1}}});
+    return test::make_document(
+        {.sequences = 3, .framesPerSequence = 4, .collections = {{3, 8}, {5, 1}}});
 }
 
 TEST(ImageRef, FollowsTheSlotRule) {
@@ -63,25 +64,39 @@ const ImageRef kNoCollection{2, 0};
 INSTANTIATE_TEST_SUITE_P(
     Edits, EditOutsideTheTables,
     ::testing::Values(
-        MissedEdit{"NameOfUnusedSequence", [](SpriteDocument& d) { EXPECT_FALSE(set_sequence_name(d, 3, "x")); }},
-        MissedEdit{"NameOfNegativeSequence", [](SpriteDocument& d) { EXPECT_FALSE(set_sequence_name(d, -1, "x")); }},
+        MissedEdit{"NameOfUnusedSequence",
+                   [](SpriteDocument& d) { EXPECT_FALSE(set_sequence_name(d, 3, "x")); }},
+        MissedEdit{"NameOfNegativeSequence",
+                   [](SpriteDocument& d) { EXPECT_FALSE(set_sequence_name(d, -1, "x")); }},
         MissedEdit{"CollectionIndexOfUnusedSequence",
                    [](SpriteDocument& d) { EXPECT_FALSE(set_collection_index(d, 3, 9)); }},
-        MissedEdit{"ImageIndexOfUnusedFrame", [](SpriteDocument& d) { EXPECT_FALSE(set_image_index(d, 0, 4, 9)); }},
-        MissedEdit{"FrameValueOfNegativeFrame", [](SpriteDocument& d) { EXPECT_FALSE(set_frame_value(d, 0, -1, 9)); }},
+        MissedEdit{"ImageIndexOfUnusedFrame",
+                   [](SpriteDocument& d) { EXPECT_FALSE(set_image_index(d, 0, 4, 9)); }},
+        MissedEdit{"FrameValueOfNegativeFrame",
+                   [](SpriteDocument& d) { EXPECT_FALSE(set_frame_value(d, 0, -1, 9)); }},
         MissedEdit{"AddFrameToUnusedSequence",
                    [](SpriteDocument& d) { EXPECT_EQ(add_frame(d, 3), TableEdit::NoTarget); }},
         MissedEdit{"DeleteFrameOfNoSequence",
                    [](SpriteDocument& d) { EXPECT_EQ(delete_frame(d, -1), TableEdit::NoTarget); }},
-        MissedEdit{"WidthPastLastSlot", [](SpriteDocument& d) { EXPECT_FALSE(set_image_width(d, kPastLastSlot, 1)); }},
-        MissedEdit{"HeightOfNoCollection", [](SpriteDocument& d) { EXPECT_FALSE(set_image_height(d, kNoCollection, 1)); }},
-        MissedEdit{"BoxPastLastSlot", [](SpriteDocument& d) { EXPECT_FALSE(set_box(d, kPastLastSlot, {1, 2, 3, 4})); }},
-        MissedEdit{"DataOfNoCollection",
-                   [](SpriteDocument& d) { EXPECT_FALSE(replace_image_data(d, kNoCollection, {4})); }},
-        MissedEdit{"ImageOfInvalidRef", [](SpriteDocument& d) { EXPECT_FALSE(replace_image(d, {}, {4}, 1, 1)); }},
-        MissedEdit{"PaletteOfUnusedCollection", [](SpriteDocument& d) { EXPECT_FALSE(set_palette(d, 2, Palette{})); }},
+        MissedEdit{"WidthPastLastSlot",
+                   [](SpriteDocument& d) { EXPECT_FALSE(set_image_width(d, kPastLastSlot, 1)); }},
+        MissedEdit{"HeightOfNoCollection",
+                   [](SpriteDocument& d) { EXPECT_FALSE(set_image_height(d, kNoCollection, 1)); }},
+        MissedEdit{"BoxPastLastSlot",
+                   [](SpriteDocument& d) {
+                       EXPECT_FALSE(set_box(d, kPastLastSlot, {1, 2, 3, 4}));
+                   }},
+        MissedEdit{
+            "DataOfNoCollection",
+            [](SpriteDocument& d) { EXPECT_FALSE(replace_image_data(d, kNoCollection, {4})); }},
+        MissedEdit{"ImageOfInvalidRef",
+                   [](SpriteDocument& d) { EXPECT_FALSE(replace_image(d, {}, {4}, 1, 1)); }},
+        MissedEdit{"PaletteOfUnusedCollection",
+                   [](SpriteDocument& d) { EXPECT_FALSE(set_palette(d, 2, Palette{})); }},
         MissedEdit{"SameValueAgain",
-                   [](SpriteDocument& d) { EXPECT_FALSE(set_frame_value(d, 1, 1, d.sequences[1].frameValue[1])); }}),
+                   [](SpriteDocument& d) {
+                       EXPECT_FALSE(set_frame_value(d, 1, 1, d.sequences[1].frameValue[1]));
+                   }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SequenceEdits, NameKeepsItsFirst40CharactersAndLengthFollows) {
@@ -138,7 +153,8 @@ TEST(FrameTable, AddStopsAtAHundredWithZeroedFramesAndDeleteAtZero) {
     auto doc = sample();
     doc->sequences[0].imageIndex.fill(77);
     doc->sequences[0].frameValue.fill(88);
-    while (doc->sequences[0].frameCount < kMaxSequenceFrames) ASSERT_EQ(add_frame(*doc, 0), TableEdit::Changed);
+    while (doc->sequences[0].frameCount < kMaxSequenceFrames)
+        ASSERT_EQ(add_frame(*doc, 0), TableEdit::Changed);
     EXPECT_EQ(add_frame(*doc, 0), TableEdit::Full);
     for (int i = 4; i < kMaxSequenceFrames; ++i) {
         EXPECT_EQ(doc->sequences[0].imageIndex[i], 0) << i;

@@ -43,15 +43,16 @@ TEST_F(Commands, OpenAsksItsDialogAndShowsTheFile) {
     EXPECT_EQ(form->status_text(), "Sprite loaded");
     EXPECT_EQ(session->currentFileName, path);
     open(path);
-    EXPECT_EQ(prompts.requests[1].lastPath, QString::fromStdString(path)) << "the dialog remembers its last path";
+    EXPECT_EQ(prompts.requests[1].lastPath, QString::fromStdString(path))
+        << "the dialog remembers its last path";
 }
 
 TEST_F(Commands, CancelledDialogsChangeNothing) {
     open_document(*sample_document());
     const auto before = std::make_unique<SpriteDocument>(doc());
     const QString caption = form->windowTitle();
-    for (QAction* a : {form->Open1, form->Save1, form->ImportImage2, form->Importbyname1, form->ImportPalette2,
-                       form->ExportPalette2}) {
+    for (QAction* a : {form->Open1, form->Save1, form->ImportImage2, form->Importbyname1,
+                       form->ImportPalette2, form->ExportPalette2}) {
         prompts.cancel();
         a->trigger();
     }
@@ -107,7 +108,8 @@ TEST_F(Commands, AFileWithoutTheSignatureIsRefusedAndSaveThenDoesNothing) {
 
 TEST_F(Commands, UnreadableImagesStayNamedOnTheStatusLine) {
     open_document(*make_document({.sequences = 1, .collections = {{1, 1, kShortSection}}}));
-    EXPECT_EQ(form->status_text(), "Sprite loaded. Sprite with compressed images. Images unaccesible");
+    EXPECT_EQ(form->status_text(),
+              "Sprite loaded. Sprite with compressed images. Images unaccesible");
 }
 
 TEST_F(Commands, SaveWritesWhatWasEditedAndReopensTheSame) {
@@ -139,7 +141,8 @@ TEST_F(Commands, SaveWritesWhatWasEditedAndReopensTheSame) {
     EXPECT_EQ(reread->sequences[0].frameValue[2], -77);
     EXPECT_EQ(reread->sequenceCount, 4);
     EXPECT_EQ(reread->collections[0].images[2].width, 9);
-    EXPECT_EQ(doc().dimensions[0], sample_document()->dimensions[0]) << "the document's header stays";
+    EXPECT_EQ(doc().dimensions[0], sample_document()->dimensions[0])
+        << "the document's header stays";
 }
 
 TEST_F(Commands, SaveFirstCommitsTheFocusedField) {
@@ -193,7 +196,8 @@ TEST_F(Commands, AFailedSaveIsReportedAndLeavesTheStatus) {
     EXPECT_EQ(form->status_text(), "Sprite loaded");
 }
 
-class Shortcuts : public WindowTest, public ::testing::WithParamInterface<std::pair<Qt::Key, FileDialog>> {};
+class Shortcuts : public WindowTest,
+                  public ::testing::WithParamInterface<std::pair<Qt::Key, FileDialog>> {};
 
 TEST_P(Shortcuts, AreTakenBeforeTheFocusedFieldSeesTheKey) {
     open_document(*sample_document());
@@ -351,13 +355,15 @@ TEST_F(Commands, PaletteExportWritesPaletteZeroOfTheSelectedCollection) {
     EXPECT_EQ(r.dialog, FileDialog::SaveDialog3);
     EXPECT_EQ(r.defaultExtension, "act");
     const auto expected = palette_file_bytes(doc().collections[2].palettes[0]);
-    EXPECT_EQ(read_bytes(dir.file("out.act")), std::vector<std::uint8_t>(expected.begin(), expected.end()));
+    EXPECT_EQ(read_bytes(dir.file("out.act")),
+              std::vector<std::uint8_t>(expected.begin(), expected.end()));
     EXPECT_EQ(form->status_text(), "Palette exported");
 }
 
 TEST_F(Commands, ImageCommandsWithoutASelectionDoNothing) {
-    for (QAction* a : {form->ImportImage2, form->Importbyname1, form->HalveImage2, form->Alignweapon1,
-                       form->Align1, form->ImportPalette2, form->ExportPalette2})
+    for (QAction* a :
+         {form->ImportImage2, form->Importbyname1, form->HalveImage2, form->Alignweapon1,
+          form->Align1, form->ImportPalette2, form->ExportPalette2})
         a->trigger();
     EXPECT_TRUE(prompts.requests.empty());
     EXPECT_TRUE(prompts.errors.isEmpty());

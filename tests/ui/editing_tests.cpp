@@ -57,12 +57,13 @@ TEST_P(NumberFields, StoreTheirWidthAndShowItBack) {
     EXPECT_EQ(field->text(), QLatin1String(e.shown));
 }
 
-INSTANTIATE_TEST_SUITE_P(Window, NumberFields,
-                         ::testing::Values(NumberEdit{"Edit11", "70000", "4464"}, NumberEdit{"Edit11", "-1", "65535"},
-                                           NumberEdit{"Edit11", " 42", "42"}, NumberEdit{"Edit11", "$1F", "31"},
-                                           NumberEdit{"Edit8", "65535", "-1"}, NumberEdit{"Edit8", "32768", "-32768"},
-                                           NumberEdit{"Edit9", "-2147483648", "-2147483648"},
-                                           NumberEdit{"Edit9", "$FFFFFFFF", "-1"}));
+INSTANTIATE_TEST_SUITE_P(
+    Window, NumberFields,
+    ::testing::Values(NumberEdit{"Edit11", "70000", "4464"}, NumberEdit{"Edit11", "-1", "65535"},
+                      NumberEdit{"Edit11", " 42", "42"}, NumberEdit{"Edit11", "$1F", "31"},
+                      NumberEdit{"Edit8", "65535", "-1"}, NumberEdit{"Edit8", "32768", "-32768"},
+                      NumberEdit{"Edit9", "-2147483648", "-2147483648"},
+                      NumberEdit{"Edit9", "$FFFFFFFF", "-1"}));
 
 TEST_F(Editing, StoredValuesLandInTheSelectedEntries) {
     open_document(*sample_document());
@@ -88,7 +89,8 @@ TEST_P(BadNumbers, AreReportedAndStayInTheField) {
     const auto before = std::make_unique<SpriteDocument>(doc());
     type_into(form->Edit11, QLatin1String(GetParam()));
     press_tab();
-    const QString message = QStringLiteral("'%1' is not a valid integer value.").arg(QLatin1String(GetParam()));
+    const QString message =
+        QStringLiteral("'%1' is not a valid integer value.").arg(QLatin1String(GetParam()));
     ASSERT_EQ(prompts.errors, QStringList({message}));
     EXPECT_TRUE(doc() == *before);
     EXPECT_EQ(form->Edit11->text(), QLatin1String(GetParam()));
@@ -97,7 +99,8 @@ TEST_P(BadNumbers, AreReportedAndStayInTheField) {
     EXPECT_EQ(prompts.errors.size(), 2u) << "reported again at the next exit";
 }
 
-INSTANTIATE_TEST_SUITE_P(Window, BadNumbers, ::testing::Values("", "42 ", "4 2", "2147483648", "-$1", "x"));
+INSTANTIATE_TEST_SUITE_P(Window, BadNumbers,
+                         ::testing::Values("", "42 ", "4 2", "2147483648", "-$1", "x"));
 
 TEST_F(Editing, AFieldTheUserDidNotChangeIsNotWritten) {
     open_document(*sample_document());

@@ -37,13 +37,14 @@ TEST_P(Dialogs, HaveTheirFilterExtensionAndFolder) {
     EXPECT_TRUE(r.lastPath.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Window, Dialogs,
-                         ::testing::Values(DialogSpec{FileDialog::OpenDialog1, false, "*.spr|*.spr", "spr"},
-                                           DialogSpec{FileDialog::SaveDialog1, true, "*.spr|*.spr", "spr"},
-                                           DialogSpec{FileDialog::OpenDialog2, false, "*.raw|*.raw", "raw"},
-                                           DialogSpec{FileDialog::SaveDialog2, true, "*.raw|*.raw", "raw"},
-                                           DialogSpec{FileDialog::OpenDialog3, false, "*.act|*.act|*.raw|*.raw", ""},
-                                           DialogSpec{FileDialog::SaveDialog3, true, "*.act|*.act", "act"}));
+INSTANTIATE_TEST_SUITE_P(
+    Window, Dialogs,
+    ::testing::Values(DialogSpec{FileDialog::OpenDialog1, false, "*.spr|*.spr", "spr"},
+                      DialogSpec{FileDialog::SaveDialog1, true, "*.spr|*.spr", "spr"},
+                      DialogSpec{FileDialog::OpenDialog2, false, "*.raw|*.raw", "raw"},
+                      DialogSpec{FileDialog::SaveDialog2, true, "*.raw|*.raw", "raw"},
+                      DialogSpec{FileDialog::OpenDialog3, false, "*.act|*.act|*.raw|*.raw", ""},
+                      DialogSpec{FileDialog::SaveDialog3, true, "*.act|*.act", "act"}));
 
 // Runs `inspect` on the modal dialog as soon as it is open.
 template <typename Dialog, typename Inspect>
@@ -64,6 +65,7 @@ TEST(ErrorDisplay, IsAModalStopBoxTitledDabroWithOneOkButton) {
         EXPECT_EQ(box->icon(), QMessageBox::Critical);
         EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
         EXPECT_TRUE(box->isModal());
+        EXPECT_EQ(box->textFormat(), Qt::PlainText) << "typed text is shown as typed";
         seen = true;
         box->accept();
     });
@@ -96,7 +98,8 @@ TEST(FileDialogs, ReturnTheAcceptedPath) {
         dialog->selectFile(QStringLiteral("/tmp/typed-name-that-does-not-exist.spr"));
         QMetaObject::invokeMethod(dialog, "accept");
     });
-    const std::optional<QString> chosen = prompts.choose_file(file_request(FileDialog::OpenDialog1));
+    const std::optional<QString> chosen =
+        prompts.choose_file(file_request(FileDialog::OpenDialog1));
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, "/tmp/typed-name-that-does-not-exist.spr");
 }

@@ -71,7 +71,8 @@ TEST_F(Refresh, ItemTextsShowStoredWidths) {
     EXPECT_EQ(rows(form->ListBox4), QStringList({"0", "1", "2"}));
 }
 
-class DirectionLabels : public WindowTest, public ::testing::WithParamInterface<std::pair<int, QStringList>> {};
+class DirectionLabels : public WindowTest,
+                        public ::testing::WithParamInterface<std::pair<int, QStringList>> {};
 
 TEST_P(DirectionLabels, FollowTheDirectionsCount) {
     const auto& [directions, labels] = GetParam();
@@ -89,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(Window, DirectionLabels,
                                            std::pair{3, QStringList{"1", "2", "3"}},
                                            std::pair{4, QStringList{"NE", "NW", "SW", "SE"}},
                                            std::pair{5, QStringList{"1", "2", "3", "4", "5"}},
-                                           std::pair{8, QStringList{"NE", "N", "NW", "W", "SW", "S", "SE", "E"}}));
+                                           std::pair{8, QStringList{"NE", "N", "NW", "W", "SW", "S",
+                                                                    "SE", "E"}}));
 
 TEST_F(Refresh, OpenKeepsTheSelectedSequenceOrTakesTheLast) {
     auto five = sample_document();
@@ -178,7 +180,8 @@ TEST_F(Refresh, EmptyCountsGiveEmptyLists) {
 TEST_F(Refresh, ProgramChangesFireNoClickButUserInputDoes) {
     open_document(*sample_document());
     std::vector<std::unique_ptr<QSignalSpy>> spies;
-    for (ListBox* l : {form->ListBox1, form->ListBox2, form->ListBox3, form->ListBox4, form->ListBox5})
+    for (ListBox* l :
+         {form->ListBox1, form->ListBox2, form->ListBox3, form->ListBox4, form->ListBox5})
         spies.push_back(std::make_unique<QSignalSpy>(l, &ListBox::user_clicked));
     open_document(*sample_document(), "again.spr");
     form->gui_seq_box_ref();
@@ -194,7 +197,8 @@ TEST_F(Refresh, ProgramChangesFireNoClickButUserInputDoes) {
 }
 
 TEST_F(Refresh, TheLargestCollectionIsListedInFull) {
-    auto d = make_document({.sequences = 1, .collections = {{480, 8}}, .imageWidth = 2, .imageHeight = 2});
+    auto d = make_document(
+        {.sequences = 1, .collections = {{480, 8}}, .imageWidth = 2, .imageHeight = 2});
     d->sequences[0].collectionIndex = 0;
     open_document(*d);
     EXPECT_EQ(form->ListBox4->count(), 480);
@@ -221,7 +225,8 @@ TEST_F(Refresh, TheSampleOpensAndEveryEntryCanBeVisited) {
                 click_row(form->ListBox5, d);
                 const ImageRef ref = image_ref(doc(), c, f, d);
                 ASSERT_TRUE(is_valid(doc(), ref));
-                EXPECT_EQ(form->Edit20->text().toInt(), doc().collections[c].images[ref.slot].width);
+                EXPECT_EQ(form->Edit20->text().toInt(),
+                          doc().collections[c].images[ref.slot].width);
                 EXPECT_EQ(form->Image1->width(), doc().collections[c].images[ref.slot].width);
             }
         }
@@ -244,8 +249,10 @@ TEST_F(Refresh, TheSecondaryButtonOpensThePopupWithoutMovingTheSelection) {
     const QPoint at = form->ListBox5->visualRect(form->ListBox5->model()->index(5, 0)).center();
     QTest::mouseClick(form->ListBox5->viewport(), Qt::RightButton, Qt::NoModifier, at);
     EXPECT_EQ(form->ListBox5->item_index(), 3);
-    for (QWidget* w : {static_cast<QWidget*>(form->ListBox5->viewport()), static_cast<QWidget*>(form->Image1)}) {
-        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(2, 2), w->mapToGlobal(QPoint(2, 2)));
+    for (QWidget* w :
+         {static_cast<QWidget*>(form->ListBox5->viewport()), static_cast<QWidget*>(form->Image1)}) {
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, QPoint(2, 2),
+                               w->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(w, &menu);
         EXPECT_TRUE(form->PopupMenu1->isVisible());
         form->PopupMenu1->hide();
@@ -253,7 +260,8 @@ TEST_F(Refresh, TheSecondaryButtonOpensThePopupWithoutMovingTheSelection) {
 }
 
 // A document of one collection whose image slot 0 is `image`, palette entry i = i * 0x010101.
-std::unique_ptr<SpriteDocument> one_image(std::int32_t width, std::int32_t height, std::vector<std::uint8_t> data) {
+std::unique_ptr<SpriteDocument> one_image(std::int32_t width, std::int32_t height,
+                                          std::vector<std::uint8_t> data) {
     auto d = make_document({.sequences = 1, .collections = {{1, 1}}});
     d->sequences[0].collectionIndex = 0;
     d->sequences[0].imageIndex[0] = 0;
@@ -273,8 +281,8 @@ std::vector<std::uint8_t> opaque_pixels(int count, std::uint8_t index) {
 
 TEST_F(Refresh, PreviewIsCentredInTheFrameAndDrawsPixelsInPlace) {
     std::vector<std::uint8_t> data = opaque_pixels(64 * 48, 200);
-    data[3 * (1 * 64 + 2) + 1] = 10;    // (2, 1): palette entry 10, opaque
-    data[3 * (1 * 64 + 3) + 2] = 128;   // (3, 1): half transparent over the grey
+    data[3 * (1 * 64 + 2) + 1] = 10;   // (2, 1): palette entry 10, opaque
+    data[3 * (1 * 64 + 3) + 2] = 128;  // (3, 1): half transparent over the grey
     open_document(*one_image(64, 48, data));
     EXPECT_EQ(form->Image1->geometry(), QRect(488 + 80, 52, 64, 48));
     const QImage& picture = form->Image1->picture();
@@ -301,7 +309,8 @@ TEST_F(Refresh, PreviewClearsToGreyBeforeDrawing) {
     open_document(*d);
     ASSERT_EQ(form->Image1->picture().pixel(3, 0), 0xFFFFFFFFu);
     click_row(form->ListBox4, 1);
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(form->Image1->picture().pixel(x, 0), kPreviewGreyRgb32) << x;
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(form->Image1->picture().pixel(x, 0), kPreviewGreyRgb32) << x;
 }
 
 TEST_F(Refresh, HostileSizesNeverBuildAHugeView) {

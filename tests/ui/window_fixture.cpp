@@ -41,7 +41,9 @@ void WindowTest::SetUp() {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
 }
 
-void WindowTest::TearDown() { form.reset(); }
+void WindowTest::TearDown() {
+    form.reset();
+}
 
 std::string WindowTest::write_sprite(const SpriteDocument& document, const std::string& name) {
     const std::string path = dir.file(name);
@@ -62,7 +64,8 @@ void WindowTest::open_document(const SpriteDocument& document, const std::string
 void WindowTest::click_row(ListBox* list, int row) {
     const QModelIndex index = list->model()->index(row, 0);
     list->scrollTo(index);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualRect(index).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      list->visualRect(index).center());
 }
 
 void WindowTest::type_into(QLineEdit* field, const QString& text) {
@@ -72,6 +75,8 @@ void WindowTest::type_into(QLineEdit* field, const QString& text) {
     QTest::keyClicks(field, text);
 }
 
-void WindowTest::press_tab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+void WindowTest::press_tab() {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+}
 
 }  // namespace dabro::test
