@@ -126,6 +126,19 @@ TEST_F(Refresh, CollectionRuleSelectsTheSequencesOwnOrNothing) {
     EXPECT_EQ(form->ListBox3->item_index(), 2) << "the sequence's own collection again";
 }
 
+TEST_F(Refresh, WithoutSequencesTheCollectionListKeepsItsOwnSelection) {
+    open_document(*make_document({.sequences = 0, .collections = {{2, 4}, {3, 1}}}));
+    EXPECT_EQ(form->ListBox1->count(), 0);
+    EXPECT_EQ(form->ListBox2->count(), 0);
+    EXPECT_EQ(form->Edit10->text(), "");
+    EXPECT_EQ(form->ListBox3->item_index(), 0);
+    EXPECT_EQ(form->ListBox4->count(), 2);
+    click_row(form->ListBox3, 1);
+    form->gui_seq_box_ref();
+    EXPECT_EQ(form->ListBox3->item_index(), 1);
+    EXPECT_EQ(form->ListBox4->count(), 3);
+}
+
 TEST_F(Refresh, ClickingASequenceFrameSelectsTheFrameItNames) {
     auto d = sample_document();
     d->sequences[2].imageIndex[2] = 7;
