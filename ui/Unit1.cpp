@@ -693,15 +693,19 @@ bool TForm1::commit_focused_field() {
 void TForm1::Edit10Exit(QObject*) {
     commit_sequence_name();
 }
+
 void TForm1::Edit11Exit(QObject*) {
     commit_collection_index();
 }
+
 void TForm1::Edit8Exit(QObject*) {
     commit_image_index();
 }
+
 void TForm1::Edit9Exit(QObject*) {
     commit_frame_value();
 }
+
 void TForm1::Edit20Exit(QObject*) {
     commit_size_and_box();
 }
