@@ -54,8 +54,9 @@ Status read_file(const std::string& path, std::size_t wanted, bool exact,
     const ssize_t n = read_fully(layer, fd, buffer.data(), size);
     layer.close(fd);
     if (n < 0) return error_from(n);
-    if (exact && static_cast<std::size_t>(n) < wanted) return Status::file_error(kReadBeyondEnd);
-    buffer.resize(static_cast<std::size_t>(n));
+    // Fewer bytes than asked for, also fewer than the size the file had when it was opened
+    // (it was cut meanwhile): taking them would import part of a file as if it were whole.
+    if (static_cast<std::size_t>(n) < size) return Status::file_error(kReadBeyondEnd);
     bytes = std::move(buffer);
     return Status::success();
 }
@@ -190,6 +191,11 @@ bool FileReader::fail(Status status) {
 }
 
 bool FileReader::refill() {
+    if (jumped_) {
+        const off_t at = layer_->seek(fd_, static_cast<off_t>(filePos_));
+        if (at < 0) return fail(error_from(at));
+        jumped_ = false;
+    }
     const std::size_t wanted = std::min(kReaderBuffer, size_ - filePos_);
     const ssize_t n = read_fully(*layer_, fd_, buffer_.get(), wanted);
     if (n < 0) return fail(error_from(n));
@@ -233,7 +239,18 @@ bool FileReader::append(std::vector<std::uint8_t>& out, std::size_t n) {
 bool FileReader::skip(std::size_t n) {
     if (!ok() || fd_ < 0) return false;
     if (n > remaining()) return fail(Status::file_error(kReadBeyondEnd));
-    return seek(position() + n);
+    const std::size_t buffered = end_ - at_;
+    if (n <= buffered) {
+        at_ += n;
+        return true;
+    }
+    // A short step past the window reads on; only a long one is worth a seek.
+    n -= buffered;
+    at_ = end_;
+    if (n >= kReaderBuffer) return seek(filePos_ + n);
+    if (!refill()) return false;
+    at_ = n;
+    return true;
 }
 
 bool FileReader::seek(std::size_t position) {
@@ -244,10 +261,11 @@ bool FileReader::seek(std::size_t position) {
         at_ = position - bufferStart;
         return true;
     }
-    const off_t at = layer_->seek(fd_, static_cast<off_t>(position));
-    if (at < 0) return fail(error_from(at));
+    // The file's own position moves with the next read, so a seek followed by a skip costs
+    // one system call.
     filePos_ = position;
     at_ = end_ = 0;
+    jumped_ = true;
     return true;
 }
 

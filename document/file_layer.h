@@ -93,6 +93,7 @@ private:
     std::size_t filePos_ = 0;  // where the next read of the file starts
     std::size_t at_ = 0;       // next unread byte in buffer_
     std::size_t end_ = 0;      // bytes held in buffer_
+    bool jumped_ = false;      // filePos_ moved; the file's own position follows at the next read
     std::unique_ptr<std::uint8_t[]> buffer_;
     Status status_;
 };

@@ -10,6 +10,7 @@
 
 #include "document/byte_reader.h"
 #include "document/file_layer.h"
+#include "document/sprite_saver.h"
 
 namespace dabro {
 
@@ -66,22 +67,6 @@ private:
 
 // Everything a file says, gathered before the document is touched, so that a load that
 // fails part way changes nothing. Image data land in the buffers the images will own.
-struct StagedSequence {
-    std::int32_t frameCount = 0;
-    std::array<std::int16_t, kMaxSequenceFrames> imageIndex{};
-    std::array<std::int32_t, kMaxSequenceFrames> frameValue{};
-    ShortName<kMaxNameLength> name;
-    std::uint16_t collectionIndex = 0;
-};
-
-struct StagedImage {
-    std::uint8_t kind = 0;
-    std::int32_t width = 0;
-    std::int32_t height = 0;
-    std::uint8_t flag = 0;
-    std::vector<std::uint8_t> data;
-};
-
 struct StagedCollection {
     std::int32_t offset = 0;
     ShortName<kMaxNameLength> name;
@@ -92,16 +77,12 @@ struct StagedCollection {
     char type = '\0';
     std::array<int, kPalettesPerCollection> paletteCounts{};
     std::array<Palette, kPalettesPerCollection> palettes{};
-    std::vector<StagedImage> images;
+    std::vector<CollectionImage> images;
 };
 
 struct Staged {
-    std::array<std::uint8_t, 3> dimensions{};
-    std::int32_t centerX = 0;
-    std::int32_t centerY = 0;
-    std::uint16_t headerWord = 0;
-    std::uint8_t headerByte = 0;
-    std::vector<StagedSequence> sequences;
+    HeaderValues header;
+    std::vector<Sequence> sequences;  // of each, only the first frameCount frames are read
     std::vector<StagedCollection> collections;
     std::optional<bool> imagesReadable;  // each section found sets it; the last one counts
     bool sawUnreadableSection = false;
@@ -160,11 +141,11 @@ private:
     }
 
     Status header() {
-        for (auto& d : out_.dimensions) d = u8();
-        out_.centerX = i32();
-        out_.centerY = i32();
-        out_.headerWord = u16();
-        out_.headerByte = u8();
+        for (auto& d : out_.header.dimensions) d = u8();
+        out_.header.centerX = i32();
+        out_.header.centerY = i32();
+        out_.header.headerWord = u16();
+        out_.header.headerByte = u8();
         const std::int32_t count = i32();
         if (!in_.ok()) return cut();
         if (count < 0 || count > kMaxSequences)
@@ -179,7 +160,7 @@ private:
         if (!in_.ok()) return cut();
         if (n < 0 || n > kMaxSequenceFrames)
             return out_of_range(what + " frame count", n, 0, kMaxSequenceFrames);
-        StagedSequence& seq = out_.sequences[s];
+        Sequence& seq = out_.sequences[s];
         seq.frameCount = n;
         for (int i = 0; i < n; ++i) seq.imageIndex[static_cast<std::size_t>(i)] = i16();
         for (int i = 0; i < n; ++i) seq.frameValue[static_cast<std::size_t>(i)] = i32();
@@ -187,7 +168,7 @@ private:
         if (!in_.ok()) return cut();
         if (length < 0 || length > kMaxNameLength)
             return out_of_range(what + " name length", length, 0, kMaxNameLength);
-        seq.name = name(length);
+        seq.set_name(name(length).view());
         seq.collectionIndex = u16();
         if (!in_.ok()) return cut();
         return Status::success();
@@ -238,7 +219,11 @@ private:
         for (std::size_t c = 0; c < out_.collections.size(); ++c) {
             StagedCollection& col = out_.collections[c];
             if (seekNext) {
-                if (col.offset < 0 || static_cast<std::size_t>(col.offset) >= in_.size())
+                // Only forward: an offset pointing back at a section already read would read
+                // its images again, and a file could make every collection copy the largest.
+                const std::size_t here = in_.size() - in_.remaining();
+                if (col.offset < 0 || static_cast<std::size_t>(col.offset) >= in_.size() ||
+                    static_cast<std::size_t>(col.offset) < here)
                     return Status::success();
                 in_.seek(static_cast<std::size_t>(col.offset));
             }
@@ -280,7 +265,7 @@ private:
         col.images.reserve(slots);
         for (std::size_t k = 0; k < slots; ++k) {
             in_.skip(kImageLeadSize);
-            StagedImage& image = col.images.emplace_back();
+            CollectionImage& image = col.images.emplace_back();
             image.kind = u8();
             in_.skip(1);
             image.width = i32();
@@ -306,14 +291,14 @@ private:
 // contents, and so do palette entries beyond a palette's count.
 void commit(Staged& staged, const ShortName<kMaxSourceNameLength>& source, SpriteDocument& doc,
             bool& imagesReadable, LoadReport& report) {
-    doc.dimensions = staged.dimensions;
-    doc.centerX = staged.centerX;
-    doc.centerY = staged.centerY;
-    doc.headerWord = staged.headerWord;
-    doc.headerByte = staged.headerByte;
+    doc.dimensions = staged.header.dimensions;
+    doc.centerX = staged.header.centerX;
+    doc.centerY = staged.header.centerY;
+    doc.headerWord = staged.header.headerWord;
+    doc.headerByte = staged.header.headerByte;
     doc.sequenceCount = static_cast<std::int32_t>(staged.sequences.size());
     for (std::size_t s = 0; s < staged.sequences.size(); ++s) {
-        const StagedSequence& from = staged.sequences[s];
+        const Sequence& from = staged.sequences[s];
         Sequence& seq = doc.sequences[s];
         const auto n = static_cast<std::size_t>(from.frameCount);
         seq.frameCount = from.frameCount;
@@ -340,7 +325,7 @@ void commit(Staged& staged, const ShortName<kMaxSourceNameLength>& source, Sprit
             std::copy_n(from.palettes[p].begin(), from.paletteCounts[p], col.palettes[p].begin());
         col.sourceName = source;
         for (std::size_t k = 0; k < from.images.size(); ++k) {
-            StagedImage& image = from.images[k];
+            CollectionImage& image = from.images[k];
             CollectionImage& slot = col.images[k];
             slot.kind = image.kind;
             slot.width = image.width;
