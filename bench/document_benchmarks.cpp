@@ -19,31 +19,49 @@ namespace dabro::bench {
 
 namespace {
 
-// A fresh session, with the memory the previous one held handed back to the system, so that
-// every load fills memory the process has not touched yet, as the first Open does. Without
-// this, small documents would reuse the allocator's warm pages and large ones would not, and
-// the growth with size would mostly show the allocator's trim threshold.
-void fresh_session(std::unique_ptr<Session>& session) {
-    session.reset();
-    ::malloc_trim(0);
-    session = make_session();
+// Loads `path` once per iteration into a fresh session, with the memory the previous one
+// held handed back to the system first, so that every load fills memory the process has not
+// touched yet, as the first Open does. Without this, small documents would reuse the
+// allocator's warm pages and large ones would not, and the growth with size would mostly
+// show the allocator's trim threshold.
+void load_each_iteration(benchmark::State& state, const std::string& path) {
+    std::unique_ptr<Session> session;
+    for (auto _ : state) {
+        state.PauseTiming();
+        session.reset();
+        ::malloc_trim(0);
+        session = make_session();
+        state.ResumeTiming();
+        LoadReport report;
+        if (Status s = load_sprite(path, *session, &report); !s.ok() || !report.isSprite) {
+            state.SkipWithError("load_sprite failed");
+            break;
+        }
+    }
 }
 
 void check_posix(bool good, const char* what) {
     if (!good) setup_failed(std::string(what) + " failed, errno " + std::to_string(errno));
 }
 
-// The floor for loading: the file into fresh memory with one plain read loop.
+// The floor for loading: the file into fresh memory with one plain read loop. Like the
+// loads below, it starts from memory handed back to the system, and the buffer is freed
+// outside the measurement, as a loaded document is.
 void BM_ReadFileBytes(benchmark::State& state) {
     const std::string& path = max_document_file();
     std::size_t size = 0;
+    std::unique_ptr<std::uint8_t[]> buffer;
     for (auto _ : state) {
+        state.PauseTiming();
+        buffer.reset();
+        ::malloc_trim(0);
+        state.ResumeTiming();
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         check_posix(fd >= 0, "open");
         struct stat st {};
         check_posix(::fstat(fd, &st) == 0, "fstat");
         size = static_cast<std::size_t>(st.st_size);
-        const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+        buffer = std::make_unique_for_overwrite<std::uint8_t[]>(size);
         std::size_t done = 0;
         while (done < size) {
             const ssize_t n = ::read(fd, buffer.get() + done, size - done);
@@ -62,17 +80,7 @@ BENCHMARK(BM_ReadFileBytes)->UseRealTime()->Unit(benchmark::kMillisecond);
 // Opening a file as the editor's first Open does: into a session that holds no images yet.
 void BM_LoadSprite(benchmark::State& state) {
     const std::string& path = max_document_file();
-    std::unique_ptr<Session> session;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fresh_session(session);
-        state.ResumeTiming();
-        LoadReport report;
-        if (Status s = load_sprite(path, *session, &report); !s.ok() || !report.isSprite) {
-            state.SkipWithError("load_sprite failed");
-            break;
-        }
-    }
+    load_each_iteration(state, path);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(std::filesystem::file_size(path)));
 }
@@ -123,18 +131,8 @@ BENCHMARK(BM_SaveSprite)->UseRealTime()->Unit(benchmark::kMillisecond);
 // when the time grows linearly with the image count.
 void BM_LoadScaling(benchmark::State& state) {
     const int factor = static_cast<int>(state.range(0));
-    const std::string& path = scaling_file(factor);
     const int images = 240 * factor;
-    std::unique_ptr<Session> session;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fresh_session(session);
-        state.ResumeTiming();
-        if (Status s = load_sprite(path, *session); !s.ok()) {
-            state.SkipWithError("load_sprite failed");
-            break;
-        }
-    }
+    load_each_iteration(state, scaling_file(factor));
     state.SetItemsProcessed(state.iterations() * images);
     state.counters["images"] = images;
     state.counters["us_per_image"] = benchmark::Counter(
