@@ -150,7 +150,11 @@ TForm1::TForm1(Session& session, UserPrompts* prompts, QWidget* parent)
     }
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Dabro v1.0"));
-    QFont font(QStringLiteral("MS Sans Serif"));
+    // The layout is measured for a narrow 8-point sans serif; where that font is missing,
+    // Liberation Sans has the closest widths, so the labels' texts fit beside their fields.
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arial")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     setFont(font);
