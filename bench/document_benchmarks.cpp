@@ -19,6 +19,9 @@ namespace dabro::bench {
 
 namespace {
 
+// Every benchmark here runs for at least two seconds: single runs of a few hundred
+// milliseconds vary with the disk's flushing and with whatever else the machine runs.
+
 // Loads `path` once per iteration into a fresh session, with the memory the previous one
 // held handed back to the system first, so that every load fills memory the process has not
 // touched yet, as the first Open does. Without this, small documents would reuse the
@@ -75,7 +78,7 @@ void BM_ReadFileBytes(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
-BENCHMARK(BM_ReadFileBytes)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadFileBytes)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 
 // Opening a file as the editor's first Open does: into a session that holds no images yet.
 void BM_LoadSprite(benchmark::State& state) {
@@ -84,7 +87,7 @@ void BM_LoadSprite(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(std::filesystem::file_size(path)));
 }
-BENCHMARK(BM_LoadSprite)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadSprite)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 
 // The floor for saving: the same bytes written as durably as the saver writes them, to a
 // temporary file beside the target, synced, then renamed over the target.
@@ -110,7 +113,7 @@ void BM_WriteFileBytes(benchmark::State& state) {
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
-BENCHMARK(BM_WriteFileBytes)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteFileBytes)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 
 void BM_SaveSprite(benchmark::State& state) {
     const Session& session = loaded_max_session();
@@ -125,7 +128,7 @@ void BM_SaveSprite(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(std::filesystem::file_size(target)));
 }
-BENCHMARK(BM_SaveSprite)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveSprite)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 
 // Loading 240, 960 and 3840 images of the same kind: the images-per-second rate stays level
 // when the time grows linearly with the image count.
@@ -138,7 +141,7 @@ void BM_LoadScaling(benchmark::State& state) {
     state.counters["us_per_image"] = benchmark::Counter(
         images * 1e-6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_LoadScaling)->Arg(1)->Arg(4)->Arg(16)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadScaling)->Arg(1)->Arg(4)->Arg(16)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

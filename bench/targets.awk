@@ -27,6 +27,7 @@ function ms(key) { return ns[key] / 1e6 }
     if (name ~ /_(mean|stddev|cv)$/) keep = 0
     sub(/_median$/, "", name)
     sub(/\/real_time$/, "", name)
+    sub(/\/min_time:[0-9.]*$/, "", name)
     real = ""
     failed = 0
 }
