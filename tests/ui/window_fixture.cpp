@@ -10,8 +10,11 @@ namespace dabro::test {
 std::optional<QString> ScriptedPrompts::choose_file(const FileRequest& request) {
     requests.push_back(request);
     if (answers_.empty()) return std::nullopt;
-    std::optional<QString> next = answers_.front();
+    const bool cancelled = !answers_.front().has_value();
+    // Copying the optional itself trips a false maybe-uninitialized warning in g++ 12 at -O2.
+    const QString next = cancelled ? QString() : *answers_.front();
     answers_.pop_front();
+    if (cancelled) return std::nullopt;
     return next;
 }
 
