@@ -57,38 +57,34 @@ std::string where(FileCall call, int n) { return std::string(to_string(call)) + 
 
 // --- saving ---------------------------------------------------------------------------
 
-class SaveFault : public ::testing::TestWithParam<FaultCase> {};
-
-TEST_P(SaveFault, EveryFailingCallLeavesTheTargetAsItWas) {
-    const FaultCase& c = GetParam();
-    const auto oldDoc = test::make_document(small_shape(1));
-    const auto newDoc = test::make_document(small_shape(2));
-    const std::vector<std::uint8_t> oldBytes = encode(*oldDoc);
-    const std::vector<std::uint8_t> newBytes = encode(*newDoc);
-
+// Writes `newBytes` through `write(path)` once per call of the kind the case names, failing
+// that call, over an existing file holding `oldBytes` and where no file was.
+template <typename Write>
+void for_every_write_call(const FaultCase& c, std::size_t chunk, const std::vector<std::uint8_t>& oldBytes,
+                          const std::vector<std::uint8_t>& newBytes, Write&& write) {
     FaultyFileLayer counter;
-    counter.short_writes(kChunk);
+    counter.short_writes(chunk);
     {
         TempDir dir;
         ScopedFileLayer use(counter);
-        ASSERT_TRUE(save_sprite(dir.file("s.spr"), *newDoc, header_of(*newDoc)).ok());
+        ASSERT_TRUE(write(dir.file("f")).ok());
     }
     const int calls = counter.calls(c.call);
-    ASSERT_GT(counter.calls(FileCall::Write), 3) << "the save should take several writes";
+    ASSERT_GT(counter.calls(FileCall::Write), 3) << "the file should take several writes";
 
     for (bool existing : {true, false}) {
         for (int n = 1; n <= calls; ++n) {
             SCOPED_TRACE(where(c.call, n) + (existing ? ", over an existing file" : ", new file"));
             TempDir dir;
-            const std::string target = dir.file("s.spr");
+            const std::string target = dir.file("f");
             if (existing) test::write_bytes(target, oldBytes);
             FaultyFileLayer layer;
-            layer.short_writes(kChunk);
+            layer.short_writes(chunk);
             layer.fail_nth(c.call, n, c.fault, c.error);
             Status s;
             {
                 ScopedFileLayer use(layer);
-                s = save_sprite(target, *newDoc, header_of(*newDoc));
+                s = write(target);
             }
             ASSERT_TRUE(layer.fired());
             if (c.message) {
@@ -96,17 +92,44 @@ TEST_P(SaveFault, EveryFailingCallLeavesTheTargetAsItWas) {
                 EXPECT_EQ(s.message(), c.message);
                 if (existing) {
                     EXPECT_EQ(test::read_bytes(target), oldBytes);
-                    EXPECT_EQ(dir.entries(), std::vector<std::string>{"s.spr"});
+                    EXPECT_EQ(dir.entries(), std::vector<std::string>{"f"});
                 } else {
                     EXPECT_EQ(dir.entries(), std::vector<std::string>{}) << "a temporary file was left";
                 }
             } else {
                 EXPECT_TRUE(s.ok()) << s.message();
                 EXPECT_EQ(test::read_bytes(target), newBytes);
-                EXPECT_EQ(dir.entries(), std::vector<std::string>{"s.spr"});
+                EXPECT_EQ(dir.entries(), std::vector<std::string>{"f"});
             }
         }
     }
+}
+
+class SaveFault : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(SaveFault, EveryFailingCallLeavesTheSpriteAsItWas) {
+    const auto oldDoc = test::make_document(small_shape(1));
+    const auto newDoc = test::make_document(small_shape(2));
+    for_every_write_call(GetParam(), kChunk, encode(*oldDoc), encode(*newDoc), [&](const std::string& path) {
+        return save_sprite(path, *newDoc, header_of(*newDoc));
+    });
+}
+
+Palette numbered_palette(std::uint32_t base) {
+    Palette p{};
+    for (std::size_t i = 0; i < p.size(); ++i) p[i] = (base + static_cast<std::uint32_t>(i) * 0x010203u) & 0xFFFFFF;
+    return p;
+}
+
+std::vector<std::uint8_t> palette_file(const Palette& palette) {
+    const auto bytes = palette_file_bytes(palette);
+    return {bytes.begin(), bytes.end()};
+}
+
+TEST_P(SaveFault, EveryFailingCallLeavesThePaletteFileAsItWas) {
+    const Palette palette = numbered_palette(0x0F0E0D);
+    for_every_write_call(GetParam(), kChunk / 5, palette_file(numbered_palette(0x102030)), palette_file(palette),
+                         [&](const std::string& path) { return write_palette_file(path, palette); });
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -291,19 +314,12 @@ TEST(LoadFaultSeek, TheFileIsReadThroughASeek) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, LoadFault, kReadFaults, case_name);
 
-Palette numbered_palette(std::uint32_t base) {
-    Palette p{};
-    for (std::size_t i = 0; i < p.size(); ++i) p[i] = (base + static_cast<std::uint32_t>(i) * 0x010203u) & 0xFFFFFF;
-    return p;
-}
-
 class ImportFault : public ::testing::TestWithParam<FaultCase> {
 protected:
     void SetUp() override {
         palettePath_ = dir_.file("sword.act");
         rawPath_ = dir_.file("sword_20x15.raw");
-        const auto paletteBytes = palette_file_bytes(numbered_palette(0x102030));
-        test::write_bytes(palettePath_, {paletteBytes.begin(), paletteBytes.end()});
+        test::write_bytes(palettePath_, palette_file(numbered_palette(0x102030)));
         std::vector<std::uint8_t> raw;
         for (int i = 0; i < 300; ++i) raw.insert(raw.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i % 3 * 100)});
         test::write_bytes(rawPath_, raw);
