@@ -122,7 +122,7 @@ Picture render_image(const CollectionImage& image, const Palette& palette, std::
     // least as long as the picture back its whole size; only shorter data (long runs, or a
     // size that the data do not justify) need the walk that finds what they reach.
     Extent size{image.width, image.height};
-    if (std::int64_t{image.width} * image.height > image.dataLength) {
+    if (std::int64_t{image.width} * image.height > static_cast<std::int64_t>(encoded_bytes(image).size())) {
         size = reachable_extent(image);
         if (size.width == 0 || size.height == 0) return picture;
     }
