@@ -505,9 +505,16 @@ void rebuild_keeping_selection(ListBox* list, int count, RowText text) {
     list->set_item_index(remembered < rows ? remembered : rows - 1);
 }
 
-void show_number(QLineEdit* field, std::int64_t value) {
-    field->setText(QString::number(value));
+// Writes a field from the document. Like any program write it clears the modified flag;
+// an unchanged text is not set again, which spares the field's relayout on every refresh.
+void show_text(QLineEdit* field, const QString& text) {
+    if (field->text() == text)
+        field->setModified(false);
+    else
+        field->setText(text);
 }
+
+void show_number(QLineEdit* field, std::int64_t value) { show_text(field, QString::number(value)); }
 
 }  // namespace
 
@@ -532,12 +539,12 @@ void TForm1::gui_seq_box_ref_sub() {
     const int s = selected_sequence();
     if (s >= 0) {
         const Sequence& seq = doc().sequences[s];
-        Edit10->setText(latin1(seq.name));
+        show_text(Edit10, latin1(seq.name));
         show_number(Edit11, seq.collectionIndex);
         collectionHandOver_ = seq.collectionIndex;
     } else {
-        Edit10->setText(QString());
-        Edit11->setText(QString());
+        show_text(Edit10, QString());
+        show_text(Edit11, QString());
         // Without a sequence the collection list keeps its own selection.
         collectionHandOver_ = std::max(ListBox3->item_index(), 0);
     }
@@ -561,11 +568,11 @@ void TForm1::gui_col_box_ref_sub() {
 void TForm1::gui_col_edit_ref() {
     const int c = selected_collection();
     if (c < 0) {
-        for (QLineEdit* field : {Edit12, Edit13, Edit14}) field->setText(QString());
+        for (QLineEdit* field : {Edit12, Edit13, Edit14}) show_text(field, QString());
         return;
     }
     const ImageCollection& col = doc().collections[c];
-    Edit12->setText(latin1(col.name));
+    show_text(Edit12, latin1(col.name));
     show_number(Edit13, col.directions);
     show_number(Edit14, col.frames);
 }
@@ -603,7 +610,7 @@ void TForm1::gui_dir_box_ref_sub() {
         show_number(Edit17, box.right);
         show_number(Edit18, box.bottom);
     } else {
-        for (QLineEdit* field : sizeAndBoxFields_) field->setText(QString());
+        for (QLineEdit* field : sizeAndBoxFields_) show_text(field, QString());
     }
     gui_image_ref();
 }
@@ -623,8 +630,8 @@ void TForm1::gui_fr_box_ref_sub() {
         show_number(Edit8, doc().sequences[s].imageIndex[q]);
         show_number(Edit9, doc().sequences[s].frameValue[q]);
     } else {
-        Edit8->setText(QString());
-        Edit9->setText(QString());
+        show_text(Edit8, QString());
+        show_text(Edit9, QString());
     }
     gui_cfr_box_ref();
 }
@@ -632,11 +639,9 @@ void TForm1::gui_fr_box_ref_sub() {
 void TForm1::gui_image_ref() {
     if (!session_.imagesReadable) return;
     const ImageRef ref = selected_image();
-    QImage* surface = &Image1->surface();
     if (!is_valid(doc(), ref)) {
         // No image is selected: nothing is drawn, and nothing stale stays on show.
-        surface->fill(kPreviewGreyRgb32);
-        Image1->update();
+        Image1->clear();
         return;
     }
     const ImageCollection& col = doc().collections[ref.collection];
@@ -647,13 +652,7 @@ void TForm1::gui_image_ref() {
     const int top = frame.top() + (frame.height() - Image1->height()) / 2;
     const int left = frame.left() + (frame.width() - Image1->width()) / 2;
     Image1->move(left, top);
-
-    surface = &Image1->surface();
-    if (!surface->isNull()) {
-        render_image_into(image, col.palettes[0], reinterpret_cast<std::uint32_t*>(surface->bits()),
-                          surface->width(), surface->height(), surface->bytesPerLine() / 4);
-    }
-    Image1->update();
+    Image1->request(image, col.palettes[0]);
 }
 
 void TForm1::ListBox1Click(QObject*) {

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "imaging/render.h"
+
 namespace dabro {
 
 ImageView::ImageView(QWidget* parent) : QWidget(parent) {
@@ -13,7 +15,35 @@ QImage& ImageView::surface() {
     return surface_;
 }
 
+void ImageView::request(const CollectionImage& image, const Palette& palette) {
+    pendingImage_ = &image;
+    pendingPalette_ = &palette;
+    update();
+}
+
+void ImageView::clear() {
+    pendingImage_ = nullptr;
+    surface().fill(kPreviewGreyRgb32);
+    update();
+}
+
+const QImage& ImageView::picture() {
+    draw_pending();
+    return surface_;
+}
+
+void ImageView::draw_pending() {
+    if (!pendingImage_) return;
+    QImage& s = surface();
+    if (!s.isNull()) {
+        render_image_into(*pendingImage_, *pendingPalette_, reinterpret_cast<std::uint32_t*>(s.bits()), s.width(),
+                          s.height(), s.bytesPerLine() / 4);
+    }
+    pendingImage_ = nullptr;
+}
+
 void ImageView::paintEvent(QPaintEvent*) {
+    draw_pending();
     QPainter painter(this);
     painter.fillRect(rect(), palette().window());
     if (!surface_.isNull()) painter.drawImage(0, 0, surface_);

@@ -11,8 +11,16 @@ constexpr int kRowHeight = 13;
 }
 
 void RowsModel::reset_rows(int count, RowText text) {
+    const int rows = count > 0 ? count : 0;
+    if (rows == rows_) {
+        // Same number of rows: new texts, but the view keeps its layout. A reset would make
+        // it lay out every row again, the dearest part of a refresh of a long list.
+        text_ = std::move(text);
+        if (rows > 0) emit dataChanged(index(0), index(rows - 1), {Qt::DisplayRole});
+        return;
+    }
     beginResetModel();
-    rows_ = count > 0 ? count : 0;
+    rows_ = rows;
     text_ = std::move(text);
     endResetModel();
 }
@@ -46,6 +54,7 @@ int ListBox::item_index() const {
 }
 
 void ListBox::set_item_index(int row) {
+    if (row == item_index()) return;
     if (row >= 0 && row < count())
         setCurrentIndex(rows_->index(row));
     else

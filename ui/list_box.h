@@ -37,7 +37,8 @@ public:
     int item_index() const;
     // Selects `row`; a row outside the list leaves the list without selection.
     void set_item_index(int row);
-    // Replaces every row; the list is then without selection.
+    // Replaces every row. With a new number of rows the list is then without selection;
+    // with the same number it keeps its selection, for the caller to set again.
     void rebuild(int count, RowText text);
     // The shown text of a row (tests and the window's own checks).
     QString item_text(int row) const;
