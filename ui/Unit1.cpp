@@ -27,7 +27,6 @@
 #include "imaging/halve.h"
 #include "imaging/palette_file.h"
 #include "imaging/raw_import.h"
-#include "imaging/render.h"
 #include "ui/image_view.h"
 
 namespace dabro {
