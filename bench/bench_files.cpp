@@ -41,11 +41,13 @@ std::string write_checked(const LargeShape& shape, const std::string& name) {
         setup_failed("the generated file " + path + " does not load: " + s.message());
     if (!report.isSprite || !session->imagesReadable ||
         session->document.collectionCount != static_cast<int>(shape.collections.size()))
-        setup_failed("the generated file " + path + " loads, but not as the document it was made from");
+        setup_failed("the generated file " + path +
+                     " loads, but not as the document it was made from");
     std::vector<std::uint8_t> again;
     if (Status s = encode_sprite(session->document, header_of(session->document), again); !s.ok())
         setup_failed("encoding the loaded " + path + ": " + s.message());
-    if (again != bytes) setup_failed("the loaded " + path + " does not save back to the same bytes");
+    if (again != bytes)
+        setup_failed("the loaded " + path + " does not save back to the same bytes");
     return path;
 }
 
@@ -68,7 +70,9 @@ const std::string& bench_folder() {
     return folder;
 }
 
-std::string bench_path(const std::string& name) { return bench_folder() + "/" + name; }
+std::string bench_path(const std::string& name) {
+    return bench_folder() + "/" + name;
+}
 
 void remove_bench_files() {
     std::string& folder = folder_name();
@@ -93,14 +97,15 @@ const std::string& scaling_file(int factor) {
     static std::map<int, std::string> paths;
     auto it = paths.find(factor);
     if (it == paths.end())
-        it = paths.emplace(factor, write_checked(scaling_shape(30 * factor),
-                                                 "scaling_" + std::to_string(factor) + ".spr"))
+        it = paths
+                 .emplace(factor, write_checked(scaling_shape(30 * factor),
+                                                "scaling_" + std::to_string(factor) + ".spr"))
                  .first;
     return it->second;
 }
 
 Session& loaded_max_session() {
-    static Session& session = [] () -> Session& {
+    static Session& session = []() -> Session& {
         Session& s = the_session();
         LoadReport report;
         if (Status st = load_sprite(max_document_file(), s, &report); !st.ok() || !report.isSprite)

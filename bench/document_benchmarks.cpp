@@ -1,13 +1,13 @@
 #include <benchmark/benchmark.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <malloc.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "bench/bench_files.h"
@@ -141,7 +141,13 @@ void BM_LoadScaling(benchmark::State& state) {
     state.counters["us_per_image"] = benchmark::Counter(
         images * 1e-6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
-BENCHMARK(BM_LoadScaling)->Arg(1)->Arg(4)->Arg(16)->UseRealTime()->MinTime(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadScaling)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(16)
+    ->UseRealTime()
+    ->MinTime(2)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

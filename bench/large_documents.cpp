@@ -41,7 +41,8 @@ std::vector<std::uint8_t> one_pixel_image(int width, int height, std::uint32_t s
                 continue;
             }
             out.push_back(6);
-            out.push_back(static_cast<std::uint8_t>((x * 7 + y * 13 + static_cast<int>(seed)) & 0xFF));
+            out.push_back(
+                static_cast<std::uint8_t>((x * 7 + y * 13 + static_cast<int>(seed)) & 0xFF));
             out.push_back(d > 0.8 ? 128 : 255);
         }
     }
@@ -71,7 +72,9 @@ std::unique_ptr<SpriteDocument> make_large_document(const LargeShape& shape) {
     for (int s = 0; s < shape.sequences; ++s) {
         Sequence& seq = doc->sequences[static_cast<std::size_t>(s)];
         const int collection = collectionCount > 0 ? s % collectionCount : 0;
-        const int frames = collectionCount > 0 ? shape.collections[static_cast<std::size_t>(collection)].frames : 1;
+        const int frames = collectionCount > 0
+                               ? shape.collections[static_cast<std::size_t>(collection)].frames
+                               : 1;
         seq.frameCount = shape.framesPerSequence;
         for (int i = 0; i < shape.framesPerSequence; ++i) {
             seq.imageIndex[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(i % frames);
@@ -91,7 +94,8 @@ std::unique_ptr<SpriteDocument> make_large_document(const LargeShape& shape) {
         col.imageSectionType = kReadableSection;
         for (std::size_t p = 0; p < col.palettes.size(); ++p)
             for (std::size_t i = 0; i < col.palettes[p].size(); ++i)
-                col.palettes[p][i] = static_cast<std::uint32_t>((i * 0x010305u + p * 0x202020u) & 0xFFFFFFu);
+                col.palettes[p][i] =
+                    static_cast<std::uint32_t>((i * 0x010305u + p * 0x202020u) & 0xFFFFFFu);
         const int slots = col.slot_count();
         for (int k = 0; k < slots; ++k) {
             const int w = shape.imageWidth;

@@ -15,7 +15,7 @@ namespace {
 
 // The window never needs to ask anything here; an error box would stop the run.
 class NoPrompts : public UserPrompts {
-public:
+  public:
     std::optional<QString> choose_file(const FileRequest&) override { return std::nullopt; }
     void show_error(const QString& text) override {
         setup_failed("the window reported an error: " + text.toStdString());
@@ -89,6 +89,8 @@ BENCHMARK(BM_QListWidgetRefill3840)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 
-void release_window() { shared_window.reset(); }
+void release_window() {
+    shared_window.reset();
+}
 
 }  // namespace dabro::bench

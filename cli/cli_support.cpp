@@ -15,7 +15,8 @@ Status parse_arguments(const QStringList& args, const std::set<std::string>& val
         const std::string arg = args[i].toStdString();
         if (valueOptions.count(arg)) {
             if (i + 1 >= args.size()) return Status::failure("Option " + arg + " needs a value");
-            if (parsed.values.count(arg)) return Status::failure("Option " + arg + " is given twice");
+            if (parsed.values.count(arg))
+                return Status::failure("Option " + arg + " is given twice");
             parsed.values[arg] = args[++i].toStdString();
         } else if (flagOptions.count(arg)) {
             parsed.flags.insert(arg);
@@ -34,7 +35,8 @@ Status parse_arguments(const QStringList& args, const std::set<std::string>& val
 
 Status require(const Arguments& a, std::initializer_list<const char*> options) {
     for (const char* option : options) {
-        if (!a.has(option)) return Status::failure(std::string("Option ") + option + " is required");
+        if (!a.has(option))
+            return Status::failure(std::string("Option ") + option + " is required");
     }
     return Status::success();
 }

@@ -31,7 +31,8 @@ QJsonObject sequence_json(const Sequence& seq) {
         frames.append(QJsonObject{{"imageIndex", seq.imageIndex[static_cast<std::size_t>(i)]},
                                   {"frameValue", seq.frameValue[static_cast<std::size_t>(i)]}});
     }
-    return {{"name", latin1(seq.name)}, {"collectionIndex", seq.collectionIndex}, {"frames", frames}};
+    return {
+        {"name", latin1(seq.name)}, {"collectionIndex", seq.collectionIndex}, {"frames", frames}};
 }
 
 QJsonObject image_json(const CollectionImage& image) {
@@ -56,7 +57,8 @@ QJsonObject collection_json(const ImageCollection& col) {
     const int slotCount = col.slot_count();
     for (int k = 0; k < slotCount; ++k) {
         const BoundingBox& box = col.boxes[static_cast<std::size_t>(k)];
-        boxes.append(QJsonObject{{"left", box.left}, {"top", box.top}, {"right", box.right}, {"bottom", box.bottom}});
+        boxes.append(QJsonObject{
+            {"left", box.left}, {"top", box.top}, {"right", box.right}, {"bottom", box.bottom}});
         images.append(image_json(col.images[static_cast<std::size_t>(k)]));
     }
     return {{"name", latin1(col.name)},
@@ -90,9 +92,10 @@ int run_resave(const QStringList& args, QTextStream&, QTextStream& err) {
 }
 
 const Command kCommands[] = {
-    {"dump", "FILE", "Print the sprite as one JSON object: header, sequences, collections and images.",
-     run_dump},
-    {"resave", "FILE -o OUT", "Load the sprite and save it to OUT (which may be FILE itself).", run_resave},
+    {"dump", "FILE",
+     "Print the sprite as one JSON object: header, sequences, collections and images.", run_dump},
+    {"resave", "FILE -o OUT", "Load the sprite and save it to OUT (which may be FILE itself).",
+     run_resave},
 };
 
 }  // namespace
@@ -100,7 +103,8 @@ const Command kCommands[] = {
 QJsonObject document_json(const Session& session) {
     const SpriteDocument& doc = session.document;
     QJsonArray sequences;
-    for (int s = 0; s < doc.sequenceCount; ++s) sequences.append(sequence_json(doc.sequences[static_cast<std::size_t>(s)]));
+    for (int s = 0; s < doc.sequenceCount; ++s)
+        sequences.append(sequence_json(doc.sequences[static_cast<std::size_t>(s)]));
     QJsonArray collections;
     for (int c = 0; c < doc.collectionCount; ++c)
         collections.append(collection_json(doc.collections[static_cast<std::size_t>(c)]));
@@ -114,6 +118,8 @@ QJsonObject document_json(const Session& session) {
             {"collections", collections}};
 }
 
-std::span<const Command> document_commands() { return kCommands; }
+std::span<const Command> document_commands() {
+    return kCommands;
+}
 
 }  // namespace dabro::cli

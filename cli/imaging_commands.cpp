@@ -47,8 +47,9 @@ Status select_slot(const Arguments& a, const ImageCollection& collection, int& s
     slot = collection.slot_of(f, d);
     if (slot < 0) {
         return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
-                               std::to_string(d) + ": the collection has " + std::to_string(collection.frames) +
-                               " frames and " + std::to_string(collection.directions) + " directions");
+                               std::to_string(d) + ": the collection has " +
+                               std::to_string(collection.frames) + " frames and " +
+                               std::to_string(collection.directions) + " directions");
     }
     return Status::success();
 }
@@ -56,7 +57,8 @@ Status select_slot(const Arguments& a, const ImageCollection& collection, int& s
 // The slots a command acts on: the one of -f and -d, or with --all every slot in use.
 Status select_slots(const Arguments& a, const ImageCollection& collection, int& first, int& end) {
     const bool all = a.flags.count("--all") != 0;
-    if (all == (a.has("-f") || a.has("-d"))) return Status::failure("Give either -f and -d, or --all");
+    if (all == (a.has("-f") || a.has("-d")))
+        return Status::failure("Give either -f and -d, or --all");
     if (all) {
         first = 0;
         end = collection.slot_count();
@@ -76,8 +78,8 @@ struct Context {
 };
 
 Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
-                       const std::set<std::string>& flagOptions, std::initializer_list<const char*> required,
-                       Context& ctx) {
+                       const std::set<std::string>& flagOptions,
+                       std::initializer_list<const char*> required, Context& ctx) {
     if (Status s = parse_arguments(args, valueOptions, flagOptions, ctx.args); !s.ok()) return s;
     if (Status s = require(ctx.args, required); !s.ok()) return s;
     if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
@@ -92,34 +94,40 @@ Status png_of(const CollectionImage& image, const Palette& palette, QByteArray& 
     const std::int64_t w = image.width;
     const std::int64_t h = image.height;
     if (w <= 0 || h <= 0) {
-        return Status::failure("The image has no pixels to draw: its size is " + std::to_string(w) + " x " +
-                               std::to_string(h));
+        return Status::failure("The image has no pixels to draw: its size is " + std::to_string(w) +
+                               " x " + std::to_string(h));
     }
     if (w * h > kMaxPngPixels) {
-        return Status::failure("The image is too large to draw: its size is " + std::to_string(w) + " x " +
-                               std::to_string(h));
+        return Status::failure("The image is too large to draw: its size is " + std::to_string(w) +
+                               " x " + std::to_string(h));
     }
     QImage picture(static_cast<int>(w), static_cast<int>(h), QImage::Format_RGB32);
     if (picture.isNull()) return Status::failure("Out of memory");
-    render_image_into(image, palette, reinterpret_cast<std::uint32_t*>(picture.bits()), picture.width(),
-                      picture.height(), picture.bytesPerLine() / 4);
+    render_image_into(image, palette, reinterpret_cast<std::uint32_t*>(picture.bits()),
+                      picture.width(), picture.height(), picture.bytesPerLine() / 4);
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    if (!picture.save(&buffer, "PNG")) return Status::failure("The picture could not be encoded as PNG");
+    if (!picture.save(&buffer, "PNG"))
+        return Status::failure("The picture could not be encoded as PNG");
     return Status::success();
 }
 
 int run_render(const QStringList& args, QTextStream&, QTextStream& err) {
     Context ctx;
-    if (Status s = open_collection(args, {"-c", "-f", "-d", "-o"}, {}, {"-c", "-f", "-d", "-o"}, ctx); !s.ok())
+    if (Status s =
+            open_collection(args, {"-c", "-f", "-d", "-o"}, {}, {"-c", "-f", "-d", "-o"}, ctx);
+        !s.ok())
         return fail(err, s.message());
     int slot = 0;
-    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return fail(err, s.message());
+    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok())
+        return fail(err, s.message());
     QByteArray png;
-    if (Status s = png_of(image_at(*ctx.collection, slot), ctx.collection->palettes[0], png); !s.ok())
+    if (Status s = png_of(image_at(*ctx.collection, slot), ctx.collection->palettes[0], png);
+        !s.ok())
         return fail(err, s.message());
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(png.constData());
-    if (Status s = write_file_atomically(ctx.args.value("-o"), {bytes, static_cast<std::size_t>(png.size())});
+    if (Status s = write_file_atomically(ctx.args.value("-o"),
+                                         {bytes, static_cast<std::size_t>(png.size())});
         !s.ok())
         return fail(err, s.message());
     return 0;
@@ -132,7 +140,8 @@ int run_import_raw(const QStringList& args, QTextStream& out, QTextStream& err) 
         !s.ok())
         return fail(err, s.message());
     int slot = 0;
-    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return fail(err, s.message());
+    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok())
+        return fail(err, s.message());
     CollectionImage& image = image_at(*ctx.collection, slot);
     const std::string& raw = ctx.args.value("--raw");
     const Status imported = ctx.args.flags.count("--by-name")
@@ -146,15 +155,18 @@ int run_import_raw(const QStringList& args, QTextStream& out, QTextStream& err) 
 
 int run_halve(const QStringList& args, QTextStream& out, QTextStream& err) {
     Context ctx;
-    if (Status s = open_collection(args, {"-c", "-f", "-d", "-o"}, {"--all"}, {"-c", "-o"}, ctx); !s.ok())
+    if (Status s = open_collection(args, {"-c", "-f", "-d", "-o"}, {"--all"}, {"-c", "-o"}, ctx);
+        !s.ok())
         return fail(err, s.message());
     int first = 0;
     int end = 0;
-    if (Status s = select_slots(ctx.args, *ctx.collection, first, end); !s.ok()) return fail(err, s.message());
+    if (Status s = select_slots(ctx.args, *ctx.collection, first, end); !s.ok())
+        return fail(err, s.message());
     // A failure part way leaves only this command's own copy of the document half done;
     // nothing is written.
     for (int slot = first; slot < end; ++slot) {
-        if (Status s = halve_image(image_at(*ctx.collection, slot)); !s.ok()) return fail(err, s.message());
+        if (Status s = halve_image(image_at(*ctx.collection, slot)); !s.ok())
+            return fail(err, s.message());
     }
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Image size halved\n";
@@ -168,14 +180,17 @@ int run_align(const QStringList& args, QTextStream&, QTextStream& err) {
         !s.ok())
         return fail(err, s.message());
     const std::string& size = ctx.args.value("--frame-size");
-    if (size != "big" && size != "small") return fail(err, "Unknown frame size '" + size + "': use big or small");
+    if (size != "big" && size != "small")
+        return fail(err, "Unknown frame size '" + size + "': use big or small");
     const FrameSize frame = size == "big" ? kBigItemFrame : kSmallItemFrame;
     int first = 0;
     int end = 0;
-    if (Status s = select_slots(ctx.args, *ctx.collection, first, end); !s.ok()) return fail(err, s.message());
+    if (Status s = select_slots(ctx.args, *ctx.collection, first, end); !s.ok())
+        return fail(err, s.message());
     for (int slot = first; slot < end; ++slot) {
         const CollectionImage& image = image_at(*ctx.collection, slot);
-        ctx.collection->boxes[static_cast<std::size_t>(slot)] = align_box(image.width, image.height, frame);
+        ctx.collection->boxes[static_cast<std::size_t>(slot)] =
+            align_box(image.width, image.height, frame);
     }
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     return 0;
@@ -193,9 +208,12 @@ int run_palette_export(const QStringList& args, QTextStream& out, QTextStream& e
 
 int run_palette_import(const QStringList& args, QTextStream& out, QTextStream& err) {
     Context ctx;
-    if (Status s = open_collection(args, {"-c", "--palette", "-o"}, {}, {"-c", "--palette", "-o"}, ctx); !s.ok())
+    if (Status s =
+            open_collection(args, {"-c", "--palette", "-o"}, {}, {"-c", "--palette", "-o"}, ctx);
+        !s.ok())
         return fail(err, s.message());
-    if (Status s = read_palette_file(ctx.args.value("--palette"), ctx.collection->palettes[0]); !s.ok())
+    if (Status s = read_palette_file(ctx.args.value("--palette"), ctx.collection->palettes[0]);
+        !s.ok())
         return fail(err, s.message());
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Palette imported\n";
@@ -206,20 +224,23 @@ const Command kImagingCommands[] = {
     {"render", "FILE -c C -f F -d D -o OUT.png",
      "Draws image F x directions + D of collection C over the preview's grey, as PNG", run_render},
     {"import-raw", "FILE -c C -f F -d D --raw RAW [--by-name] -o OUT",
-     "Replaces an image's pixels from a raw file; --by-name also takes its size and palette from the name",
+     "Replaces an image's pixels from a raw file; --by-name also takes its size and palette from "
+     "the name",
      run_import_raw},
-    {"halve", "FILE -c C (-f F -d D | --all) -o OUT", "Halves the width and height of one or every image",
-     run_halve},
+    {"halve", "FILE -c C (-f F -d D | --all) -o OUT",
+     "Halves the width and height of one or every image", run_halve},
     {"align", "FILE -c C (-f F -d D | --all) --frame-size big|small -o OUT",
      "Centres the box of one or every image in the big or small gui item frame", run_align},
     {"palette-export", "FILE -c C -o OUT.act", "Writes palette 0 of a collection as a palette file",
      run_palette_export},
-    {"palette-import", "FILE -c C --palette IN.act -o OUT", "Reads a palette file into palette 0 of a collection",
-     run_palette_import},
+    {"palette-import", "FILE -c C --palette IN.act -o OUT",
+     "Reads a palette file into palette 0 of a collection", run_palette_import},
 };
 
 }  // namespace
 
-std::span<const Command> imaging_commands() { return kImagingCommands; }
+std::span<const Command> imaging_commands() {
+    return kImagingCommands;
+}
 
 }  // namespace dabro::cli

@@ -11,7 +11,7 @@ namespace dabro {
 // the end yields zero and sets a sticky flag, so a parser may read a group of fields and
 // check `ok()` once before it uses any of them.
 class ByteReader {
-public:
+  public:
     explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
     bool ok() const { return ok_; }
@@ -54,7 +54,7 @@ public:
         pos_ = position;
     }
 
-private:
+  private:
     bool take(std::size_t n) {
         if (!ok_ || n > bytes_.size() - pos_) {
             ok_ = false;

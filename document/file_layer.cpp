@@ -1,18 +1,20 @@
 #include "document/file_layer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace dabro {
 
 namespace {
 
-int result_or_errno(int result) { return result < 0 ? -errno : result; }
+int result_or_errno(int result) {
+    return result < 0 ? -errno : result;
+}
 
 FileLayer& real_layer() {
     static FileLayer layer;
@@ -21,7 +23,9 @@ FileLayer& real_layer() {
 
 FileLayer* current_layer = nullptr;
 
-Status error_from(long result) { return Status::from_errno(static_cast<int>(-result)); }
+Status error_from(long result) {
+    return Status::from_errno(static_cast<int>(-result));
+}
 
 // Reads until `size` bytes are in or the file ends; returns the count read, or -errno.
 ssize_t read_fully(FileLayer& layer, int fd, std::uint8_t* buffer, std::size_t size) {
@@ -69,7 +73,8 @@ int FileLayer::open_read(const std::string& path) {
 
 int FileLayer::create_temp_beside(const std::string& target, std::string& temp_path) {
     const auto slash = target.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     std::string pattern = folder + "." + name + ".XXXXXX";
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -93,15 +98,21 @@ off_t FileLayer::seek(int fd, off_t offset) {
     return at < 0 ? -errno : at;
 }
 
-int FileLayer::sync(int fd) { return result_or_errno(::fsync(fd)); }
+int FileLayer::sync(int fd) {
+    return result_or_errno(::fsync(fd));
+}
 
-int FileLayer::close(int fd) { return result_or_errno(::close(fd)); }
+int FileLayer::close(int fd) {
+    return result_or_errno(::close(fd));
+}
 
 int FileLayer::rename(const std::string& from, const std::string& to) {
     return result_or_errno(::rename(from.c_str(), to.c_str()));
 }
 
-int FileLayer::unlink(const std::string& path) { return result_or_errno(::unlink(path.c_str())); }
+int FileLayer::unlink(const std::string& path) {
+    return result_or_errno(::unlink(path.c_str()));
+}
 
 off_t FileLayer::size_of(int fd) {
     struct stat st {};
@@ -124,17 +135,24 @@ int FileLayer::copy_mode(const std::string& target, int fd) {
     return result_or_errno(::fchmod(fd, st.st_mode & 07777));
 }
 
-FileLayer& file_layer() { return current_layer ? *current_layer : real_layer(); }
+FileLayer& file_layer() {
+    return current_layer ? *current_layer : real_layer();
+}
 
-ScopedFileLayer::ScopedFileLayer(FileLayer& layer) : previous_(current_layer) { current_layer = &layer; }
+ScopedFileLayer::ScopedFileLayer(FileLayer& layer) : previous_(current_layer) {
+    current_layer = &layer;
+}
 
-ScopedFileLayer::~ScopedFileLayer() { current_layer = previous_; }
+ScopedFileLayer::~ScopedFileLayer() {
+    current_layer = previous_;
+}
 
 Status read_whole_file(const std::string& path, std::vector<std::uint8_t>& bytes) {
     return read_file(path, 0, false, bytes);
 }
 
-Status read_file_prefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& bytes) {
+Status read_file_prefix(const std::string& path, std::size_t size,
+                        std::vector<std::uint8_t>& bytes) {
     return read_file(path, size, true, bytes);
 }
 
@@ -145,7 +163,7 @@ namespace {
 constexpr std::size_t kReaderBuffer = 128 * 1024;
 
 class FileSink final : public ByteSink {
-public:
+  public:
     FileSink(FileLayer& layer, int fd) : layer_(layer), fd_(fd) {}
 
     Status write(std::span<const std::uint8_t> bytes) override {
@@ -161,7 +179,7 @@ public:
         return Status::success();
     }
 
-private:
+  private:
     FileLayer& layer_;
     int fd_;
 };
@@ -273,7 +291,8 @@ Status write_file_atomically(const std::string& path, std::span<const std::uint8
     return write_file_atomically(path, [bytes](ByteSink& sink) { return sink.write(bytes); });
 }
 
-Status write_file_atomically(const std::string& path, const std::function<Status(ByteSink&)>& produce) {
+Status write_file_atomically(const std::string& path,
+                             const std::function<Status(ByteSink&)>& produce) {
     FileLayer& layer = file_layer();
     std::string temp;
     const int fd = layer.create_temp_beside(path, temp);

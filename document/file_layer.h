@@ -1,12 +1,12 @@
 #pragma once
 
+#include <sys/types.h>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <span>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 #include "document/status.h"
@@ -17,7 +17,7 @@ namespace dabro {
 // POSIX call returns, with -errno in place of -1, so a test can stand in a layer that fails
 // any chosen call.
 class FileLayer {
-public:
+  public:
     virtual ~FileLayer() = default;
     virtual int open_read(const std::string& path);
     // Creates a new, private file in the folder of `target`; sets `temp_path`.
@@ -41,13 +41,13 @@ FileLayer& file_layer();
 
 // Installs a layer for the life of this object (tests).
 class ScopedFileLayer {
-public:
+  public:
     explicit ScopedFileLayer(FileLayer& layer);
     ~ScopedFileLayer();
     ScopedFileLayer(const ScopedFileLayer&) = delete;
     ScopedFileLayer& operator=(const ScopedFileLayer&) = delete;
 
-private:
+  private:
     FileLayer* previous_;
 };
 
@@ -55,14 +55,15 @@ private:
 Status read_whole_file(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 // Reads the first `size` bytes of a file; a shorter file fails with "Read beyond end of file".
-Status read_file_prefix(const std::string& path, std::size_t size, std::vector<std::uint8_t>& bytes);
+Status read_file_prefix(const std::string& path, std::size_t size,
+                        std::vector<std::uint8_t>& bytes);
 
 // Reads a file front to back through a small buffer of its own, so that a large file never
 // has to be in memory twice: the caller takes the bytes field by field and appends long runs
 // straight to where they are kept. The size is taken when the file is opened and no read goes
 // beyond it. The first read that fails, or that would pass the end, fails every later one.
 class FileReader {
-public:
+  public:
     FileReader() = default;
     ~FileReader();
     FileReader(const FileReader&) = delete;
@@ -83,7 +84,7 @@ public:
     // Appends the next n bytes to `out`; nothing is allocated unless the file holds them.
     bool append(std::vector<std::uint8_t>& out, std::size_t n);
 
-private:
+  private:
     bool refill();
     bool fail(Status status);
 
@@ -100,7 +101,7 @@ private:
 
 // Where a file being written receives its bytes, in order.
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     virtual Status write(std::span<const std::uint8_t> bytes) = 0;
 };
@@ -113,6 +114,7 @@ Status write_file_atomically(const std::string& path, std::span<const std::uint8
 // The same with the bytes handed to the sink piece by piece by `produce`, so that a large
 // file need not be laid out in memory first. A failure `produce` returns ends the write as a
 // failed write call would.
-Status write_file_atomically(const std::string& path, const std::function<Status(ByteSink&)>& produce);
+Status write_file_atomically(const std::string& path,
+                             const std::function<Status(ByteSink&)>& produce);
 
 }  // namespace dabro

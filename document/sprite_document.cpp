@@ -14,7 +14,9 @@ int ImageCollection::slot_of(int frame, int direction) const {
     return slot < slot_count() ? static_cast<int>(slot) : -1;
 }
 
-std::unique_ptr<Session> make_session() { return std::make_unique<Session>(); }
+std::unique_ptr<Session> make_session() {
+    return std::make_unique<Session>();
+}
 
 Session& the_session() {
     static const std::unique_ptr<Session> session = make_session();
@@ -35,8 +37,8 @@ void reset(Session& session) {
 
 ShortName<kMaxSourceNameLength> source_name_of(std::string_view path) {
     const auto slash = path.find_last_of('/');
-    return ShortName<kMaxSourceNameLength>(slash == std::string_view::npos ? path
-                                                                           : path.substr(slash + 1));
+    return ShortName<kMaxSourceNameLength>(
+        slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
 }  // namespace dabro

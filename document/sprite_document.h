@@ -23,7 +23,7 @@ inline constexpr int kMaxSourceNameLength = 30;
 // keeps its first N characters.
 template <std::size_t N>
 class ShortName {
-public:
+  public:
     ShortName() = default;
     explicit ShortName(std::string_view text) { assign(text); }
 
@@ -40,7 +40,7 @@ public:
 
     bool operator==(const ShortName&) const = default;
 
-private:
+  private:
     std::array<char, N> chars_{};
     std::uint8_t length_ = 0;
 };

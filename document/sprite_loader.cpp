@@ -17,13 +17,15 @@ namespace dabro {
 namespace {
 
 constexpr std::array<std::uint8_t, kSignatureSize> kSignature = {'<', 's', 'p', 'r', 'i', 't',
-                                                                  'e', '>', 0,   '4', 0};
+                                                                 'e', '>', 0,   '4', 0};
 constexpr std::size_t kCollectionTagSize = 12;
 constexpr std::size_t kSectionTagSize = 14;
 constexpr std::size_t kImageLeadSize = 9 + 6;
 constexpr std::size_t kImageTrailSize = 3;
 
-Status short_read() { return Status::file_error(kReadBeyondEnd); }
+Status short_read() {
+    return Status::file_error(kReadBeyondEnd);
+}
 
 Status out_of_range(const std::string& what, long long value, long long low, long long high) {
     return Status::failure(what + " " + std::to_string(value) + " is out of range " +
@@ -32,7 +34,7 @@ Status out_of_range(const std::string& what, long long value, long long low, lon
 
 // Bytes already in memory, offered the way FileReader offers a file.
 class MemoryReader {
-public:
+  public:
     explicit MemoryReader(std::span<const std::uint8_t> bytes) : r_(bytes) {}
 
     bool ok() const { return r_.ok(); }
@@ -61,7 +63,7 @@ public:
         return true;
     }
 
-private:
+  private:
     ByteReader r_;
 };
 
@@ -92,7 +94,7 @@ struct Staged {
 // document's capacities and the bytes the file still holds before anything is allocated.
 template <class Reader>
 class Walk {
-public:
+  public:
     Walk(Reader& in, Staged& out) : in_(in), out_(out) {}
 
     // Starts after the signature.
@@ -110,7 +112,7 @@ public:
         return image_sections();
     }
 
-private:
+  private:
     // Why the bytes ran out: the end of the file, or a read that failed.
     Status cut() const { return in_.status(); }
 
@@ -137,7 +139,8 @@ private:
     ShortName<kMaxNameLength> name(std::int32_t length) {
         std::array<char, kMaxNameLength> chars{};
         in_.read(chars.data(), static_cast<std::size_t>(length));
-        return ShortName<kMaxNameLength>(std::string_view(chars.data(), static_cast<std::size_t>(length)));
+        return ShortName<kMaxNameLength>(
+            std::string_view(chars.data(), static_cast<std::size_t>(length)));
     }
 
     Status header() {
@@ -274,8 +277,8 @@ private:
             const std::int32_t length = i32();
             if (!in_.ok()) return cut();
             if (length < 0)
-                return out_of_range(what + " image " + std::to_string(k) + " data length", length, 0,
-                                    0x7FFFFFFF);
+                return out_of_range(what + " image " + std::to_string(k) + " data length", length,
+                                    0, 0x7FFFFFFF);
             in_.append(image.data, static_cast<std::size_t>(length));
             in_.skip(kImageTrailSize);
             if (!in_.ok()) return cut();
@@ -340,8 +343,8 @@ void commit(Staged& staged, const ShortName<kMaxSourceNameLength>& source, Sprit
 }
 
 template <class Reader>
-Status load_from(Reader& in, std::string_view sourcePath, SpriteDocument& document, bool& imagesReadable,
-                 LoadReport& report) {
+Status load_from(Reader& in, std::string_view sourcePath, SpriteDocument& document,
+                 bool& imagesReadable, LoadReport& report) {
     std::array<std::uint8_t, kSignatureSize> signature{};
     if (!in.read(signature.data(), signature.size())) return in.status();
     if (signature != kSignature) return Status::success();

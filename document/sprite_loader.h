@@ -25,6 +25,7 @@ Status load_sprite(const std::string& path, Session& session, LoadReport* report
 
 // The same from bytes in memory; `sourcePath` gives the images' source names.
 Status load_sprite_bytes(std::span<const std::uint8_t> bytes, std::string_view sourcePath,
-                         SpriteDocument& document, bool& imagesReadable, LoadReport* report = nullptr);
+                         SpriteDocument& document, bool& imagesReadable,
+                         LoadReport* report = nullptr);
 
 }  // namespace dabro

@@ -12,7 +12,8 @@ namespace dabro {
 namespace {
 
 constexpr std::uint8_t kSignature[11] = {'<', 's', 'p', 'r', 'i', 't', 'e', '>', 0, '4', 0};
-constexpr std::uint8_t kCollectionTag[12] = {'<', 's', 'p', 'r', 'a', 'n', 'i', 'm', '>', 0, '1', 0};
+constexpr std::uint8_t kCollectionTag[12] = {'<', 's', 'p', 'r', 'a', 'n',
+                                             'i', 'm', '>', 0,   '1', 0};
 constexpr std::uint8_t kSectionTag[14] = {'<', 's', 'p', 'r', 'a', 'n', 'i',
                                           'm', '_', 'i', 'm', 'g', '>', 0};
 constexpr std::uint8_t kImageLead[15] = {1, 0, 0, 0, 0, 0, 0, 0, 0, '<', 'z', 'a', 'r', '>', 0};
@@ -25,7 +26,7 @@ constexpr std::size_t kPaletteBytes = 4 + 4 * kPaletteEntries;
 // so that a file of any size is written with one small buffer. After a failed write it
 // drops everything and keeps the failure for finish().
 class ChunkWriter {
-public:
+  public:
     explicit ChunkWriter(ByteSink& sink)
         : sink_(sink), buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize)) {}
 
@@ -50,7 +51,8 @@ public:
     }
     void u32(std::uint32_t v) {
         const std::uint8_t b[4] = {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                                   static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)};
+                                   static_cast<std::uint8_t>(v >> 16),
+                                   static_cast<std::uint8_t>(v >> 24)};
         raw(b, sizeof(b));
     }
     void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
@@ -60,7 +62,7 @@ public:
         return status_;
     }
 
-private:
+  private:
     static constexpr std::size_t kBufferSize = 128 * 1024;
 
     void flush() {
@@ -76,14 +78,14 @@ private:
 };
 
 class VectorSink final : public ByteSink {
-public:
+  public:
     explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) {}
     Status write(std::span<const std::uint8_t> bytes) override {
         out_.insert(out_.end(), bytes.begin(), bytes.end());
         return Status::success();
     }
 
-private:
+  private:
     std::vector<std::uint8_t>& out_;
 };
 
@@ -114,7 +116,8 @@ Status plan(const SpriteDocument& doc, Layout& layout) {
     std::size_t size = kHeaderSize + 4;
     for (int s = 0; s < layout.sequenceCount; ++s) {
         const Sequence& seq = doc.sequences[static_cast<std::size_t>(s)];
-        size += 10 + 6 * static_cast<std::size_t>(std::clamp(seq.frameCount, 0, kMaxSequenceFrames)) +
+        size += 10 +
+                6 * static_cast<std::size_t>(std::clamp(seq.frameCount, 0, kMaxSequenceFrames)) +
                 seq.name.size();
     }
     std::array<std::size_t, kMaxCollections> sections{};
@@ -252,7 +255,8 @@ Status save_sprite(const std::string& path, const SpriteDocument& document,
                    const HeaderValues& header) {
     Layout layout;
     if (Status s = plan(document, layout); !s.ok()) return s;
-    return write_file_atomically(path, [&](ByteSink& sink) { return encode_to(document, header, layout, sink); });
+    return write_file_atomically(
+        path, [&](ByteSink& sink) { return encode_to(document, header, layout, sink); });
 }
 
 }  // namespace dabro

@@ -30,32 +30,46 @@ Status Status::failure(std::string message) {
 
 std::string file_error_message(int code) {
     switch (code) {
-        case kFileNotFound: return "File not found";
-        case kInvalidFilename: return "Invalid filename";
-        case kTooManyOpenFiles: return "Too many open files";
-        case kFileAccessDenied: return "File access denied";
-        case kReadBeyondEnd: return "Read beyond end of file";
-        case kDiskFull: return "Disk full";
-        case kInvalidNumericInput: return "Invalid numeric input";
-        default: return "I/O error " + std::to_string(code);
+        case kFileNotFound:
+            return "File not found";
+        case kInvalidFilename:
+            return "Invalid filename";
+        case kTooManyOpenFiles:
+            return "Too many open files";
+        case kFileAccessDenied:
+            return "File access denied";
+        case kReadBeyondEnd:
+            return "Read beyond end of file";
+        case kDiskFull:
+            return "Disk full";
+        case kInvalidNumericInput:
+            return "Invalid numeric input";
+        default:
+            return "I/O error " + std::to_string(code);
     }
 }
 
 int file_error_code_from_errno(int err) {
     switch (err) {
-        case ENOENT: return kFileNotFound;
+        case ENOENT:
+            return kFileNotFound;
         case ENOTDIR:
         case ENAMETOOLONG:
-        case ELOOP: return kInvalidFilename;
+        case ELOOP:
+            return kInvalidFilename;
         case EMFILE:
-        case ENFILE: return kTooManyOpenFiles;
+        case ENFILE:
+            return kTooManyOpenFiles;
         case EACCES:
         case EPERM:
-        case EROFS: return kFileAccessDenied;
+        case EROFS:
+            return kFileAccessDenied;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return kDiskFull;
-        default: return 0;
+        case EFBIG:
+            return kDiskFull;
+        default:
+            return 0;
     }
 }
 

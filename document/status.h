@@ -17,7 +17,7 @@ inline constexpr int kInvalidNumericInput = 106;
 // The outcome of a core operation: success, or a failure with the message the user sees.
 // A file error also carries its code; other failures have code 0.
 class [[nodiscard]] Status {
-public:
+  public:
     Status() = default;
     static Status success() { return {}; }
     static Status file_error(int code);
@@ -30,7 +30,7 @@ public:
     int code() const { return code_; }
     const std::string& message() const { return message_; }
 
-private:
+  private:
     bool failed_ = false;
     int code_ = 0;
     std::string message_;

@@ -34,7 +34,7 @@ const Target* find_target(std::string_view name);
 }  // namespace dabro::fuzz
 
 // Checked in every build: the targets exist to find the inputs for which this fails.
-#define FUZZ_CHECK(condition)                                                 \
-    do {                                                                      \
+#define FUZZ_CHECK(condition)                                                    \
+    do {                                                                         \
         if (!(condition)) ::dabro::fuzz::broken(__FILE__, __LINE__, #condition); \
     } while (false)

@@ -9,7 +9,9 @@ namespace dabro::fuzz {
 namespace {
 
 // (n + 1) / 2 truncating toward zero, without overflow at the top of the range.
-std::int32_t half(std::int32_t n) { return static_cast<std::int32_t>((std::int64_t{n} + 1) / 2); }
+std::int32_t half(std::int32_t n) {
+    return static_cast<std::int32_t>((std::int64_t{n} + 1) / 2);
+}
 
 }  // namespace
 

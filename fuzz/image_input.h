@@ -23,10 +23,18 @@ inline CollectionImage image_from(Input input) {
     image.data.assign(data.begin(), data.end());
     const auto size = static_cast<std::int32_t>(image.data.size());
     switch (mode & 3) {
-        case 0: image.dataLength = size; break;
-        case 1: image.dataLength = size - ((mode >> 2) & 15); break;
-        case 2: image.dataLength = -1 - (mode >> 2); break;
-        default: image.dataLength = size + 1 + (mode >> 2); break;
+        case 0:
+            image.dataLength = size;
+            break;
+        case 1:
+            image.dataLength = size - ((mode >> 2) & 15);
+            break;
+        case 2:
+            image.dataLength = -1 - (mode >> 2);
+            break;
+        default:
+            image.dataLength = size + 1 + (mode >> 2);
+            break;
     }
     image.kind = 0x5A;
     image.flag = 0xA5;

@@ -57,7 +57,8 @@ int import_name(Input input) {
     FUZZ_CHECK(same(parsed, expected));
 
     std::array<std::uint8_t, 768> paletteFile{};
-    for (std::size_t i = 0; i < paletteFile.size(); ++i) paletteFile[i] = static_cast<std::uint8_t>(i * 7);
+    for (std::size_t i = 0; i < paletteFile.size(); ++i)
+        paletteFile[i] = static_cast<std::uint8_t>(i * 7);
     MemoryFiles files;
     files.put(path, raw);
     files.put(expected.palettePath, paletteFile);

@@ -35,16 +35,20 @@ Bytes& small_section(Bytes& b, int images, std::uint32_t seed) {
         if (p == 0) b.u32(0x00FF8000).u32(0x00123456);
     }
     for (int k = 0; k < images; ++k)
-        b.image_entry(static_cast<std::uint8_t>(k), 3, 2, 0, dabro::test::mixed_rle(3, 2, seed + static_cast<std::uint32_t>(k)));
+        b.image_entry(static_cast<std::uint8_t>(k), 3, 2, 0,
+                      dabro::test::mixed_rle(3, 2, seed + static_cast<std::uint32_t>(k)));
     return b;
 }
 
 std::vector<Seed> sprite_seeds() {
     std::vector<Seed> seeds;
     seeds.push_back(encoded({.sequences = 0, .collections = {}}));
-    seeds.push_back(encoded({.sequences = 1, .framesPerSequence = 0, .nameLength = 0, .collections = {}}));
-    seeds.push_back(encoded({.sequences = 3, .framesPerSequence = 5, .nameLength = 40, .collections = {}}));
-    seeds.push_back(encoded({.sequences = 1, .collections = {{1, 1}}, .imageWidth = 2, .imageHeight = 2}));
+    seeds.push_back(
+        encoded({.sequences = 1, .framesPerSequence = 0, .nameLength = 0, .collections = {}}));
+    seeds.push_back(
+        encoded({.sequences = 3, .framesPerSequence = 5, .nameLength = 40, .collections = {}}));
+    seeds.push_back(
+        encoded({.sequences = 1, .collections = {{1, 1}}, .imageWidth = 2, .imageHeight = 2}));
     seeds.push_back(encoded({.sequences = 2, .collections = {{2, 4}}, .seed = 7}));
     seeds.push_back(encoded({.sequences = 0, .collections = {{0, 3}, {3, 0}}, .seed = 3}));
     seeds.push_back(encoded({.sequences = 1, .collections = {{2, 2, ' '}, {1, 2}}, .seed = 4}));
@@ -87,7 +91,8 @@ std::vector<Seed> image_seeds() {
     const int sizes[][2] = {{0, 0}, {1, 1}, {2, 2}, {5, 3}, {6, 5}, {16, 8}, {64, 4}, {3, 40}};
     std::uint32_t seed = 1;
     for (const auto& size : sizes)
-        seeds.push_back(image_input(0, size[0], size[1], dabro::test::mixed_rle(size[0], size[1], seed++)));
+        seeds.push_back(
+            image_input(0, size[0], size[1], dabro::test::mixed_rle(size[0], size[1], seed++)));
     seeds.push_back(image_input(0, 2, 2, {0x0C, 0x04}));
     seeds.push_back(image_input(0, 4, 2, {0x0A, 1, 2, 3, 4, 0x0A, 5, 6, 7, 8, 0x10}));
     seeds.push_back(image_input(0, 3, 1, {0x00, 0x01, 0x02, 0x03, 0x0D, 1, 2, 3}));
@@ -105,7 +110,8 @@ std::vector<Seed> raw_seeds() {
     std::vector<Seed> seeds{{}, {7}, {0x07, 0xFF, 0x03, 0x00}};
     for (std::size_t n : {64u, 301u}) {
         Seed raw(n);
-        for (std::size_t i = 0; i < n; ++i) raw[i] = static_cast<std::uint8_t>(i % 5 == 1 ? 0 : i * 37);
+        for (std::size_t i = 0; i < n; ++i)
+            raw[i] = static_cast<std::uint8_t>(i % 5 == 1 ? 0 : i * 37);
         seeds.push_back(raw);
     }
     return seeds;
@@ -121,22 +127,43 @@ std::vector<Seed> palette_seeds() {
     return seeds;
 }
 
-Seed text(std::string_view s) { return Seed(s.begin(), s.end()); }
+Seed text(std::string_view s) {
+    return Seed(s.begin(), s.end());
+}
 
 std::vector<Seed> text_seeds() {
     std::vector<Seed> seeds;
-    for (const char* s : {"42", " 42", "42 ", "", "   ", "4 2", "2147483647", "2147483648", "-2147483648",
-                          "-2147483649", "+13", "$1F", "$1f", "$FFFFFFFF", "$100000000", "$", "-$1",
-                          "000000000000042", "$000000000001", "1e3", "0x10"})
+    for (const char* s : {"42",
+                          " 42",
+                          "42 ",
+                          "",
+                          "   ",
+                          "4 2",
+                          "2147483647",
+                          "2147483648",
+                          "-2147483648",
+                          "-2147483649",
+                          "+13",
+                          "$1F",
+                          "$1f",
+                          "$FFFFFFFF",
+                          "$100000000",
+                          "$",
+                          "-$1",
+                          "000000000000042",
+                          "$000000000001",
+                          "1e3",
+                          "0x10"})
         seeds.push_back(text(s));
     return seeds;
 }
 
 std::vector<Seed> import_name_seeds() {
     std::vector<Seed> seeds;
-    for (const char* s : {"items/sword_64x32.raw\n\x07\xff\x03", "axe_10x20.raw", "64x32.raw",
-                          "big_axe_64x32.raw", "sword_64X32.raw", "sword_64x.raw", "/abs/p.q/r_$10x-3.raw\n\x01\x01",
-                          "dir/ 5x 7.raw", "noext_3x4", ".hidden_1x1.raw", "a_x1.raw"})
+    for (const char* s :
+         {"items/sword_64x32.raw\n\x07\xff\x03", "axe_10x20.raw", "64x32.raw", "big_axe_64x32.raw",
+          "sword_64X32.raw", "sword_64x.raw", "/abs/p.q/r_$10x-3.raw\n\x01\x01", "dir/ 5x 7.raw",
+          "noext_3x4", ".hidden_1x1.raw", "a_x1.raw"})
         seeds.push_back(text(s));
     return seeds;
 }
@@ -147,7 +174,8 @@ void write_all(const fs::path& folder, const std::vector<Seed>& seeds) {
         char name[32];
         std::snprintf(name, sizeof name, "seed-%03zu", i);
         std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(seeds[i].data()), static_cast<std::streamsize>(seeds[i].size()));
+        out.write(reinterpret_cast<const char*>(seeds[i].data()),
+                  static_cast<std::streamsize>(seeds[i].size()));
         if (!out) {
             std::fprintf(stderr, "cannot write %s\n", (folder / name).c_str());
             std::exit(1);

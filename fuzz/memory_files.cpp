@@ -42,7 +42,8 @@ ssize_t MemoryFiles::read(int fd, void* buffer, std::size_t size) {
     const auto it = open_.find(fd);
     if (it == open_.end() || it->second.writing) return -EBADF;
     const auto bytes = contents(it->second.path);
-    const std::size_t n = std::min(size, bytes.size() - std::min(bytes.size(), it->second.position));
+    const std::size_t n =
+        std::min(size, bytes.size() - std::min(bytes.size(), it->second.position));
     if (n > 0) std::memcpy(buffer, bytes.data() + it->second.position, n);
     it->second.position += n;
     return static_cast<ssize_t>(n);
@@ -65,9 +66,13 @@ ssize_t MemoryFiles::write(int fd, const void* buffer, std::size_t size) {
     return static_cast<ssize_t>(size);
 }
 
-int MemoryFiles::sync(int fd) { return open_.contains(fd) ? 0 : -EBADF; }
+int MemoryFiles::sync(int fd) {
+    return open_.contains(fd) ? 0 : -EBADF;
+}
 
-int MemoryFiles::close(int fd) { return open_.erase(fd) == 1 ? 0 : -EBADF; }
+int MemoryFiles::close(int fd) {
+    return open_.erase(fd) == 1 ? 0 : -EBADF;
+}
 
 int MemoryFiles::rename(const std::string& from, const std::string& to) {
     const auto it = outputs_.find(from);
@@ -88,6 +93,8 @@ off_t MemoryFiles::size_of(int fd) {
     return static_cast<off_t>(contents(it->second.path).size());
 }
 
-int MemoryFiles::copy_mode(const std::string&, int fd) { return open_.contains(fd) ? 0 : -EBADF; }
+int MemoryFiles::copy_mode(const std::string&, int fd) {
+    return open_.contains(fd) ? 0 : -EBADF;
+}
 
 }  // namespace dabro::fuzz

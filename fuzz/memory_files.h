@@ -14,7 +14,7 @@ namespace dabro::fuzz {
 // thousands of inputs a second. Installed for the life of the object. Reads serve the bytes
 // put in (not copied: they must outlive the reads); writes create files of their own.
 class MemoryFiles : public FileLayer {
-public:
+  public:
     MemoryFiles();
     ~MemoryFiles() override;
     MemoryFiles(const MemoryFiles&) = delete;
@@ -37,7 +37,7 @@ public:
     off_t size_of(int fd) override;
     int copy_mode(const std::string& target, int fd) override;
 
-private:
+  private:
     struct Open {
         std::string path;
         std::size_t position = 0;

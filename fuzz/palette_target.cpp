@@ -10,7 +10,8 @@ int palette(Input file) {
     MemoryFiles files;
     files.put("pal/in.act", file);
     Palette palette{};
-    for (std::size_t i = 0; i < palette.size(); ++i) palette[i] = 0xAB000000u | static_cast<std::uint32_t>(i);
+    for (std::size_t i = 0; i < palette.size(); ++i)
+        palette[i] = 0xAB000000u | static_cast<std::uint32_t>(i);
     const Palette before = palette;
 
     const Status status = read_palette_file("pal/in.act", palette);
@@ -23,7 +24,8 @@ int palette(Input file) {
     FUZZ_CHECK(status.ok());
     for (std::size_t i = 0; i < palette.size(); ++i) {
         const std::uint32_t entry = static_cast<std::uint32_t>(file[3 * i]) << 16 |
-                                    static_cast<std::uint32_t>(file[3 * i + 1]) << 8 | file[3 * i + 2];
+                                    static_cast<std::uint32_t>(file[3 * i + 1]) << 8 |
+                                    file[3 * i + 2];
         FUZZ_CHECK(palette[i] == entry);
     }
     const auto head = file.first<kPaletteFileSize>();

@@ -38,7 +38,8 @@ int render(Input input) {
     const Picture picture = render_image(image, palette);
     FUZZ_CHECK(picture.nominalWidth == image.width && picture.nominalHeight == image.height);
     FUZZ_CHECK(picture.width >= 0 && picture.height >= 0);
-    FUZZ_CHECK(picture.width <= std::max(image.width, 0) && picture.height <= std::max(image.height, 0));
+    FUZZ_CHECK(picture.width <= std::max(image.width, 0) &&
+               picture.height <= std::max(image.height, 0));
     const auto area = static_cast<std::int64_t>(picture.width) * picture.height;
     FUZZ_CHECK(picture.pixels.size() == static_cast<std::size_t>(area));
     FUZZ_CHECK(area <= kMaxPicturePixels);
@@ -54,7 +55,8 @@ int render(Input input) {
         if (p.x >= image.width || p.y >= image.height) return;
         FUZZ_CHECK(p.x < picture.width && p.y < picture.height);
         const std::uint32_t colour = p.kind == 1 || p.kind == 2 ? palette[p.index] : 0;
-        expected[static_cast<std::size_t>(p.y * picture.width + p.x)] = reference_blend(p.alpha, colour);
+        expected[static_cast<std::size_t>(p.y * picture.width + p.x)] =
+            reference_blend(p.alpha, colour);
         reachW = std::max(reachW, p.x + 1);
         reachH = std::max(reachH, p.y + 1);
     });
@@ -73,7 +75,8 @@ int render(Input input) {
     const Picture part = render_image(image, palette, cap);
     FUZZ_CHECK(static_cast<std::int64_t>(part.pixels.size()) <= cap);
     FUZZ_CHECK(part.width <= picture.width && part.height <= picture.height);
-    FUZZ_CHECK(part.pixels.size() == static_cast<std::size_t>(part.width) * static_cast<std::size_t>(part.height));
+    FUZZ_CHECK(part.pixels.size() ==
+               static_cast<std::size_t>(part.width) * static_cast<std::size_t>(part.height));
     for (std::int32_t y = 0; y < part.height; ++y)
         for (std::int32_t x = 0; x < part.width; ++x) FUZZ_CHECK(part.at(x, y) == picture.at(x, y));
 
@@ -95,7 +98,8 @@ int render(Input input) {
     if (!input.empty()) {
         const std::uint8_t alpha = input[input.size() - 1];
         const std::uint32_t colour = palette[input[0]];
-        FUZZ_CHECK(blend_pixel(alpha, colour) == swap_red_blue(reference_blend(alpha, colour) & 0xFFFFFFu));
+        FUZZ_CHECK(blend_pixel(alpha, colour) ==
+                   swap_red_blue(reference_blend(alpha, colour) & 0xFFFFFFu));
         FUZZ_CHECK(blend_rgb32(alpha, colour) == reference_blend(alpha, colour));
     }
     return 0;

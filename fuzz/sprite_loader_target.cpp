@@ -81,7 +81,8 @@ bool same_content(const SpriteDocument& a, const SpriteDocument& b) {
             return false;
         for (int i = 0; i < x.frameCount; ++i) {
             const auto f = static_cast<std::size_t>(i);
-            if (x.imageIndex[f] != y.imageIndex[f] || x.frameValue[f] != y.frameValue[f]) return false;
+            if (x.imageIndex[f] != y.imageIndex[f] || x.frameValue[f] != y.frameValue[f])
+                return false;
         }
     }
     for (int c = 0; c < a.collectionCount; ++c) {

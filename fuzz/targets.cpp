@@ -9,15 +9,20 @@ namespace dabro::fuzz {
 namespace {
 
 constexpr std::array kTargets = {
-    Target{"sprite_loader", sprite_loader}, Target{"render", render},
-    Target{"halve", halve},                 Target{"raw_import", raw_import},
-    Target{"palette", palette},             Target{"text_to_int", text_to_int},
+    Target{"sprite_loader", sprite_loader},
+    Target{"render", render},
+    Target{"halve", halve},
+    Target{"raw_import", raw_import},
+    Target{"palette", palette},
+    Target{"text_to_int", text_to_int},
     Target{"import_name", import_name},
 };
 
 }  // namespace
 
-std::span<const Target> all_targets() { return kTargets; }
+std::span<const Target> all_targets() {
+    return kTargets;
+}
 
 const Target* find_target(std::string_view name) {
     for (const Target& t : kTargets)

@@ -15,12 +15,17 @@ bool all_of(std::string_view text, bool (*accept)(char)) {
     return true;
 }
 
-bool is_decimal(char c) { return c >= '0' && c <= '9'; }
-bool is_hex(char c) { return is_decimal(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
+bool is_decimal(char c) {
+    return c >= '0' && c <= '9';
+}
+bool is_hex(char c) {
+    return is_decimal(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
 
 std::string_view without_leading_zeros(std::string_view digits) {
     const auto first = digits.find_first_not_of('0');
-    return first == std::string_view::npos ? digits.substr(digits.size() - 1) : digits.substr(first);
+    return first == std::string_view::npos ? digits.substr(digits.size() - 1)
+                                           : digits.substr(first);
 }
 
 // The rule written a second way, through the standard library, to hold the real one to.

@@ -14,7 +14,9 @@ std::int32_t halved(std::int32_t n) {
     return static_cast<std::int32_t>((std::int64_t{n} + 1) / 2);
 }
 
-bool retained(std::int64_t x, std::int64_t y) { return ((x | y) & 1) == 0; }
+bool retained(std::int64_t x, std::int64_t y) {
+    return ((x | y) & 1) == 0;
+}
 
 }  // namespace
 
@@ -24,16 +26,18 @@ Status halve_image(CollectionImage& image) {
     // A run of 63 transparent pixels costs one byte but halves to up to 32 bytes, so the
     // result is sized exactly by a first walk rather than guessed from width and height.
     std::uint64_t size = 0;
-    walk_rle<RowRule::Halving>(data, image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
-        if (retained(x, y)) size += encoded_pixel_size(p.alpha);
-    });
+    walk_rle<RowRule::Halving>(data, image.width,
+                               [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+                                   if (retained(x, y)) size += encoded_pixel_size(p.alpha);
+                               });
     if (size > kMaxDataLength) return Status::failure(kDataTooLongMessage);
 
     std::vector<std::uint8_t> out;
     out.reserve(static_cast<std::size_t>(size));
-    walk_rle<RowRule::Halving>(data, image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
-        if (retained(x, y)) append_pixel(out, p.index, p.alpha);
-    });
+    walk_rle<RowRule::Halving>(data, image.width,
+                               [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+                                   if (retained(x, y)) append_pixel(out, p.index, p.alpha);
+                               });
 
     image.set_data(std::move(out));
     image.width = halved(image.width);

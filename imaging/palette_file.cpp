@@ -10,7 +10,8 @@ Palette palette_from_bytes(std::span<const std::uint8_t, kPaletteFileSize> bytes
     Palette palette{};
     for (int i = 0; i < kPaletteEntries; ++i) {
         const std::size_t at = 3 * static_cast<std::size_t>(i);
-        palette[i] = std::uint32_t{bytes[at]} << 16 | std::uint32_t{bytes[at + 1]} << 8 | bytes[at + 2];
+        palette[i] =
+            std::uint32_t{bytes[at]} << 16 | std::uint32_t{bytes[at + 1]} << 8 | bytes[at + 2];
     }
     return palette;
 }
@@ -30,7 +31,8 @@ Status read_palette_file(const std::string& path, Palette& palette) {
     std::vector<std::uint8_t> bytes;
     if (Status s = read_file_prefix(path, kPaletteFileSize, bytes); !s.ok()) return s;
     if (bytes.size() < kPaletteFileSize) return Status::file_error(kReadBeyondEnd);
-    palette = palette_from_bytes(std::span<const std::uint8_t, kPaletteFileSize>(bytes.data(), kPaletteFileSize));
+    palette = palette_from_bytes(
+        std::span<const std::uint8_t, kPaletteFileSize>(bytes.data(), kPaletteFileSize));
     return Status::success();
 }
 

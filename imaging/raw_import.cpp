@@ -50,7 +50,8 @@ ImportName parse_import_name(std::string_view path) {
 
     const std::size_t underscore = name.find('_');
     const std::size_t dot = name.find('.');
-    if (underscore != std::string_view::npos) result.prefix = std::string(name.substr(0, underscore));
+    if (underscore != std::string_view::npos)
+        result.prefix = std::string(name.substr(0, underscore));
 
     std::string_view sizeText;
     if (dot != std::string_view::npos) {

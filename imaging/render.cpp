@@ -28,8 +28,8 @@ const BlendTable& blend_table() {
 
 inline std::uint32_t blend_with(const BlendTable& t, std::uint32_t alpha, std::uint32_t colour) {
     const std::uint8_t* row = t.channel[alpha];
-    return 0xFF000000u | std::uint32_t{row[colour >> 16 & 0xFF]} << 16 | std::uint32_t{row[colour >> 8 & 0xFF]} << 8 |
-           row[colour & 0xFF];
+    return 0xFF000000u | std::uint32_t{row[colour >> 16 & 0xFF]} << 16 |
+           std::uint32_t{row[colour >> 8 & 0xFF]} << 8 | row[colour & 0xFF];
 }
 
 inline std::uint32_t blend_to_rgb32(std::uint32_t alpha, std::uint32_t colour) {
@@ -38,7 +38,9 @@ inline std::uint32_t blend_to_rgb32(std::uint32_t alpha, std::uint32_t colour) {
 
 }  // namespace
 
-std::uint32_t blend_rgb32(std::uint8_t alpha, std::uint32_t colour) { return blend_to_rgb32(alpha, colour); }
+std::uint32_t blend_rgb32(std::uint8_t alpha, std::uint32_t colour) {
+    return blend_to_rgb32(alpha, colour);
+}
 
 std::uint32_t blend_pixel(std::uint8_t alpha, std::uint32_t colour) {
     const std::uint32_t rgb = blend_to_rgb32(alpha, colour);
@@ -47,7 +49,8 @@ std::uint32_t blend_pixel(std::uint8_t alpha, std::uint32_t colour) {
 
 std::uint32_t Picture::at(std::int64_t x, std::int64_t y) const {
     if (x >= 0 && y >= 0 && x < width && y < height) {
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                      static_cast<std::size_t>(x)];
     }
     return kPreviewGreyRgb32;
 }
@@ -83,22 +86,22 @@ Extent reachable_extent(const CollectionImage& image) {
 namespace {
 
 // Draws over what the buffer holds; the caller has cleared it.
-void draw(const CollectionImage& image, const Palette& palette, std::uint32_t* pixels, std::int32_t width,
-          std::int32_t height, std::ptrdiff_t stridePixels) {
+void draw(const CollectionImage& image, const Palette& palette, std::uint32_t* pixels,
+          std::int32_t width, std::int32_t height, std::ptrdiff_t stridePixels) {
     const std::int64_t drawWidth = std::min(image.width, width);
     const std::int64_t drawHeight = std::min(image.height, height);
     if (drawWidth <= 0 || drawHeight <= 0) return;
 
     const BlendTable& table = blend_table();
-    walk_rle<RowRule::Preview>(encoded_bytes(image), image.width,
-                               [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
-                                   if (y >= drawHeight) return false;
-                                   if (x < drawWidth) {
-                                       const std::uint32_t colour = p.uses_palette() ? palette[p.index] : 0;
-                                       pixels[y * stridePixels + x] = blend_with(table, p.alpha, colour);
-                                   }
-                                   return true;
-                               });
+    walk_rle<RowRule::Preview>(
+        encoded_bytes(image), image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+            if (y >= drawHeight) return false;
+            if (x < drawWidth) {
+                const std::uint32_t colour = p.uses_palette() ? palette[p.index] : 0;
+                pixels[y * stridePixels + x] = blend_with(table, p.alpha, colour);
+            }
+            return true;
+        });
 }
 
 }  // namespace
@@ -122,14 +125,17 @@ Picture render_image(const CollectionImage& image, const Palette& palette, std::
     // least as long as the picture back its whole size; only shorter data (long runs, or a
     // size that the data do not justify) need the walk that finds what they reach.
     Extent size{image.width, image.height};
-    if (std::int64_t{image.width} * image.height > static_cast<std::int64_t>(encoded_bytes(image).size())) {
+    if (std::int64_t{image.width} * image.height >
+        static_cast<std::int64_t>(encoded_bytes(image).size())) {
         size = reachable_extent(image);
         if (size.width == 0 || size.height == 0) return picture;
     }
     picture.width = static_cast<std::int32_t>(std::min<std::int64_t>(size.width, maxPixels));
-    picture.height = static_cast<std::int32_t>(std::min<std::int64_t>(size.height, maxPixels / picture.width));
-    picture.pixels.assign(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height),
-                          kPreviewGreyRgb32);
+    picture.height =
+        static_cast<std::int32_t>(std::min<std::int64_t>(size.height, maxPixels / picture.width));
+    picture.pixels.assign(
+        static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height),
+        kPreviewGreyRgb32);
     draw(image, palette, picture.pixels.data(), picture.width, picture.height, picture.width);
     return picture;
 }

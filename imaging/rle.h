@@ -46,7 +46,8 @@ constexpr std::size_t operand_bytes_per_pixel(std::uint8_t kind) {
 // Reads the command at `pos` and moves `pos` past it and its operands. Returns false,
 // leaving `pos` alone, when the data end before the command's operands do: a cut command
 // delivers no pixel and ends the walk.
-inline bool read_command(std::span<const std::uint8_t> data, std::size_t& pos, RleCommand& command) {
+inline bool read_command(std::span<const std::uint8_t> data, std::size_t& pos,
+                         RleCommand& command) {
     if (pos >= data.size()) return false;
     const std::uint8_t byte = data[pos];
     const std::size_t need = operand_bytes_per_pixel(byte & 3u) * (byte >> 2);
@@ -149,7 +150,9 @@ inline void append_pixel(std::vector<std::uint8_t>& out, std::uint8_t index, std
     }
 }
 
-constexpr std::size_t encoded_pixel_size(std::uint8_t alpha) { return alpha == 0 ? 1 : 3; }
+constexpr std::size_t encoded_pixel_size(std::uint8_t alpha) {
+    return alpha == 0 ? 1 : 3;
+}
 
 // The most bytes an image's data may hold (dataLength is a signed 32-bit count), and the
 // failure of an operation whose result would hold more.

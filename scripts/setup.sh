@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev fonts-liberation
+    libspng-dev nlohmann-json3-dev
+    clang-format
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev
     clang libclang-rt-14-dev

@@ -8,6 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
+echo "== formatting"
+(cd "$root" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror)
+
 echo "== normal build"
 cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDABRO_WERROR=ON
 cmake --build "$root/build-test" -j "$jobs"

@@ -76,7 +76,7 @@ QString direction_label(std::int32_t directions, int direction) {
 
 // The header's dimension field takes lower-case input only.
 class LowerCase : public QValidator {
-public:
+  public:
     using QValidator::QValidator;
     State validate(QString& input, int&) const override {
         input = input.toLower();
@@ -513,7 +513,9 @@ void show_text(QLineEdit* field, const QString& text) {
         field->setText(text);
 }
 
-void show_number(QLineEdit* field, std::int64_t value) { show_text(field, QString::number(value)); }
+void show_number(QLineEdit* field, std::int64_t value) {
+    show_text(field, QString::number(value));
+}
 
 }  // namespace
 

@@ -36,7 +36,7 @@ class ImageView;
 // document_edits.h and then refresh from the level they changed.
 class TForm1 : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     // The window over the process-wide session, with the real dialogs.
     explicit TForm1(QWidget* parent = nullptr);
     // The window over `session`, asking `prompts` for file names and showing errors there.
@@ -188,10 +188,10 @@ public:
     QAction* SaveImage1;
     QAction* ExportPalette1;
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     TForm1(Session& session, UserPrompts* prompts, QWidget* parent);
     void build_controls();
     void build_menus();

@@ -36,8 +36,9 @@ void ImageView::draw_pending() {
     if (!pendingImage_) return;
     QImage& s = surface();
     if (!s.isNull()) {
-        render_image_into(*pendingImage_, *pendingPalette_, reinterpret_cast<std::uint32_t*>(s.bits()), s.width(),
-                          s.height(), s.bytesPerLine() / 4);
+        render_image_into(*pendingImage_, *pendingPalette_,
+                          reinterpret_cast<std::uint32_t*>(s.bits()), s.width(), s.height(),
+                          s.bytesPerLine() / 4);
     }
     pendingImage_ = nullptr;
 }

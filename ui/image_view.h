@@ -9,7 +9,7 @@ namespace dabro {
 
 // The preview surface: a picture the size of the view, drawn at its top-left corner.
 class ImageView : public QWidget {
-public:
+  public:
     explicit ImageView(QWidget* parent);
 
     // Draws `image` with `palette` over the grey at the next paint, or when the picture is
@@ -21,10 +21,10 @@ public:
     // The picture as shown, with any requested drawing done.
     const QImage& picture();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     QImage& surface();
     void draw_pending();
 

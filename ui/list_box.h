@@ -12,14 +12,14 @@ using RowText = std::function<QString(int row)>;
 // Rows that exist only as a count and a text function, so that a rebuild of 3840 rows
 // costs no more than a rebuild of three.
 class RowsModel : public QAbstractListModel {
-public:
+  public:
     explicit RowsModel(QObject* parent) : QAbstractListModel(parent) {}
 
     void reset_rows(int count, RowText text);
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-private:
+  private:
     int rows_ = 0;
     RowText text_;
 };
@@ -29,7 +29,7 @@ private:
 // keyboard. Changes made by the program never emit it.
 class ListBox : public QListView {
     Q_OBJECT
-public:
+  public:
     explicit ListBox(QWidget* parent);
 
     int count() const;
@@ -43,15 +43,15 @@ public:
     // The shown text of a row (tests and the window's own checks).
     QString item_text(int row) const;
 
-signals:
+  signals:
     void user_clicked();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     RowsModel* rows_;
 };
 

@@ -37,7 +37,7 @@ QString qt_name_filters(const QString& filter);
 // The window's questions to the user and its error display. The window owns no dialog
 // itself, so tests can answer in its place.
 class UserPrompts {
-public:
+  public:
     virtual ~UserPrompts() = default;
     // The chosen path, or nothing when the user cancels.
     virtual std::optional<QString> choose_file(const FileRequest& request) = 0;
@@ -46,12 +46,12 @@ public:
 };
 
 class QtUserPrompts : public UserPrompts {
-public:
+  public:
     explicit QtUserPrompts(QWidget* owner) : owner_(owner) {}
     std::optional<QString> choose_file(const FileRequest& request) override;
     void show_error(const QString& text) override;
 
-private:
+  private:
     QWidget* owner_;
 };
 

@@ -32,6 +32,8 @@ inline CliResult run_cli(const QStringList& args) {
     return r;
 }
 
-inline QString q(const std::string& s) { return QString::fromStdString(s); }
+inline QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace dabro::test

@@ -16,7 +16,9 @@ namespace {
 
 using test::q;
 
-test::CliResult run(const QStringList& args) { return test::run_cli(args); }
+test::CliResult run(const QStringList& args) {
+    return test::run_cli(args);
+}
 
 QJsonDocument json_of(const std::string& path) {
     const auto bytes = test::read_bytes(path);
@@ -52,10 +54,12 @@ TEST_P(Fixture, ResaveWritesTheSameBytes) {
     EXPECT_EQ(test::read_bytes(copy), test::read_bytes(source));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, Fixture, ::testing::Values("header-only", "one-collection", "several"));
+INSTANTIATE_TEST_SUITE_P(Files, Fixture,
+                         ::testing::Values("header-only", "one-collection", "several"));
 
 TEST(Dump, NamesAreLatin1AndOnlySlotsInUseAreListed) {
-    auto doc = test::make_document({.sequences = 1, .framesPerSequence = 2, .collections = {{1, 2}}});
+    auto doc =
+        test::make_document({.sequences = 1, .framesPerSequence = 2, .collections = {{1, 2}}});
     doc->sequences[0].set_name("caf\xe9");
     doc->sequences[5].set_name("unused");
     test::TempDir dir;
@@ -75,7 +79,9 @@ struct Failing {
     const char* lastLine;
 };
 
-void PrintTo(const Failing& f, std::ostream* os) { *os << f.args.join(' ').toStdString(); }
+void PrintTo(const Failing& f, std::ostream* os) {
+    *os << f.args.join(' ').toStdString();
+}
 
 class Failure : public ::testing::TestWithParam<Failing> {};
 
@@ -88,7 +94,8 @@ TEST_P(Failure, PrintsTheWindowsTextLastAndExits1) {
     const test::CliResult r = run(args);
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.last_error_line(), GetParam().lastLine);
-    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"cut.spr", "not.spr"})) << "nothing is written";
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"cut.spr", "not.spr"}))
+        << "nothing is written";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -96,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(Failing{{"dump", "DIR/missing.spr"}, "File not found."},
                       Failing{{"dump", "DIR/not.spr"}, "This is not a .spr file."},
                       Failing{{"dump", "DIR/cut.spr"}, "Read beyond end of file."},
-                      Failing{{"resave", "DIR/not.spr", "-o", "DIR/out.spr"}, "This is not a .spr file."},
+                      Failing{{"resave", "DIR/not.spr", "-o", "DIR/out.spr"},
+                              "This is not a .spr file."},
                       Failing{{"resave", "DIR/cut.spr"}, "Option -o is required."},
                       Failing{{"resave", "DIR/cut.spr", "-o"}, "Option -o needs a value."},
                       Failing{{"dump"}, "No sprite file given."},
@@ -106,8 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Help, DescribesEveryCommand) {
     const test::CliResult r = run({"--help"});
     EXPECT_EQ(r.code, 0);
-    for (const char* name : {"dump", "resave", "render", "import-raw", "halve", "align", "palette-export",
-                             "palette-import"}) {
+    for (const char* name : {"dump", "resave", "render", "import-raw", "halve", "align",
+                             "palette-export", "palette-import"}) {
         EXPECT_TRUE(r.out.contains(QString("  ") + name + " ")) << name;
     }
 }

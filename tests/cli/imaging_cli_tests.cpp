@@ -24,7 +24,9 @@ using Data = std::vector<std::uint8_t>;
 using Result = test::CliResult;
 using test::q;
 
-Result run(const QStringList& args) { return test::run_cli(args); }
+Result run(const QStringList& args) {
+    return test::run_cli(args);
+}
 
 // Collection 0: 2 frames x 3 directions of 6 x 5 images; collection 1 never read.
 struct SpriteFixture : testing::Test {
@@ -56,9 +58,12 @@ struct SpriteFixture : testing::Test {
         return session;
     }
 
-    ImageCollection& collection(Session& s, int c = 0) { return s.document.collections[static_cast<std::size_t>(c)]; }
+    ImageCollection& collection(Session& s, int c = 0) {
+        return s.document.collections[static_cast<std::size_t>(c)];
+    }
 
-    void expect_failure(const QStringList& args, const std::string& text, const std::string& output) {
+    void expect_failure(const QStringList& args, const std::string& text,
+                        const std::string& output) {
         SCOPED_TRACE(args.join(' ').toStdString());
         const Result r = run(args);
         EXPECT_EQ(r.code, 1);
@@ -82,7 +87,8 @@ TEST_F(SpriteFixture, RenderWritesThePreviewsPicture) {
     ASSERT_EQ(written.width(), 6);
     ASSERT_EQ(written.height(), 5);
     for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x) EXPECT_EQ(written.pixel(x, y), expected.at(x, y)) << x << "," << y;
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(written.pixel(x, y), expected.at(x, y)) << x << "," << y;
 }
 
 TEST_F(SpriteFixture, SelectionsOutsideTheDocumentAreRefused) {
@@ -93,15 +99,20 @@ TEST_F(SpriteFixture, SelectionsOutsideTheDocumentAreRefused) {
                    "There is no collection 2: the sprite has 2 collections.", out);
     expect_failure({"halve", s, "-c", "-1", "--all", "-o", o},
                    "There is no collection -1: the sprite has 2 collections.", out);
-    expect_failure({"halve", s, "-c", "0", "-f", "2", "-d", "0", "-o", o},
-                   "There is no image at frame 2, direction 0: the collection has 2 frames and 3 directions.", out);
-    expect_failure({"align", s, "-c", "0", "-f", "0", "-d", "3", "--frame-size", "big", "-o", o},
-                   "There is no image at frame 0, direction 3: the collection has 2 frames and 3 directions.", out);
+    expect_failure(
+        {"halve", s, "-c", "0", "-f", "2", "-d", "0", "-o", o},
+        "There is no image at frame 2, direction 0: the collection has 2 frames and 3 directions.",
+        out);
+    expect_failure(
+        {"align", s, "-c", "0", "-f", "0", "-d", "3", "--frame-size", "big", "-o", o},
+        "There is no image at frame 0, direction 3: the collection has 2 frames and 3 directions.",
+        out);
     expect_failure({"render", s, "-c", "1", "-f", "0", "-d", "0", "-o", o},
                    "Sprite with compressed images. Images unaccesible.", out);
-    expect_failure({"palette-export", s, "-c", "1", "-o", o}, "Sprite with compressed images. Images unaccesible.",
+    expect_failure({"palette-export", s, "-c", "1", "-o", o},
+                   "Sprite with compressed images. Images unaccesible.", out);
+    expect_failure({"halve", s, "-c", "x", "--all", "-o", o}, "'x' is not a valid integer value.",
                    out);
-    expect_failure({"halve", s, "-c", "x", "--all", "-o", o}, "'x' is not a valid integer value.", out);
 }
 
 TEST_F(SpriteFixture, ArgumentMistakesAreRefused) {
@@ -109,13 +120,13 @@ TEST_F(SpriteFixture, ArgumentMistakesAreRefused) {
     const QString s = q(sprite);
     const QString o = q(out);
     expect_failure({"halve", s, "-c", "0", "-o", o}, "Give either -f and -d, or --all.", out);
-    expect_failure({"halve", s, "-c", "0", "-f", "0", "-d", "0", "--all", "-o", o}, "Give either -f and -d, or --all.",
-                   out);
+    expect_failure({"halve", s, "-c", "0", "-f", "0", "-d", "0", "--all", "-o", o},
+                   "Give either -f and -d, or --all.", out);
     expect_failure({"align", s, "-c", "0", "--all", "--frame-size", "huge", "-o", o},
                    "Unknown frame size 'huge': use big or small.", out);
     expect_failure({"palette-import", s, "-c", "0", "-o", o}, "Option --palette is required.", out);
-    expect_failure({"render", s, "-c", "0", "-f", "0", "-d", "0", "--bogus", "-o", o}, "Unknown option --bogus.",
-                   out);
+    expect_failure({"render", s, "-c", "0", "-f", "0", "-d", "0", "--bogus", "-o", o},
+                   "Unknown option --bogus.", out);
 }
 
 TEST_F(SpriteFixture, FilesThatAreNotSpritesAreRefused) {
@@ -127,7 +138,8 @@ TEST_F(SpriteFixture, FilesThatAreNotSpritesAreRefused) {
     EXPECT_EQ(r.last_error_line(), "This is not a .spr file.");
     EXPECT_FALSE(std::filesystem::exists(out));
 
-    const Result missing = run({"palette-export", q(dir.file("none.spr")), "-c", "0", "-o", q(out)});
+    const Result missing =
+        run({"palette-export", q(dir.file("none.spr")), "-c", "0", "-o", q(out)});
     EXPECT_EQ(missing.last_error_line(), "File not found.");
 }
 
@@ -136,8 +148,8 @@ TEST_F(SpriteFixture, ImportRawByNameSavesPixelsSizeAndPalette) {
     Data paletteBytes(kPaletteFileSize, 0);
     paletteBytes[21] = 0x12;
     test::write_bytes(dir.file("axe.act"), paletteBytes);
-    const Result r = run({"import-raw", q(sprite), "-c", "0", "-f", "1", "-d", "0", "--raw", q(dir.file("axe_2x1.raw")),
-                          "--by-name", "-o", q(sprite)});
+    const Result r = run({"import-raw", q(sprite), "-c", "0", "-f", "1", "-d", "0", "--raw",
+                          q(dir.file("axe_2x1.raw")), "--by-name", "-o", q(sprite)});
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, "Image imported\n");
 
@@ -154,8 +166,8 @@ TEST_F(SpriteFixture, ImportRawKeepsTheSizeAndAFailedImportWritesNothing) {
     test::write_bytes(dir.file("big_axe_64x32.raw"), {7, 255});
     test::write_bytes(dir.file("big.act"), Data(kPaletteFileSize, 1));
     const std::string out = dir.file("out.spr");
-    expect_failure({"import-raw", q(sprite), "-c", "0", "-f", "0", "-d", "1", "--raw", q(dir.file("big_axe_64x32.raw")),
-                    "--by-name", "-o", q(out)},
+    expect_failure({"import-raw", q(sprite), "-c", "0", "-f", "0", "-d", "1", "--raw",
+                    q(dir.file("big_axe_64x32.raw")), "--by-name", "-o", q(out)},
                    "'e_64x32' is not a valid integer value.", out);
 
     ASSERT_EQ(run({"import-raw", q(sprite), "-c", "0", "-f", "0", "-d", "1", "--raw",
@@ -200,21 +212,27 @@ TEST_F(SpriteFixture, HalveOneImageOrAll) {
 TEST_F(SpriteFixture, AlignSetsOnlyTheBoxes) {
     auto before = load(sprite);
     const std::string out = dir.file("out.spr");
-    ASSERT_EQ(run({"align", q(sprite), "-c", "0", "-f", "0", "-d", "2", "--frame-size", "small", "-o", q(out)}).code, 0);
+    ASSERT_EQ(run({"align", q(sprite), "-c", "0", "-f", "0", "-d", "2", "--frame-size", "small",
+                   "-o", q(out)})
+                  .code,
+              0);
     auto aligned = load(out);
     for (int slot = 0; slot < 6; ++slot) {
         const BoundingBox expected =
-            slot == 2 ? BoundingBox{29, 11, 35, 16} : collection(*before).boxes[static_cast<std::size_t>(slot)];
+            slot == 2 ? BoundingBox{29, 11, 35, 16}
+                      : collection(*before).boxes[static_cast<std::size_t>(slot)];
         EXPECT_EQ(collection(*aligned).boxes[static_cast<std::size_t>(slot)], expected) << slot;
         SCOPED_TRACE(slot);
         expect_same_pixels(collection(*aligned).images[static_cast<std::size_t>(slot)],
                            collection(*before).images[static_cast<std::size_t>(slot)]);
     }
 
-    ASSERT_EQ(run({"align", q(sprite), "-c", "0", "--all", "--frame-size", "big", "-o", q(out)}).code, 0);
+    ASSERT_EQ(
+        run({"align", q(sprite), "-c", "0", "--all", "--frame-size", "big", "-o", q(out)}).code, 0);
     aligned = load(out);
     for (int slot = 0; slot < 6; ++slot)
-        EXPECT_EQ(collection(*aligned).boxes[static_cast<std::size_t>(slot)], (BoundingBox{62, 24, 68, 29}));
+        EXPECT_EQ(collection(*aligned).boxes[static_cast<std::size_t>(slot)],
+                  (BoundingBox{62, 24, 68, 29}));
     EXPECT_EQ(collection(*aligned).boxes[6], collection(*before).boxes[6]);
 }
 
@@ -234,7 +252,8 @@ TEST_F(SpriteFixture, PaletteExportAndImport) {
     changed[0] = 0xAB;
     test::write_bytes(act, changed);
     const std::string out = dir.file("out.spr");
-    ASSERT_EQ(run({"palette-import", q(sprite), "-c", "0", "--palette", q(act), "-o", q(out)}).code, 0);
+    ASSERT_EQ(run({"palette-import", q(sprite), "-c", "0", "--palette", q(act), "-o", q(out)}).code,
+              0);
     auto imported = load(out);
     Palette expected = collection(*before).palettes[0];
     for (auto& entry : expected) entry &= 0xFFFFFF;

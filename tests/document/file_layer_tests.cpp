@@ -10,14 +10,15 @@ namespace {
 
 // Stores at most `chunk` bytes a call, as a pipe or a nearly full disk may.
 class ChunkedWrites : public FileLayer {
-public:
-    explicit ChunkedWrites(std::size_t chunk, int zeroAfter = -1) : chunk_(chunk), zeroAfter_(zeroAfter) {}
+  public:
+    explicit ChunkedWrites(std::size_t chunk, int zeroAfter = -1)
+        : chunk_(chunk), zeroAfter_(zeroAfter) {}
     ssize_t write(int fd, const void* buffer, std::size_t size) override {
         if (zeroAfter_ >= 0 && calls_++ >= zeroAfter_) return 0;
         return FileLayer::write(fd, buffer, size < chunk_ ? size : chunk_);
     }
 
-private:
+  private:
     std::size_t chunk_;
     int zeroAfter_;
     int calls_ = 0;
@@ -61,9 +62,9 @@ TEST(FileLayer, ErrnoMapsToTheProgramsCodes) {
         int err;
         int code;
     };
-    for (const Case& c : {Case{ENOENT, 2}, Case{ENOTDIR, 3}, Case{ENAMETOOLONG, 3}, Case{EMFILE, 4},
-                          Case{ENFILE, 4}, Case{EACCES, 5}, Case{EROFS, 5}, Case{ENOSPC, 101},
-                          Case{EFBIG, 101}}) {
+    for (const Case& c :
+         {Case{ENOENT, 2}, Case{ENOTDIR, 3}, Case{ENAMETOOLONG, 3}, Case{EMFILE, 4},
+          Case{ENFILE, 4}, Case{EACCES, 5}, Case{EROFS, 5}, Case{ENOSPC, 101}, Case{EFBIG, 101}}) {
         EXPECT_EQ(file_error_code_from_errno(c.err), c.code) << "errno " << c.err;
         EXPECT_EQ(Status::from_errno(c.err).code(), c.code);
     }

@@ -33,13 +33,17 @@ std::unique_ptr<Session> session_holding(const DocumentShape& shape) {
     return session;
 }
 
-std::unique_ptr<Session> load_fresh(const std::vector<std::uint8_t>& bytes, Status* status = nullptr,
+std::unique_ptr<Session> load_fresh(const std::vector<std::uint8_t>& bytes,
+                                    Status* status = nullptr,
                                     const std::string& path = "dir/file.spr") {
     auto session = make_session();
     LoadReport report;
-    const Status s = load_sprite_bytes(bytes, path, session->document, session->imagesReadable, &report);
-    if (status) *status = s;
-    else EXPECT_TRUE(s.ok()) << s.message();
+    const Status s =
+        load_sprite_bytes(bytes, path, session->document, session->imagesReadable, &report);
+    if (status)
+        *status = s;
+    else
+        EXPECT_TRUE(s.ok()) << s.message();
     return session;
 }
 
@@ -130,8 +134,12 @@ INSTANTIATE_TEST_SUITE_P(Shapes, RoundTrip, ::testing::ValuesIn(round_trip_shape
 // --- every truncation -----------------------------------------------------------------
 
 TEST(Truncation, EveryPrefixFailsCleanlyAndChangesNothing) {
-    const auto source = test::make_document({.sequences = 2, .framesPerSequence = 2, .nameLength = 3,
-                                             .collections = {{1, 2}, {2, 1}}, .imageWidth = 3, .imageHeight = 2});
+    const auto source = test::make_document({.sequences = 2,
+                                             .framesPerSequence = 2,
+                                             .nameLength = 3,
+                                             .collections = {{1, 2}, {2, 1}},
+                                             .imageWidth = 3,
+                                             .imageHeight = 2});
     const auto bytes = encode(*source);
     auto session = session_holding({.collections = {{2, 2}, {1, 3}, {1, 1}}, .seed = 99});
     const auto before = std::make_unique<SpriteDocument>(session->document);
@@ -139,7 +147,8 @@ TEST(Truncation, EveryPrefixFailsCleanlyAndChangesNothing) {
     const auto encodedBefore = encode(doc);
     for (std::size_t n = 0; n < bytes.size(); ++n) {
         const std::vector<std::uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<long>(n));
-        const Status s = load_sprite_bytes(prefix, "x.spr", session->document, session->imagesReadable);
+        const Status s =
+            load_sprite_bytes(prefix, "x.spr", session->document, session->imagesReadable);
         ASSERT_FALSE(s.ok()) << "prefix of " << n << " bytes";
         EXPECT_EQ(s.code(), kReadBeyondEnd) << "prefix of " << n << " bytes";
         EXPECT_EQ(s.message(), "Read beyond end of file");
@@ -159,7 +168,8 @@ TEST(Truncation, AfterAnUnreadableSectionNeverLoadsStaleImages) {
     for (std::size_t n = 0; n < bytes.size(); ++n) {
         const std::vector<std::uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<long>(n));
         session->document.collections[1].imageSectionType = kReadableSection;
-        const Status s = load_sprite_bytes(prefix, "t.spr", session->document, session->imagesReadable);
+        const Status s =
+            load_sprite_bytes(prefix, "t.spr", session->document, session->imagesReadable);
         if (!s.ok()) continue;
         EXPECT_EQ(session->document.collections[1].imageSectionType, '\0') << "prefix of " << n;
         EXPECT_FALSE(session->imagesReadable);
@@ -174,12 +184,15 @@ struct Hostile {
     const char* message;  // expected text within the failure message
 };
 
-void PrintTo(const Hostile& h, std::ostream* os) { *os << h.what; }
+void PrintTo(const Hostile& h, std::ostream* os) {
+    *os << h.what;
+}
 
 Bytes one_collection_header(std::int32_t nameLength, std::int32_t frames, std::int32_t directions) {
     Bytes b;
     b.signature().header(0).i32(1).collection_tag().i32(0).i32(nameLength);
-    if (nameLength > 0 && nameLength <= 40) b.raw(std::string(static_cast<std::size_t>(nameLength), 'n'));
+    if (nameLength > 0 && nameLength <= 40)
+        b.raw(std::string(static_cast<std::size_t>(nameLength), 'n'));
     return b.i32(frames).i32(directions);
 }
 
@@ -192,33 +205,60 @@ Bytes readable_collection_until_images(std::int32_t paletteCount) {
 
 std::vector<Hostile> hostile_files() {
     std::vector<Hostile> cases;
-    cases.push_back({"sequence count 51", Bytes().signature().header(51).get(), "Sequence count 51"});
-    cases.push_back({"sequence count -1", Bytes().signature().header(-1).get(), "Sequence count -1"});
+    cases.push_back(
+        {"sequence count 51", Bytes().signature().header(51).get(), "Sequence count 51"});
+    cases.push_back(
+        {"sequence count -1", Bytes().signature().header(-1).get(), "Sequence count -1"});
     cases.push_back({"frame count 101", Bytes().signature().header(1).i32(101).get(),
                      "Sequence 0 frame count 101 is out of range 0 to 100"});
-    cases.push_back({"frame count -5", Bytes().signature().header(1).i32(-5).get(), "frame count -5"});
-    cases.push_back({"sequence name 41", Bytes().signature().header(1).i32(0).i32(41).raw(std::string(41, 'a')).u16(0).get(),
-                     "Sequence 0 name length 41 is out of range 0 to 40"});
-    cases.push_back({"sequence name huge", Bytes().signature().header(1).i32(0).i32(0x7FFFFFFF).get(),
+    cases.push_back(
+        {"frame count -5", Bytes().signature().header(1).i32(-5).get(), "frame count -5"});
+    cases.push_back(
+        {"sequence name 41",
+         Bytes().signature().header(1).i32(0).i32(41).raw(std::string(41, 'a')).u16(0).get(),
+         "Sequence 0 name length 41 is out of range 0 to 40"});
+    cases.push_back({"sequence name huge",
+                     Bytes().signature().header(1).i32(0).i32(0x7FFFFFFF).get(),
                      "name length 2147483647"});
-    cases.push_back({"collection count 51", Bytes().signature().header(0).i32(51).get(), "Collection count 51"});
+    cases.push_back({"collection count 51", Bytes().signature().header(0).i32(51).get(),
+                     "Collection count 51"});
     cases.push_back({"collection count min", Bytes().signature().header(0).i32(INT32_MIN).get(),
                      "Collection count -2147483648"});
-    cases.push_back({"collection name -1", one_collection_header(-1, 0, 0).get(), "Collection 0 name length -1"});
+    cases.push_back({"collection name -1", one_collection_header(-1, 0, 0).get(),
+                     "Collection 0 name length -1"});
     cases.push_back({"frames -1", one_collection_header(1, -1, 1).get(), "Collection 0 frames -1"});
-    cases.push_back({"directions -1", one_collection_header(1, 1, -1).get(), "Collection 0 directions -1"});
+    cases.push_back(
+        {"directions -1", one_collection_header(1, 1, -1).get(), "Collection 0 directions -1"});
     cases.push_back({"3841 images", one_collection_header(1, 3841, 1).get(), "frames 3841"});
     cases.push_back({"product overflows", one_collection_header(1, 3840, 3840).get(),
                      "3840 frames x 3840 directions, more than 3840 images"});
-    cases.push_back({"481 x 8", one_collection_header(1, 481, 8).get(), "481 frames x 8 directions"});
+    cases.push_back(
+        {"481 x 8", one_collection_header(1, 481, 8).get(), "481 frames x 8 directions"});
     cases.push_back({"palette 257", readable_collection_until_images(257).get(),
                      "Collection 0 palette 2 entry count 257 is out of range 0 to 256"});
     cases.push_back({"palette -1", readable_collection_until_images(-1).get(), "entry count -1"});
     Bytes negative = readable_collection_until_images(0);
-    negative.u8(1).zeros(8).raw(std::string_view("<zar>\0", 6)).u8(0).u8(0).i32(1).i32(1).u8(0).i32(-1);
+    negative.u8(1)
+        .zeros(8)
+        .raw(std::string_view("<zar>\0", 6))
+        .u8(0)
+        .u8(0)
+        .i32(1)
+        .i32(1)
+        .u8(0)
+        .i32(-1);
     cases.push_back({"data length -1", negative.get(), "Collection 0 image 0 data length -1"});
     Bytes huge = readable_collection_until_images(0);
-    huge.u8(1).zeros(8).raw(std::string_view("<zar>\0", 6)).u8(0).u8(0).i32(1).i32(1).u8(0).i32(0x7FFFFFF0).zeros(10);
+    huge.u8(1)
+        .zeros(8)
+        .raw(std::string_view("<zar>\0", 6))
+        .u8(0)
+        .u8(0)
+        .i32(1)
+        .i32(1)
+        .u8(0)
+        .i32(0x7FFFFFF0)
+        .zeros(10);
     cases.push_back({"data length beyond the file", huge.get(), "Read beyond end of file"});
     return cases;
 }
@@ -229,7 +269,8 @@ TEST_P(HostileFile, IsRefusedWithItsValueAndChangesNothing) {
     const Hostile& h = GetParam();
     auto session = session_holding({});
     const auto before = std::make_unique<SpriteDocument>(session->document);
-    const Status s = load_sprite_bytes(h.bytes, "h.spr", session->document, session->imagesReadable);
+    const Status s =
+        load_sprite_bytes(h.bytes, "h.spr", session->document, session->imagesReadable);
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.message().find(h.message), std::string::npos) << s.message();
     EXPECT_TRUE(session->document == *before);
@@ -252,7 +293,8 @@ TEST(Load, HeaderOnlyFileKeepsImagesReadableAndZeroesCounts) {
         Bytes b;
         b.signature().u8(3).u8(1).u8(4).i32(-159).i32(26535).u16(8979).u8(32).i32(0).i32(0);
         ASSERT_EQ(b.size(), 33u);
-        ASSERT_TRUE(load_sprite_bytes(b.get(), "h.spr", session->document, session->imagesReadable).ok());
+        ASSERT_TRUE(
+            load_sprite_bytes(b.get(), "h.spr", session->document, session->imagesReadable).ok());
         const SpriteDocument& doc = session->document;
         EXPECT_EQ(doc.dimensions, (std::array<std::uint8_t, 3>{3, 1, 4}));
         EXPECT_EQ(doc.centerX, -159);
@@ -266,7 +308,8 @@ TEST(Load, HeaderOnlyFileKeepsImagesReadableAndZeroesCounts) {
 }
 
 TEST(Load, SlotsTheFileDoesNotReachKeepTheirContents) {
-    auto session = session_holding({.sequences = 3, .framesPerSequence = 5, .collections = {{2, 2}, {1, 1}}});
+    auto session =
+        session_holding({.sequences = 3, .framesPerSequence = 5, .collections = {{2, 2}, {1, 1}}});
     const auto before = std::make_unique<SpriteDocument>(session->document);
     Bytes b;
     b.signature().header(1).i32(0).i32(0).u16(7);  // one sequence: no frames, empty name
@@ -275,7 +318,8 @@ TEST(Load, SlotsTheFileDoesNotReachKeepTheirContents) {
     for (int i = 0; i < 16; ++i) b.u32(0x010203u * static_cast<std::uint32_t>(i));
     b.i32(0).i32(0);
     b.image_entry(0, 1, 1, 0, {4});
-    ASSERT_TRUE(load_sprite_bytes(b.get(), "k.spr", session->document, session->imagesReadable).ok());
+    ASSERT_TRUE(
+        load_sprite_bytes(b.get(), "k.spr", session->document, session->imagesReadable).ok());
     const SpriteDocument& doc = session->document;
     EXPECT_EQ(doc.sequences[0].frameCount, 0);
     EXPECT_EQ(doc.sequences[0].imageIndex, before->sequences[0].imageIndex);
@@ -283,7 +327,8 @@ TEST(Load, SlotsTheFileDoesNotReachKeepTheirContents) {
     EXPECT_EQ(doc.sequences[2], before->sequences[2]);
     EXPECT_EQ(doc.collections[1], before->collections[1]);
     const ImageCollection& col = doc.collections[0];
-    EXPECT_EQ(col.palettes[0], before->collections[0].palettes[0]) << "a count of 0 keeps the palette";
+    EXPECT_EQ(col.palettes[0], before->collections[0].palettes[0])
+        << "a count of 0 keeps the palette";
     for (int i = 0; i < 256; ++i) {
         const std::uint32_t expected = i < 16 ? 0x010203u * static_cast<std::uint32_t>(i)
                                               : before->collections[0].palettes[1][i];
@@ -303,8 +348,8 @@ TEST(Load, ImagesReadableFollowsTheLastSection) {
         auto session = make_session();
         session->imagesReadable = !o.expected;
         LoadReport report;
-        ASSERT_TRUE(load_sprite_bytes(encode(*doc), "r.spr", session->document, session->imagesReadable,
-                                      &report)
+        ASSERT_TRUE(load_sprite_bytes(encode(*doc), "r.spr", session->document,
+                                      session->imagesReadable, &report)
                         .ok());
         EXPECT_EQ(session->imagesReadable, o.expected);
         EXPECT_TRUE(report.sawUnreadableSection);
@@ -317,7 +362,8 @@ TEST(Load, SectionAfterAnUnreadableOneIsFoundByItsStoredOffset) {
     const auto doc = test::make_document({.collections = {{1, 1}, {2, 1}}});
     auto bytes = encode(*doc);
     const auto first = load_fresh(bytes);
-    const std::size_t firstSection = static_cast<std::size_t>(first->document.collections[0].imageSectionOffset);
+    const std::size_t firstSection =
+        static_cast<std::size_t>(first->document.collections[0].imageSectionOffset);
     bytes[firstSection + 14] = 'Z';  // the first section becomes unreadable, with unknown contents
 
     auto loaded = load_fresh(bytes);
@@ -329,12 +375,16 @@ TEST(Load, SectionAfterAnUnreadableOneIsFoundByItsStoredOffset) {
     // With the second offset pointing outside the file, no further section is read, and the
     // collections left unread are marked so that a save cannot write stale images under them.
     std::vector<std::uint8_t> bad = bytes;
-    const std::string tag("<spranim>\0" "1\0", 12);
+    const std::string tag(
+        "<spranim>\0"
+        "1\0",
+        12);
     const std::string text(bad.begin(), bad.end());
     const std::size_t secondHeader = text.find(tag, text.find(tag) + 1);
     ASSERT_NE(secondHeader, std::string::npos);
     const auto outside = static_cast<std::uint32_t>(bad.size());
-    for (std::size_t i = 0; i < 4; ++i) bad[secondHeader + 12 + i] = static_cast<std::uint8_t>(outside >> (8 * i));
+    for (std::size_t i = 0; i < 4; ++i)
+        bad[secondHeader + 12 + i] = static_cast<std::uint8_t>(outside >> (8 * i));
     auto stopped = load_fresh(bad);
     EXPECT_FALSE(stopped->imagesReadable);
     EXPECT_EQ(stopped->document.collections[1].imageSectionType, '\0');
@@ -351,7 +401,8 @@ TEST(Load, AnyChangedSignatureByteIsNotASprite) {
         auto session = session_holding({});
         const auto before = std::make_unique<SpriteDocument>(session->document);
         LoadReport report;
-        const Status s = load_sprite_bytes(changed, "s.spr", session->document, session->imagesReadable, &report);
+        const Status s = load_sprite_bytes(changed, "s.spr", session->document,
+                                           session->imagesReadable, &report);
         EXPECT_TRUE(s.ok());
         EXPECT_FALSE(report.isSprite) << "byte " << i;
         EXPECT_TRUE(session->document == *before);

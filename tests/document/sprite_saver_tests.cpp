@@ -53,18 +53,22 @@ TEST(Save, OneCollectionOfOneImageIs4249BytesWithItsOffsetPatched) {
     EXPECT_EQ(bytes.size(), 4249u);
     EXPECT_EQ(i32_at(bytes, 45), 78);
     EXPECT_EQ(std::string(bytes.begin() + 78, bytes.begin() + 91), "<spranim_img>");
-    EXPECT_EQ(test::read_bytes(test::test_data("fixtures/one-collection.spr")).size(), bytes.size());
+    EXPECT_EQ(test::read_bytes(test::test_data("fixtures/one-collection.spr")).size(),
+              bytes.size());
 }
 
 TEST(Save, EveryOffsetFieldPointsAtItsSection) {
-    const auto doc = test::make_document({.collections = {{2, 3}, {1, 1, kShortSection}, {0, 4}, {3, 1}}});
+    const auto doc =
+        test::make_document({.collections = {{2, 3}, {1, 1, kShortSection}, {0, 4}, {3, 1}}});
     const auto bytes = encode(*doc, header_of(*doc));
     auto session = make_session();
     ASSERT_TRUE(load_sprite_bytes(bytes, "o.spr", session->document, session->imagesReadable).ok());
     for (int c = 0; c < 4; ++c) {
-        const auto at = static_cast<std::size_t>(session->document.collections[c].imageSectionOffset);
+        const auto at =
+            static_cast<std::size_t>(session->document.collections[c].imageSectionOffset);
         ASSERT_LT(at + 14, bytes.size());
-        EXPECT_EQ(std::string(bytes.begin() + static_cast<long>(at), bytes.begin() + static_cast<long>(at) + 13),
+        EXPECT_EQ(std::string(bytes.begin() + static_cast<long>(at),
+                              bytes.begin() + static_cast<long>(at) + 13),
                   "<spranim_img>")
             << "collection " << c;
         EXPECT_EQ(static_cast<char>(bytes[at + 14]), doc->collections[c].imageSectionType);
@@ -77,7 +81,8 @@ TEST(Save, ShortSectionIs20BytesEndingInItsValue) {
     const std::size_t section = bytes.size() - 20;
     EXPECT_EQ(i32_at(bytes, 33 + 12), static_cast<std::int32_t>(section));
     EXPECT_EQ(bytes[section + 14], ' ');
-    EXPECT_EQ(std::vector<std::uint8_t>(bytes.end() - 5, bytes.end()), (std::vector<std::uint8_t>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.end() - 5, bytes.end()),
+              (std::vector<std::uint8_t>{0, 0, 0, 0, 0}));
 }
 
 TEST(Save, WritesAll256PaletteEntriesWhateverTheFileHeld) {
@@ -85,9 +90,11 @@ TEST(Save, WritesAll256PaletteEntriesWhateverTheFileHeld) {
     Palette& old = session->document.collections[0].palettes[3];
     for (int i = 0; i < 256; ++i) old[i] = 0x00ABCD00u + static_cast<std::uint32_t>(i);
     test::Bytes b;
-    b.signature().header(0).i32(1).collection_tag().i32(0).name("p").i32(0).i32(0).section_start('1');
+    b.signature().header(0).i32(1).collection_tag().i32(0).name("p").i32(0).i32(0).section_start(
+        '1');
     b.i32(0).i32(0).i32(0).i32(2).u32(0x111111).u32(0x222222);
-    ASSERT_TRUE(load_sprite_bytes(b.get(), "p.spr", session->document, session->imagesReadable).ok());
+    ASSERT_TRUE(
+        load_sprite_bytes(b.get(), "p.spr", session->document, session->imagesReadable).ok());
     const auto bytes = encode(session->document, header_of(session->document));
     const std::size_t palette3 = bytes.size() - 1028;
     EXPECT_EQ(i32_at(bytes, palette3), 256);
@@ -97,7 +104,8 @@ TEST(Save, WritesAll256PaletteEntriesWhateverTheFileHeld) {
 }
 
 TEST(Save, RenamedSequenceWritesOnlyItsNewName) {
-    auto doc = test::make_document({.sequences = 1, .framesPerSequence = 0, .nameLength = 12, .collections = {}});
+    auto doc = test::make_document(
+        {.sequences = 1, .framesPerSequence = 0, .nameLength = 12, .collections = {}});
     doc->sequences[0].set_name("short");
     EXPECT_EQ(doc->sequences[0].nameLength, 5);
     const auto bytes = encode(*doc, header_of(*doc));

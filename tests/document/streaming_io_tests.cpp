@@ -20,7 +20,7 @@ namespace {
 // numbered `failRead` (from 1) fails with `error`, and writes store nothing after
 // `writesBeforeFull` calls.
 class ChunkedLayer : public FileLayer {
-public:
+  public:
     explicit ChunkedLayer(std::size_t most) : most_(most) {}
     int failRead = 0;
     int error = EBADF;
@@ -35,7 +35,7 @@ public:
         return FileLayer::write(fd, buffer, size < most_ ? size : most_);
     }
 
-private:
+  private:
     std::size_t most_;
     int reads_ = 0;
     int writes_ = 0;
@@ -56,8 +56,13 @@ std::vector<std::uint8_t> encode(const SpriteDocument& doc) {
 
 // Images large enough that the file spans several of the reader's and writer's buffers.
 test::DocumentShape large_shape(std::vector<test::CollectionShape> collections) {
-    return {.sequences = 3, .framesPerSequence = 4, .nameLength = 6, .collections = std::move(collections),
-            .imageWidth = 300, .imageHeight = 200, .seed = 17};
+    return {.sequences = 3,
+            .framesPerSequence = 4,
+            .nameLength = 6,
+            .collections = std::move(collections),
+            .imageWidth = 300,
+            .imageHeight = 200,
+            .seed = 17};
 }
 
 // --- FileReader -----------------------------------------------------------------------
@@ -82,36 +87,40 @@ TEST_P(FileReaderModel, EveryOperationMatchesTheBytesInTheFile) {
     for (int step = 0; step < 2000; ++step) {
         SCOPED_TRACE("step " + std::to_string(step) + " at " + std::to_string(pos));
         const std::size_t left = bytes.size() - pos;
-        const std::size_t n = std::uniform_int_distribution<std::size_t>(0, std::min<std::size_t>(left, rng() % 4 == 0 ? 300000 : 40))(rng);
+        const std::size_t n = std::uniform_int_distribution<std::size_t>(
+            0, std::min<std::size_t>(left, rng() % 4 == 0 ? 300000 : 40))(rng);
         switch (rng() % 4) {
-        case 0: {
-            std::vector<std::uint8_t> got(n);
-            ASSERT_TRUE(in.read(got.data(), n));
-            ASSERT_TRUE(std::equal(got.begin(), got.end(), bytes.begin() + static_cast<long>(pos)));
-            pos += n;
-            break;
-        }
-        case 1: {
-            std::vector<std::uint8_t> got = {42};
-            ASSERT_TRUE(in.append(got, n));
-            ASSERT_EQ(got.size(), n + 1);
-            ASSERT_TRUE(std::equal(got.begin() + 1, got.end(), bytes.begin() + static_cast<long>(pos)));
-            pos += n;
-            break;
-        }
-        case 2:
-            ASSERT_TRUE(in.skip(n));
-            pos += n;
-            break;
-        default:
-            pos = std::uniform_int_distribution<std::size_t>(0, bytes.size())(rng);
-            ASSERT_TRUE(in.seek(pos));
+            case 0: {
+                std::vector<std::uint8_t> got(n);
+                ASSERT_TRUE(in.read(got.data(), n));
+                ASSERT_TRUE(
+                    std::equal(got.begin(), got.end(), bytes.begin() + static_cast<long>(pos)));
+                pos += n;
+                break;
+            }
+            case 1: {
+                std::vector<std::uint8_t> got = {42};
+                ASSERT_TRUE(in.append(got, n));
+                ASSERT_EQ(got.size(), n + 1);
+                ASSERT_TRUE(
+                    std::equal(got.begin() + 1, got.end(), bytes.begin() + static_cast<long>(pos)));
+                pos += n;
+                break;
+            }
+            case 2:
+                ASSERT_TRUE(in.skip(n));
+                pos += n;
+                break;
+            default:
+                pos = std::uniform_int_distribution<std::size_t>(0, bytes.size())(rng);
+                ASSERT_TRUE(in.seek(pos));
         }
         ASSERT_EQ(in.position(), pos);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ReadSizes, FileReaderModel, ::testing::Values(std::size_t{1} << 30, 4096, 997));
+INSTANTIATE_TEST_SUITE_P(ReadSizes, FileReaderModel,
+                         ::testing::Values(std::size_t{1} << 30, 4096, 997));
 
 TEST(FileReader, PassingTheEndFailsWithoutAllocatingAndStaysFailed) {
     test::TempDir dir;
@@ -161,7 +170,9 @@ struct LoadCase {
     char firstSectionBecomes;  // 0 keeps it
 };
 
-void PrintTo(const LoadCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const LoadCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FileAndMemory : public ::testing::TestWithParam<LoadCase> {};
 

@@ -28,24 +28,19 @@ TEST_P(TextToInt, FollowsTheRule) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, TextToInt,
-                         ::testing::Values(Case{"42", 42}, Case{" 42", 42}, Case{"   -7", -7},
-                                           Case{"+13", 13}, Case{"0", 0}, Case{"-0", 0},
-                                           Case{"007", 7}, Case{"2147483647", 2147483647},
-                                           Case{"-2147483648", -2147483647 - 1},
-                                           Case{"2147483648", std::nullopt},
-                                           Case{"-2147483649", std::nullopt},
-                                           Case{"99999999999999999999", std::nullopt},
-                                           Case{"$1F", 31}, Case{"$1f", 31}, Case{"$FFFFFFFF", -1},
-                                           Case{"$80000000", -2147483647 - 1},
-                                           Case{"$100000000", std::nullopt},
-                                           Case{"$", std::nullopt}, Case{"-$1", std::nullopt},
-                                           Case{"$-1", std::nullopt}, Case{"42 ", std::nullopt},
-                                           Case{"4 2", std::nullopt}, Case{"", std::nullopt},
-                                           Case{"   ", std::nullopt}, Case{"-", std::nullopt},
-                                           Case{"+", std::nullopt}, Case{"0x10", std::nullopt},
-                                           Case{"12a", std::nullopt}, Case{"\t1", std::nullopt},
-                                           Case{"1.0", std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TextToInt,
+    ::testing::Values(Case{"42", 42}, Case{" 42", 42}, Case{"   -7", -7}, Case{"+13", 13},
+                      Case{"0", 0}, Case{"-0", 0}, Case{"007", 7}, Case{"2147483647", 2147483647},
+                      Case{"-2147483648", -2147483647 - 1}, Case{"2147483648", std::nullopt},
+                      Case{"-2147483649", std::nullopt}, Case{"99999999999999999999", std::nullopt},
+                      Case{"$1F", 31}, Case{"$1f", 31}, Case{"$FFFFFFFF", -1},
+                      Case{"$80000000", -2147483647 - 1}, Case{"$100000000", std::nullopt},
+                      Case{"$", std::nullopt}, Case{"-$1", std::nullopt}, Case{"$-1", std::nullopt},
+                      Case{"42 ", std::nullopt}, Case{"4 2", std::nullopt}, Case{"", std::nullopt},
+                      Case{"   ", std::nullopt}, Case{"-", std::nullopt}, Case{"+", std::nullopt},
+                      Case{"0x10", std::nullopt}, Case{"12a", std::nullopt},
+                      Case{"\t1", std::nullopt}, Case{"1.0", std::nullopt}));
 
 TEST(FailureText, AppendsAFullStopAfterCharactersAboveIt) {
     EXPECT_EQ(failure_text("File not found"), "File not found.");

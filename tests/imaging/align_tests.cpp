@@ -21,7 +21,10 @@ TEST(Align, Table) {
         {0, 0, kSmallItemFrame, {32, 13, 32, 13}},
         {-4, -1, kSmallItemFrame, {34, 14, 30, 13}},
         // Sizes from a hostile file must not overflow on the way.
-        {2147483647, -2147483647 - 1, kBigItemFrame, {-1073741758, 1073741851, 1073741889, -1073741797}},
+        {2147483647,
+         -2147483647 - 1,
+         kBigItemFrame,
+         {-1073741758, 1073741851, 1073741889, -1073741797}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.w << "x" << c.h);

@@ -37,14 +37,30 @@ TEST(Halve, Table) {
         {"5x3 keeps columns 0, 2, 4 of rows 0 and 2", 5, 3, numbered(5, 3), 3, 2,
          pixels_with_indexes({0, 2, 4, 20, 22, 24})},
         {"1x1 stays", 1, 1, {0x05, 7}, 1, 1, {6, 7, 255}},
-        {"4x2 from kind 2 and kind 0 runs", 4, 2, {0x0A, 1, 2, 3, 4, 0x0A, 5, 6, 7, 8, 0x10}, 2, 1,
+        {"4x2 from kind 2 and kind 0 runs",
+         4,
+         2,
+         {0x0A, 1, 2, 3, 4, 0x0A, 5, 6, 7, 8, 0x10},
+         2,
+         1,
          {6, 1, 2, 6, 5, 6}},
-        {"kind 3 becomes index 0, kind 2 alpha 0 the byte 4", 4, 1, {0x07, 0x33, 0x03, 0x04, 0x06, 9, 0}, 2, 1,
+        {"kind 3 becomes index 0, kind 2 alpha 0 the byte 4",
+         4,
+         1,
+         {0x07, 0x33, 0x03, 0x04, 0x06, 9, 0},
+         2,
+         1,
          {6, 0, 0x33, 4}},
         {"no data", 7, 9, {}, 4, 5, {}},
         {"odd and zero sizes", 0, 1, {}, 0, 1, {}},
         {"negative sizes truncate toward zero", -5, -4, {}, -2, -1, {}},
-        {"the largest size does not overflow", 2147483647, -2147483647 - 1, {}, 1073741824, -1073741823, {}},
+        {"the largest size does not overflow",
+         2147483647,
+         -2147483647 - 1,
+         {},
+         1073741824,
+         -1073741823,
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -96,12 +112,14 @@ TEST(Halve, AgreesWithTheReferenceOnOtherEncodersData) {
     for (int round = 0; round < 200; ++round) {
         const int w = 1 + rng.below(15);
         const int h = 1 + rng.below(15);
-        Data data = round % 3 == 0 ? test::random_bytes(rng, static_cast<std::size_t>(rng.below(200)))
-                                   : test::mixed_rle(w, h, rng.next());
+        Data data = round % 3 == 0
+                        ? test::random_bytes(rng, static_cast<std::size_t>(rng.below(200)))
+                        : test::mixed_rle(w, h, rng.next());
         Data expected;
         for (const auto& p : test::reference_decode(data, w, true))
             if (p.x % 2 == 0 && p.y % 2 == 0)
-                append_pixel(expected, static_cast<std::uint8_t>(p.index), static_cast<std::uint8_t>(p.alpha));
+                append_pixel(expected, static_cast<std::uint8_t>(p.index),
+                             static_cast<std::uint8_t>(p.alpha));
         auto image = image_of(w, h, data);
         ASSERT_TRUE(halve_image(image).ok());
         ASSERT_EQ(image.data, expected) << "round " << round;

@@ -83,7 +83,8 @@ TEST(PaletteFile, ExportWrites768BytesOverALongerFileAndRoundTrips) {
     test::write_bytes(dir.file("out.act"), Data(4000, 0x99));
     Palette palette{};
     for (int i = 0; i < kPaletteEntries; ++i)
-        palette[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i) * 0x01020301u;  // top byte set
+        palette[static_cast<std::size_t>(i)] =
+            static_cast<std::uint32_t>(i) * 0x01020301u;  // top byte set
     ASSERT_TRUE(write_palette_file(dir.file("out.act"), palette).ok());
     const Data written = test::read_bytes(dir.file("out.act"));
     ASSERT_EQ(written.size(), kPaletteFileSize);
@@ -93,11 +94,12 @@ TEST(PaletteFile, ExportWrites768BytesOverALongerFileAndRoundTrips) {
     Palette back{};
     ASSERT_TRUE(read_palette_file(dir.file("out.act"), back).ok());
     for (int i = 0; i < kPaletteEntries; ++i)
-        EXPECT_EQ(back[static_cast<std::size_t>(i)], palette[static_cast<std::size_t>(i)] & 0xFFFFFF);
+        EXPECT_EQ(back[static_cast<std::size_t>(i)],
+                  palette[static_cast<std::size_t>(i)] & 0xFFFFFF);
 }
 
 class FailingWrites : public FileLayer {
-public:
+  public:
     ssize_t write(int, const void*, std::size_t) override { return -ENOSPC; }
 };
 

@@ -24,10 +24,11 @@ TEST(RawImport, NameParsing) {
         {"d/64x32.raw", {"d/", "", "64", "32", "d/.act"}},
         {"sword_64X32.raw", {"", "sword", "", "64X32", "sword.act"}},
         {"sword_64x.raw", {"", "sword", "64", "", "sword.act"}},
-        {"sword_64x32", {"", "sword", "", "", "sword.act"}},           // no "."
-        {"v1.2_64x32.raw", {"", "v1.2", "", "", "v1.2.act"}},           // "." before "_"
+        {"sword_64x32", {"", "sword", "", "", "sword.act"}},   // no "."
+        {"v1.2_64x32.raw", {"", "v1.2", "", "", "v1.2.act"}},  // "." before "_"
         {"sword_.raw", {"", "sword", "", "", "sword.act"}},
-        {"dir_1x2/pic.raw", {"dir_1x2/", "", "", "pic", "dir_1x2/.act"}},  // the folder is not searched
+        {"dir_1x2/pic.raw",
+         {"dir_1x2/", "", "", "pic", "dir_1x2/.act"}},  // the folder is not searched
         {"_3x4.raw", {"", "", "3", "4", ".act"}},
         {"a_ 5x$1F.x.raw", {"", "a", " 5", "$1F", "a.act"}},
     };
@@ -50,7 +51,7 @@ TEST(RawImport, OnePixelEncodingOfTheFile) {
     const Case cases[] = {
         {{0x07, 0xFF, 0x03, 0x00}, {0x06, 0x07, 0xFF, 0x04}},
         {{}, {}},
-        {{0x09}, {}},                                  // a lone index without its alpha
+        {{0x09}, {}},  // a lone index without its alpha
         {{0x01, 0x80, 0x09}, {0x06, 0x01, 0x80}},
         {{5, 0, 6, 0, 7, 0}, {4, 4, 4}},
         {{5, 1, 6, 2, 7, 255}, {6, 5, 1, 6, 6, 2, 6, 7, 255}},
@@ -118,7 +119,8 @@ TEST_F(ImportByName, FailuresChangeNothing) {
         {"sword_64x32.raw", true, nullptr, 0, "File not found."},
         {"sword_64x32.raw", true, "sword.act", 767, "Read beyond end of file."},
         {"gone_64x32.raw", false, "gone.act", 768, "File not found."},
-        {"gone_64X32.raw", false, "gone.act", 768, "File not found."},  // the raw file is read first
+        {"gone_64X32.raw", false, "gone.act", 768,
+         "File not found."},  // the raw file is read first
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rawName);
@@ -163,7 +165,8 @@ TEST_F(ImportByName, RoundTripThroughTheRenderer) {
         const std::size_t index = raw[2 * static_cast<std::size_t>(i)];
         const int alpha = raw[2 * static_cast<std::size_t>(i) + 1];
         const std::uint32_t colour = std::uint32_t{paletteBytes[3 * index]} << 16 |
-                                     std::uint32_t{paletteBytes[3 * index + 1]} << 8 | paletteBytes[3 * index + 2];
+                                     std::uint32_t{paletteBytes[3 * index + 1]} << 8 |
+                                     paletteBytes[3 * index + 2];
         ASSERT_EQ(picture.at(i % w, i / w), test::ref_rgb32(alpha, colour)) << "pixel " << i;
     }
 }
@@ -171,13 +174,13 @@ TEST_F(ImportByName, RoundTripThroughTheRenderer) {
 // A file layer whose reads fail after a number of successful opens: the palette read fails
 // after the raw file was read.
 class FailingSecondOpen : public FileLayer {
-public:
+  public:
     int open_read(const std::string& path) override {
         if (opens_++ >= 1) return -EACCES;
         return FileLayer::open_read(path);
     }
 
-private:
+  private:
     int opens_ = 0;
 };
 

@@ -20,8 +20,8 @@ struct RefPixel {
     bool operator==(const RefPixel&) const = default;
 };
 
-inline std::vector<RefPixel> reference_decode(const std::vector<std::uint8_t>& data, std::int64_t width,
-                                              bool perPixelRows) {
+inline std::vector<RefPixel> reference_decode(const std::vector<std::uint8_t>& data,
+                                              std::int64_t width, bool perPixelRows) {
     std::vector<RefPixel> out;
     std::int64_t x = 0, y = 0;
     std::size_t pos = 0;
@@ -33,19 +33,35 @@ inline std::vector<RefPixel> reference_decode(const std::vector<std::uint8_t>& d
         if (data.size() - pos < per * static_cast<std::size_t>(count)) break;
         for (int i = 0; i < count; ++i) {
             RefPixel p{x, y, kind, 0, 0};
-            if (kind == 1) { p.index = data[pos++]; p.alpha = 255; }
-            if (kind == 2) { p.index = data[pos++]; p.alpha = data[pos++]; }
-            if (kind == 3) { p.alpha = data[pos++]; }
+            if (kind == 1) {
+                p.index = data[pos++];
+                p.alpha = 255;
+            }
+            if (kind == 2) {
+                p.index = data[pos++];
+                p.alpha = data[pos++];
+            }
+            if (kind == 3) {
+                p.alpha = data[pos++];
+            }
             out.push_back(p);
             x = x + 1;
-            if (perPixelRows && x >= width) { x = 0; y = y + 1; }
+            if (perPixelRows && x >= width) {
+                x = 0;
+                y = y + 1;
+            }
         }
-        if (!perPixelRows && x >= width) { x = 0; y = y + 1; }
+        if (!perPixelRows && x >= width) {
+            x = 0;
+            y = y + 1;
+        }
     }
     return out;
 }
 
-inline int ref_channel(int alpha, int c) { return ((255 - alpha) * 100 + alpha * c) / 255; }
+inline int ref_channel(int alpha, int c) {
+    return ((255 - alpha) * 100 + alpha * c) / 255;
+}
 
 // 0xFFRRGGBB of a pixel blended over the grey.
 inline std::uint32_t ref_rgb32(int alpha, std::uint32_t colour) {
@@ -57,12 +73,12 @@ inline std::uint32_t ref_rgb32(int alpha, std::uint32_t colour) {
 
 // Deterministic pseudo-random cases, the same on every run and platform.
 class Rng {
-public:
+  public:
     explicit Rng(std::uint32_t seed) : engine_(seed + 1) {}
     std::uint32_t next() { return static_cast<std::uint32_t>(engine_()); }
     int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
 
-private:
+  private:
     std::minstd_rand engine_;
 };
 
@@ -72,7 +88,8 @@ inline std::vector<std::uint8_t> random_bytes(Rng& rng, std::size_t n) {
     return v;
 }
 
-inline CollectionImage image_of(std::int32_t width, std::int32_t height, std::vector<std::uint8_t> data) {
+inline CollectionImage image_of(std::int32_t width, std::int32_t height,
+                                std::vector<std::uint8_t> data) {
     CollectionImage image;
     image.width = width;
     image.height = height;

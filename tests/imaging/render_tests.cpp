@@ -13,7 +13,8 @@ using test::image_of;
 Palette test_palette() {
     Palette p{};
     for (int i = 0; i < kPaletteEntries; ++i)
-        p[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i * 0x010305 + 0x402010) & 0xFFFFFF;
+        p[static_cast<std::size_t>(i)] =
+            static_cast<std::uint32_t>(i * 0x010305 + 0x402010) & 0xFFFFFF;
     return p;
 }
 
@@ -24,11 +25,10 @@ TEST(Blend, ValuesOfTheFormat) {
         std::uint32_t surface;  // red in the low byte
     };
     const Case cases[] = {
-        {0, 0xFF8000, 0x646464},    // transparent: the grey whatever the colour
-        {0, 0x000000, 0x646464},
-        {255, 0x123456, 0x563412},  // opaque: the colour exactly
-        {128, 0x000000, 0x313131},  // black at 128: (49, 49, 49)
-        {128, 0xFF8000, 0x3172B1},  // red 177, green 114, blue 49
+        {0, 0xFF8000, 0x646464},  // transparent: the grey whatever the colour
+        {0, 0x000000, 0x646464},     {255, 0x123456, 0x563412},  // opaque: the colour exactly
+        {128, 0x000000, 0x313131},                               // black at 128: (49, 49, 49)
+        {128, 0xFF8000, 0x3172B1},                               // red 177, green 114, blue 49
         {255, 0xFF123456, 0x563412},
     };
     for (const Case& c : cases) {
@@ -43,7 +43,8 @@ TEST(Blend, ValuesOfTheFormat) {
 TEST(Blend, EveryAlphaAndChannelMatchesTheFormula) {
     for (int a = 0; a < 256; ++a) {
         for (int c = 0; c < 256; c += 5) {
-            const std::uint32_t colour = static_cast<std::uint32_t>(c << 16 | (255 - c) << 8 | (c / 2));
+            const std::uint32_t colour =
+                static_cast<std::uint32_t>(c << 16 | (255 - c) << 8 | (c / 2));
             ASSERT_EQ(blend_rgb32(static_cast<std::uint8_t>(a), colour), test::ref_rgb32(a, colour))
                 << "alpha " << a << " c " << c;
         }
@@ -57,8 +58,10 @@ std::vector<std::uint32_t> reference_picture(const CollectionImage& image, const
     std::vector<std::uint32_t> out(w * static_cast<std::size_t>(image.height), kPreviewGreyRgb32);
     for (const auto& p : test::reference_decode(image.data, image.width, false)) {
         if (p.x >= image.width || p.y >= image.height) continue;
-        const std::uint32_t colour = (p.kind == 1 || p.kind == 2) ? palette[static_cast<std::size_t>(p.index)] : 0;
-        out[static_cast<std::size_t>(p.y) * w + static_cast<std::size_t>(p.x)] = test::ref_rgb32(p.alpha, colour);
+        const std::uint32_t colour =
+            (p.kind == 1 || p.kind == 2) ? palette[static_cast<std::size_t>(p.index)] : 0;
+        out[static_cast<std::size_t>(p.y) * w + static_cast<std::size_t>(p.x)] =
+            test::ref_rgb32(p.alpha, colour);
     }
     return out;
 }
@@ -90,7 +93,8 @@ TEST(Render, PixelsBeyondTheWidthOrHeightAreNotDrawn) {
     const Picture picture = render_image(image, palette);
     ASSERT_EQ(picture.width, 2);
     ASSERT_EQ(picture.height, 2);
-    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{0xFF0000FF, 0xFF0000FF, 0xFF00FF00, 0xFF00FF00}));
+    EXPECT_EQ(picture.pixels,
+              (std::vector<std::uint32_t>{0xFF0000FF, 0xFF0000FF, 0xFF00FF00, 0xFF00FF00}));
 }
 
 TEST(Render, AgreesWithTheReferenceOnOtherEncodersData) {
@@ -99,8 +103,9 @@ TEST(Render, AgreesWithTheReferenceOnOtherEncodersData) {
     for (int round = 0; round < 200; ++round) {
         const int w = 1 + rng.below(20);
         const int h = 1 + rng.below(20);
-        Data data = round % 3 == 0 ? test::random_bytes(rng, static_cast<std::size_t>(rng.below(300)))
-                                   : test::mixed_rle(w, h, rng.next());
+        Data data = round % 3 == 0
+                        ? test::random_bytes(rng, static_cast<std::size_t>(rng.below(300)))
+                        : test::mixed_rle(w, h, rng.next());
         const auto image = image_of(w, h, data);
         const auto expected = reference_picture(image, palette);
         const Picture picture = render_image(image, palette);
@@ -124,9 +129,12 @@ TEST(Render, IntoACallersBufferWithStride) {
     for (int y = 0; y < bh; ++y) {
         for (int x = 0; x < stride; ++x) {
             const std::uint32_t got = buffer[static_cast<std::size_t>(y * stride + x)];
-            if (x >= bw) EXPECT_EQ(got, 0xDEADBEEFu);
-            else if (x >= 5) EXPECT_EQ(got, kPreviewGreyRgb32);
-            else EXPECT_EQ(got, expected[static_cast<std::size_t>(y * 5 + x)]);
+            if (x >= bw)
+                EXPECT_EQ(got, 0xDEADBEEFu);
+            else if (x >= 5)
+                EXPECT_EQ(got, kPreviewGreyRgb32);
+            else
+                EXPECT_EQ(got, expected[static_cast<std::size_t>(y * 5 + x)]);
         }
     }
 }
@@ -163,11 +171,11 @@ TEST(Render, HostileSizesAreBoundedByTheData) {
         std::int32_t pw, ph;
     };
     const Case cases[] = {
-        {2000000000, 2000000000, Data(100, 0xFC), 6300, 1},     // one long row
-        {1, 2000000000, Data(1000, 0xFC), 1, 1000},             // every command ends a row
+        {2000000000, 2000000000, Data(100, 0xFC), 6300, 1},  // one long row
+        {1, 2000000000, Data(1000, 0xFC), 1, 1000},          // every command ends a row
         {2000000000, 2000000000, {0x05, 0x01}, 1, 1},
-        {64, 2000000000, Data(1000, 0xFC), 64, 500},            // two 63-pixel runs a row
-        {2147483647, 2147483647, Data(4096, 0x00), 0, 0},       // count 0 reaches nothing
+        {64, 2000000000, Data(1000, 0xFC), 64, 500},       // two 63-pixel runs a row
+        {2147483647, 2147483647, Data(4096, 0x00), 0, 0},  // count 0 reaches nothing
     };
     for (const Case& c : cases) {
         const auto image = image_of(c.w, c.h, c.data);

@@ -26,8 +26,13 @@ using test::TempDir;
 
 // Small documents: every test below repeats its operation once per file call.
 test::DocumentShape small_shape(std::uint32_t seed) {
-    return {.sequences = 2, .framesPerSequence = 3, .nameLength = 5,
-            .collections = {{1, 2}, {2, 1, ' '}}, .imageWidth = 4, .imageHeight = 3, .seed = seed};
+    return {.sequences = 2,
+            .framesPerSequence = 3,
+            .nameLength = 5,
+            .collections = {{1, 2}, {2, 1, ' '}},
+            .imageWidth = 4,
+            .imageHeight = 3,
+            .seed = seed};
 }
 
 std::vector<std::uint8_t> encode(const SpriteDocument& doc) {
@@ -46,21 +51,28 @@ struct FaultCase {
     const char* message;
 };
 
-std::ostream& operator<<(std::ostream& os, const FaultCase& c) { return os << c.name; }
+std::ostream& operator<<(std::ostream& os, const FaultCase& c) {
+    return os << c.name;
+}
 
-std::string case_name(const ::testing::TestParamInfo<FaultCase>& info) { return info.param.name; }
+std::string case_name(const ::testing::TestParamInfo<FaultCase>& info) {
+    return info.param.name;
+}
 
 // Chunks small enough that every file is read and written in several calls.
 constexpr std::size_t kChunk = 1000;
 
-std::string where(FileCall call, int n) { return std::string(to_string(call)) + " call " + std::to_string(n); }
+std::string where(FileCall call, int n) {
+    return std::string(to_string(call)) + " call " + std::to_string(n);
+}
 
 // --- saving ---------------------------------------------------------------------------
 
 // Writes `newBytes` through `write(path)` once per call of the kind the case names, failing
 // that call, over an existing file holding `oldBytes` and where no file was.
 template <typename Write>
-void for_every_write_call(const FaultCase& c, std::size_t chunk, const std::vector<std::uint8_t>& oldBytes,
+void for_every_write_call(const FaultCase& c, std::size_t chunk,
+                          const std::vector<std::uint8_t>& oldBytes,
                           const std::vector<std::uint8_t>& newBytes, Write&& write) {
     FaultyFileLayer counter;
     counter.short_writes(chunk);
@@ -88,13 +100,15 @@ void for_every_write_call(const FaultCase& c, std::size_t chunk, const std::vect
             }
             ASSERT_TRUE(layer.fired());
             if (c.message) {
-                EXPECT_FALSE(s.ok()) << "failed " << to_string(layer.fired_call()) << " was ignored";
+                EXPECT_FALSE(s.ok())
+                    << "failed " << to_string(layer.fired_call()) << " was ignored";
                 EXPECT_EQ(s.message(), c.message);
                 if (existing) {
                     EXPECT_EQ(test::read_bytes(target), oldBytes);
                     EXPECT_EQ(dir.entries(), std::vector<std::string>{"f"});
                 } else {
-                    EXPECT_EQ(dir.entries(), std::vector<std::string>{}) << "a temporary file was left";
+                    EXPECT_EQ(dir.entries(), std::vector<std::string>{})
+                        << "a temporary file was left";
                 }
             } else {
                 EXPECT_TRUE(s.ok()) << s.message();
@@ -110,14 +124,15 @@ class SaveFault : public ::testing::TestWithParam<FaultCase> {};
 TEST_P(SaveFault, EveryFailingCallLeavesTheSpriteAsItWas) {
     const auto oldDoc = test::make_document(small_shape(1));
     const auto newDoc = test::make_document(small_shape(2));
-    for_every_write_call(GetParam(), kChunk, encode(*oldDoc), encode(*newDoc), [&](const std::string& path) {
-        return save_sprite(path, *newDoc, header_of(*newDoc));
-    });
+    for_every_write_call(
+        GetParam(), kChunk, encode(*oldDoc), encode(*newDoc),
+        [&](const std::string& path) { return save_sprite(path, *newDoc, header_of(*newDoc)); });
 }
 
 Palette numbered_palette(std::uint32_t base) {
     Palette p{};
-    for (std::size_t i = 0; i < p.size(); ++i) p[i] = (base + static_cast<std::uint32_t>(i) * 0x010203u) & 0xFFFFFF;
+    for (std::size_t i = 0; i < p.size(); ++i)
+        p[i] = (base + static_cast<std::uint32_t>(i) * 0x010203u) & 0xFFFFFF;
     return p;
 }
 
@@ -128,18 +143,20 @@ std::vector<std::uint8_t> palette_file(const Palette& palette) {
 
 TEST_P(SaveFault, EveryFailingCallLeavesThePaletteFileAsItWas) {
     const Palette palette = numbered_palette(0x0F0E0D);
-    for_every_write_call(GetParam(), kChunk / 5, palette_file(numbered_palette(0x102030)), palette_file(palette),
-                         [&](const std::string& path) { return write_palette_file(path, palette); });
+    for_every_write_call(
+        GetParam(), kChunk / 5, palette_file(numbered_palette(0x102030)), palette_file(palette),
+        [&](const std::string& path) { return write_palette_file(path, palette); });
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, SaveFault,
-    ::testing::Values(FaultCase{"io_error", FileCall::Any, Fault::Error, EIO, "I/O error 5"},
-                      FaultCase{"no_space", FileCall::Any, Fault::Error, ENOSPC, "Disk full"},
-                      FaultCase{"quota", FileCall::Any, Fault::Error, EDQUOT, "Disk full"},
-                      FaultCase{"denied", FileCall::Any, Fault::Error, EACCES, "File access denied"},
-                      FaultCase{"write_stores_nothing", FileCall::Write, Fault::ZeroWrite, 0, "Disk full"},
-                      FaultCase{"short_write", FileCall::Write, Fault::ShortWrite, 0, nullptr}),
+    ::testing::Values(
+        FaultCase{"io_error", FileCall::Any, Fault::Error, EIO, "I/O error 5"},
+        FaultCase{"no_space", FileCall::Any, Fault::Error, ENOSPC, "Disk full"},
+        FaultCase{"quota", FileCall::Any, Fault::Error, EDQUOT, "Disk full"},
+        FaultCase{"denied", FileCall::Any, Fault::Error, EACCES, "File access denied"},
+        FaultCase{"write_stores_nothing", FileCall::Write, Fault::ZeroWrite, 0, "Disk full"},
+        FaultCase{"short_write", FileCall::Write, Fault::ShortWrite, 0, nullptr}),
     case_name);
 
 TEST(SaveDiskFull, FailsWithDiskFullWhereverTheSpaceEnds) {
@@ -147,8 +164,8 @@ TEST(SaveDiskFull, FailsWithDiskFullWhereverTheSpaceEnds) {
     const auto newDoc = test::make_document(small_shape(4));
     const std::vector<std::uint8_t> oldBytes = encode(*oldDoc);
     const std::vector<std::uint8_t> newBytes = encode(*newDoc);
-    for (std::size_t room : {std::size_t{0}, std::size_t{1}, kChunk - 1, kChunk, newBytes.size() / 2,
-                             newBytes.size() - 1, newBytes.size()}) {
+    for (std::size_t room : {std::size_t{0}, std::size_t{1}, kChunk - 1, kChunk,
+                             newBytes.size() / 2, newBytes.size() - 1, newBytes.size()}) {
         SCOPED_TRACE("room for " + std::to_string(room) + " bytes");
         TempDir dir;
         const std::string target = dir.file("s.spr");
@@ -260,8 +277,10 @@ std::vector<std::uint8_t> file_with_a_seek() {
             continue;
         }
         b.section_start('1');
-        for (int p = 0; p < 4; ++p) b.i32(3).u32(0x112233).u32(0x445566).u32(static_cast<std::uint32_t>(c));
-        for (int k = 0; k < 2; ++k) b.image_entry(1, 3, 2, 0, test::mixed_rle(3, 2, static_cast<std::uint32_t>(c + k)));
+        for (int p = 0; p < 4; ++p)
+            b.i32(3).u32(0x112233).u32(0x445566).u32(static_cast<std::uint32_t>(c));
+        for (int k = 0; k < 2; ++k)
+            b.image_entry(1, 3, 2, 0, test::mixed_rle(3, 2, static_cast<std::uint32_t>(c + k)));
     }
     return b.get();
 }
@@ -273,7 +292,8 @@ TEST_P(LoadFault, EveryFailingCallLeavesTheDocumentAsItWas) {
     const std::string path = dir.file("new.spr");
     test::write_bytes(path, file_with_a_seek());
     auto session = make_session();
-    session->document = *test::make_document({.sequences = 3, .collections = {{2, 2}, {1, 3}}, .seed = 9});
+    session->document =
+        *test::make_document({.sequences = 3, .collections = {{2, 2}, {1, 3}}, .seed = 9});
     session->currentFileName = "/earlier/old.spr";
     session->imagesReadable = true;
     const auto before = make_session();
@@ -291,7 +311,8 @@ TEST_P(LoadFault, EveryFailingCallLeavesTheDocumentAsItWas) {
                 *session = *before;
                 return;
             }
-            EXPECT_TRUE(session->document == before->document) << "the failed load changed the document";
+            EXPECT_TRUE(session->document == before->document)
+                << "the failed load changed the document";
             EXPECT_EQ(session->currentFileName, before->currentFileName);
             EXPECT_EQ(session->imagesReadable, before->imagesReadable);
         });
@@ -315,13 +336,15 @@ TEST(LoadFaultSeek, TheFileIsReadThroughASeek) {
 INSTANTIATE_TEST_SUITE_P(Faults, LoadFault, kReadFaults, case_name);
 
 class ImportFault : public ::testing::TestWithParam<FaultCase> {
-protected:
+  protected:
     void SetUp() override {
         palettePath_ = dir_.file("sword.act");
         rawPath_ = dir_.file("sword_20x15.raw");
         test::write_bytes(palettePath_, palette_file(numbered_palette(0x102030)));
         std::vector<std::uint8_t> raw;
-        for (int i = 0; i < 300; ++i) raw.insert(raw.end(), {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i % 3 * 100)});
+        for (int i = 0; i < 300; ++i)
+            raw.insert(raw.end(),
+                       {static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i % 3 * 100)});
         test::write_bytes(rawPath_, raw);
         image_.width = 7;
         image_.height = 5;

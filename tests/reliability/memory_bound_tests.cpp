@@ -48,7 +48,15 @@ Bytes one_image_file(std::int32_t dataLength) {
     b.collection_tag().i32(0).name("c").i32(1).i32(1).i32(0).i32(0).i32(1).i32(1);
     b.section_start('1');
     for (int p = 0; p < 4; ++p) b.i32(0);
-    b.u8(1).zeros(8).raw(std::string_view("<zar>\0", 6)).u8(0).u8(0).i32(1).i32(1).u8(0).i32(dataLength);
+    b.u8(1)
+        .zeros(8)
+        .raw(std::string_view("<zar>\0", 6))
+        .u8(0)
+        .u8(0)
+        .i32(1)
+        .i32(1)
+        .u8(0)
+        .i32(dataLength);
     return b;
 }
 
@@ -74,7 +82,8 @@ std::vector<std::uint8_t> offsets_pointing_back(std::size_t size) {
     b.section_start('1');
     for (int p = 0; p < 4; ++p) b.i32(0);
     b.image_entry(0, 1, 1, 0, std::vector<std::uint8_t>(size, 4));
-    for (int c = 0; c < kMaxCollections; ++c) b.patch_i32(offsetAt[static_cast<std::size_t>(c)], first);
+    for (int c = 0; c < kMaxCollections; ++c)
+        b.patch_i32(offsetAt[static_cast<std::size_t>(c)], first);
     // Collection 1 is blank; its 4-byte value ends the file's real sections.
     b.patch_i32(offsetAt[1], static_cast<std::int32_t>(b.size()));
     b.section_start(' ').i32(0);
@@ -89,21 +98,36 @@ struct MemoryCase {
     bool loads;                // whether the load succeeds
 };
 
-std::ostream& operator<<(std::ostream& os, const MemoryCase& c) { return os << c.name; }
+std::ostream& operator<<(std::ostream& os, const MemoryCase& c) {
+    return os << c.name;
+}
 
 const MemoryCase kCases[] = {
-    {"data_length_claims_2GB", [] { return one_image_file(0x7FFFFFFF).zeros(100).get(); }, 0, 2, false},
+    {"data_length_claims_2GB", [] { return one_image_file(0x7FFFFFFF).zeros(100).get(); }, 0, 2,
+     false},
     {"data_length_negative", [] { return one_image_file(-16).zeros(100).get(); }, 0, 2, false},
-    {"sequence_count_claims_2G", [] { return Bytes().signature().header(0x7FFFFFFF).zeros(64).get(); }, 0, 2, false},
+    {"sequence_count_claims_2G",
+     [] { return Bytes().signature().header(0x7FFFFFFF).zeros(64).get(); }, 0, 2, false},
     {"frame_count_claims_2G",
      [] { return Bytes().signature().header(1).i32(0x7FFFFFFF).zeros(64).get(); }, 0, 2, false},
     {"name_length_claims_2GB",
-     [] { return Bytes().signature().header(1).i32(0).i32(0x7FFFFFF0).zeros(64).get(); }, 0, 2, false},
+     [] { return Bytes().signature().header(1).i32(0).i32(0x7FFFFFF0).zeros(64).get(); }, 0, 2,
+     false},
     {"collection_count_claims_2G",
      [] { return Bytes().signature().header(0).i32(0x7FFFFFFF).zeros(64).get(); }, 0, 2, false},
     {"slots_claim_4G",
      [] {
-         return Bytes().signature().header(0).i32(1).collection_tag().i32(0).name("c").i32(65536).i32(65536).zeros(64).get();
+         return Bytes()
+             .signature()
+             .header(0)
+             .i32(1)
+             .collection_tag()
+             .i32(0)
+             .name("c")
+             .i32(65536)
+             .i32(65536)
+             .zeros(64)
+             .get();
      },
      0, 2, false},
     {"palette_count_claims_2G",

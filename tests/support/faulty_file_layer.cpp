@@ -6,18 +6,30 @@ namespace dabro::test {
 
 const char* to_string(FileCall call) {
     switch (call) {
-        case FileCall::Any: return "any";
-        case FileCall::Open: return "open";
-        case FileCall::CreateTemp: return "create_temp";
-        case FileCall::Read: return "read";
-        case FileCall::Seek: return "seek";
-        case FileCall::Write: return "write";
-        case FileCall::Sync: return "sync";
-        case FileCall::Close: return "close";
-        case FileCall::Rename: return "rename";
-        case FileCall::Unlink: return "unlink";
-        case FileCall::Size: return "size_of";
-        case FileCall::Mode: return "copy_mode";
+        case FileCall::Any:
+            return "any";
+        case FileCall::Open:
+            return "open";
+        case FileCall::CreateTemp:
+            return "create_temp";
+        case FileCall::Read:
+            return "read";
+        case FileCall::Seek:
+            return "seek";
+        case FileCall::Write:
+            return "write";
+        case FileCall::Sync:
+            return "sync";
+        case FileCall::Close:
+            return "close";
+        case FileCall::Rename:
+            return "rename";
+        case FileCall::Unlink:
+            return "unlink";
+        case FileCall::Size:
+            return "size_of";
+        case FileCall::Mode:
+            return "copy_mode";
     }
     return "?";
 }
@@ -49,7 +61,8 @@ const Fault* FaultyFileLayer::trip(FileCall call) {
     ++counts_[static_cast<std::size_t>(FileCall::Any)];
     ++counts_[static_cast<std::size_t>(call)];
     if (failAt_ <= 0 || fired_) return nullptr;
-    if (calls(failCall_) != failAt_ || (failCall_ != FileCall::Any && failCall_ != call)) return nullptr;
+    if (calls(failCall_) != failAt_ || (failCall_ != FileCall::Any && failCall_ != call))
+        return nullptr;
     fired_ = true;
     firedCall_ = call;
     return &fault_;

@@ -10,23 +10,36 @@
 namespace dabro::test {
 
 // The calls of the file layer, to count them and to choose which one fails.
-enum class FileCall { Any, Open, CreateTemp, Read, Seek, Write, Sync, Close, Rename, Unlink, Size, Mode };
+enum class FileCall {
+    Any,
+    Open,
+    CreateTemp,
+    Read,
+    Seek,
+    Write,
+    Sync,
+    Close,
+    Rename,
+    Unlink,
+    Size,
+    Mode
+};
 
 const char* to_string(FileCall call);
 
 // How a chosen call goes wrong.
 enum class Fault {
-    Error,      // returns -error, as the system call would set errno
-    EndOfFile,  // a read returns 0, as if the file ended there
-    ShortWrite, // a write stores and reports half of what was asked (at least one byte)
-    ZeroWrite,  // a write stores nothing and returns 0
+    Error,       // returns -error, as the system call would set errno
+    EndOfFile,   // a read returns 0, as if the file ended there
+    ShortWrite,  // a write stores and reports half of what was asked (at least one byte)
+    ZeroWrite,   // a write stores nothing and returns 0
 };
 
 // A file layer over the real one that counts every call and can be told to make one of them
 // fail, to cut reads and writes short, or to run out of disk. Install it with
 // ScopedFileLayer.
 class FaultyFileLayer : public FileLayer {
-public:
+  public:
     // The nth call (from 1) of kind `call` goes wrong; later calls work again.
     void fail_nth(FileCall call, int n, Fault fault = Fault::Error, int error = EIO);
     // Every read delivers at most `most` bytes; every write stores at most `most` bytes.
@@ -55,7 +68,7 @@ public:
     off_t size_of(int fd) override;
     int copy_mode(const std::string& target, int fd) override;
 
-private:
+  private:
     // Counts the call; returns the fault to apply to it, if this is the chosen one.
     const Fault* trip(FileCall call);
 

@@ -22,9 +22,12 @@ Palette ramps() {
     for (int i = 0; i < 64; ++i) {
         const auto t = static_cast<std::uint32_t>(i * 4);
         p[static_cast<std::size_t>(kGrey + i) & 255] = t << 16 | t << 8 | t;
-        p[static_cast<std::size_t>(kGold + i)] = std::min(255u, 60 + t) << 16 | (40 + t * 3 / 4) << 8 | t / 4;
-        p[static_cast<std::size_t>(kGreen + i)] = (t / 3) << 16 | std::min(255u, 50 + t) << 8 | t / 3;
-        p[static_cast<std::size_t>(kBlue + i)] = (t / 2) << 16 | (t * 3 / 4) << 8 | std::min(255u, 60 + t);
+        p[static_cast<std::size_t>(kGold + i)] =
+            std::min(255u, 60 + t) << 16 | (40 + t * 3 / 4) << 8 | t / 4;
+        p[static_cast<std::size_t>(kGreen + i)] =
+            (t / 3) << 16 | std::min(255u, 50 + t) << 8 | t / 3;
+        p[static_cast<std::size_t>(kBlue + i)] =
+            (t / 2) << 16 | (t * 3 / 4) << 8 | std::min(255u, 60 + t);
     }
     return p;
 }
@@ -39,7 +42,8 @@ CollectionImage draw(int width, int height, int ramp, const Shade& shade) {
             double coverage = 0;
             int level = 0;
             shade(x + 0.5, y + 0.5, coverage, level);
-            const auto alpha = static_cast<std::uint8_t>(std::clamp(coverage, 0.0, 1.0) * 255 + 0.5);
+            const auto alpha =
+                static_cast<std::uint8_t>(std::clamp(coverage, 0.0, 1.0) * 255 + 0.5);
             append_pixel(data, static_cast<std::uint8_t>(ramp + std::clamp(level, 0, 63)), alpha);
         }
     }
@@ -51,7 +55,9 @@ CollectionImage draw(int width, int height, int ramp, const Shade& shade) {
 }
 
 // Coverage of a shape given its signed distance (negative inside), smoothed over one pixel.
-double edge(double distance) { return std::clamp(0.5 - distance, 0.0, 1.0); }
+double edge(double distance) {
+    return std::clamp(0.5 - distance, 0.0, 1.0);
+}
 
 void add_collection(SpriteDocument& doc, const char* name, int frames, int directions,
                     const std::function<CollectionImage(int frame, int direction)>& image) {
@@ -69,12 +75,14 @@ void add_collection(SpriteDocument& doc, const char* name, int frames, int direc
             slot.kind = 1;
             const int left = (64 - slot.width) / 2;
             const int top = (48 - slot.height) / 2;
-            col.boxes[static_cast<std::size_t>(k)] = {left, top, left + slot.width, top + slot.height};
+            col.boxes[static_cast<std::size_t>(k)] = {left, top, left + slot.width,
+                                                      top + slot.height};
         }
     }
 }
 
-void add_sequence(SpriteDocument& doc, const char* name, int collection, int frames, int directions) {
+void add_sequence(SpriteDocument& doc, const char* name, int collection, int frames,
+                  int directions) {
     Sequence& seq = doc.sequences[static_cast<std::size_t>(doc.sequenceCount++)];
     seq.set_name(name);
     seq.collectionIndex = static_cast<std::uint16_t>(collection);
@@ -106,7 +114,8 @@ CollectionImage slime(int frame, int direction) {
         const double dx = (x - 16) / (13 * squash);
         const double dy = (y - 15) / (9 / squash);
         const double r = std::sqrt(dx * dx + dy * dy);
-        coverage = (y > 15 ? edge((std::abs(dx) - 1) * 13) * edge(y - 23.5) : edge((r - 1) * 9)) * 0.9;
+        coverage =
+            (y > 15 ? edge((std::abs(dx) - 1) * 13) * edge(y - 23.5) : edge((r - 1) * 9)) * 0.9;
         level = static_cast<int>(55 - 30 * r + 10 * dy);
         for (double side : {-1.0, 1.0}) {
             const double ex = x - (16 + eyeX + side * 4);
@@ -124,16 +133,17 @@ CollectionImage arrow(int frame, int direction) {
     const double angle = std::numbers::pi / 4 * (1 + direction);
     const double ux = std::cos(angle);
     const double uy = -std::sin(angle);
-    return draw(24, 24, frame == 0 ? kBlue : kGrey, [&](double x, double y, double& coverage, int& level) {
-        const double px = x - 12;
-        const double py = y - 12;
-        const double along = px * ux + py * uy;
-        const double across = std::abs(-px * uy + py * ux);
-        const double shaft = std::max(std::abs(along + 2) - 8, across - 1.2);
-        const double head = std::max(along - 10, across - (10 - along) * 0.8);
-        coverage = edge(std::min(shaft, along > 3 ? head : shaft));
-        level = static_cast<int>(40 + 2 * along);
-    });
+    return draw(24, 24, frame == 0 ? kBlue : kGrey,
+                [&](double x, double y, double& coverage, int& level) {
+                    const double px = x - 12;
+                    const double py = y - 12;
+                    const double along = px * ux + py * uy;
+                    const double across = std::abs(-px * uy + py * ux);
+                    const double shaft = std::max(std::abs(along + 2) - 8, across - 1.2);
+                    const double head = std::max(along - 10, across - (10 - along) * 0.8);
+                    coverage = edge(std::min(shaft, along > 3 ? head : shaft));
+                    level = static_cast<int>(40 + 2 * along);
+                });
 }
 
 }  // namespace

@@ -6,7 +6,7 @@ namespace {
 
 // A small deterministic generator, so every run builds the same documents.
 class Lcg {
-public:
+  public:
     explicit Lcg(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
     std::uint32_t next() {
         state_ = state_ * 1664525u + 1013904223u;
@@ -14,7 +14,7 @@ public:
     }
     int below(int n) { return static_cast<int>(next() % static_cast<std::uint32_t>(n)); }
 
-private:
+  private:
     std::uint32_t state_;
 };
 
@@ -25,7 +25,9 @@ Bytes& Bytes::u8(std::uint8_t v) {
     return *this;
 }
 
-Bytes& Bytes::u16(std::uint16_t v) { return u8(static_cast<std::uint8_t>(v)).u8(static_cast<std::uint8_t>(v >> 8)); }
+Bytes& Bytes::u16(std::uint16_t v) {
+    return u8(static_cast<std::uint8_t>(v)).u8(static_cast<std::uint8_t>(v >> 8));
+}
 
 Bytes& Bytes::i32(std::int32_t v) {
     const auto u = static_cast<std::uint32_t>(v);
@@ -48,11 +50,23 @@ Bytes& Bytes::zeros(std::size_t n) {
     return *this;
 }
 
-Bytes& Bytes::signature() { return raw(std::string_view("<sprite>\0" "4\0", 11)); }
+Bytes& Bytes::signature() {
+    return raw(
+        std::string_view("<sprite>\0"
+                         "4\0",
+                         11));
+}
 
-Bytes& Bytes::header(std::int32_t sequenceCount) { return zeros(3 + 4 + 4 + 2 + 1).i32(sequenceCount); }
+Bytes& Bytes::header(std::int32_t sequenceCount) {
+    return zeros(3 + 4 + 4 + 2 + 1).i32(sequenceCount);
+}
 
-Bytes& Bytes::collection_tag() { return raw(std::string_view("<spranim>\0" "1\0", 12)); }
+Bytes& Bytes::collection_tag() {
+    return raw(
+        std::string_view("<spranim>\0"
+                         "1\0",
+                         12));
+}
 
 Bytes& Bytes::section_start(char type) {
     return raw(std::string_view("<spranim_img>\0", 14)).u8(static_cast<std::uint8_t>(type)).u8(0);
@@ -60,13 +74,21 @@ Bytes& Bytes::section_start(char type) {
 
 Bytes& Bytes::image_entry(std::uint8_t kind, std::int32_t width, std::int32_t height,
                           std::uint8_t flag, const std::vector<std::uint8_t>& data) {
-    u8(1).zeros(8).raw(std::string_view("<zar>\0", 6)).u8(kind).u8(0).i32(width).i32(height).u8(flag);
+    u8(1)
+        .zeros(8)
+        .raw(std::string_view("<zar>\0", 6))
+        .u8(kind)
+        .u8(0)
+        .i32(width)
+        .i32(height)
+        .u8(flag);
     return i32(static_cast<std::int32_t>(data.size())).raw(data).zeros(3);
 }
 
 void Bytes::patch_i32(std::size_t at, std::int32_t v) {
     const auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) bytes_.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(u >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes_.at(at + static_cast<std::size_t>(i)) = static_cast<std::uint8_t>(u >> (8 * i));
 }
 
 std::vector<std::uint8_t> mixed_rle(int width, int height, std::uint32_t seed) {
@@ -109,7 +131,8 @@ std::unique_ptr<SpriteDocument> make_document(const DocumentShape& shape) {
         seq.frameCount = shape.framesPerSequence;
         for (int i = 0; i < shape.framesPerSequence; ++i) {
             seq.imageIndex[static_cast<std::size_t>(i)] = static_cast<std::int16_t>(rng.next());
-            seq.frameValue[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(rng.next() * 977u);
+            seq.frameValue[static_cast<std::size_t>(i)] =
+                static_cast<std::int32_t>(rng.next() * 977u);
         }
         seq.set_name(text(shape.nameLength));
         seq.collectionIndex = static_cast<std::uint16_t>(rng.next());

@@ -14,7 +14,7 @@ namespace dabro::test {
 
 // Appends little-endian fields, for building files by hand, hostile ones included.
 class Bytes {
-public:
+  public:
     Bytes& u8(std::uint8_t v);
     Bytes& u16(std::uint16_t v);
     Bytes& i32(std::int32_t v);
@@ -22,7 +22,9 @@ public:
     Bytes& raw(std::string_view text);
     Bytes& raw(const std::vector<std::uint8_t>& bytes);
     Bytes& zeros(std::size_t n);
-    Bytes& name(std::string_view text) { return i32(static_cast<std::int32_t>(text.size())).raw(text); }
+    Bytes& name(std::string_view text) {
+        return i32(static_cast<std::int32_t>(text.size())).raw(text);
+    }
 
     // The pieces of the layout.
     Bytes& signature();
@@ -36,7 +38,7 @@ public:
     const std::vector<std::uint8_t>& get() const { return bytes_; }
     void patch_i32(std::size_t at, std::int32_t v);
 
-private:
+  private:
     std::vector<std::uint8_t> bytes_;
 };
 
@@ -57,8 +59,8 @@ struct DocumentShape {
 };
 
 inline void PrintTo(const DocumentShape& s, std::ostream* os) {
-    *os << s.sequences << " sequences of " << s.framesPerSequence << " frames, " << s.collections.size()
-        << " collections, seed " << s.seed;
+    *os << s.sequences << " sequences of " << s.framesPerSequence << " frames, "
+        << s.collections.size() << " collections, seed " << s.seed;
 }
 
 // Encoded data for a width x height image in which commands of every kind and count 0

@@ -30,7 +30,8 @@ std::vector<std::string> TempDir::entries() const {
 
 void write_bytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
@@ -40,6 +41,8 @@ std::vector<std::uint8_t> read_bytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string test_data(const std::string& relative) { return std::string(DABRO_TEST_DATA) + "/" + relative; }
+std::string test_data(const std::string& relative) {
+    return std::string(DABRO_TEST_DATA) + "/" + relative;
+}
 
 }  // namespace dabro::test

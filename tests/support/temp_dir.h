@@ -8,7 +8,7 @@ namespace dabro::test {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -19,7 +19,7 @@ public:
     // Names of the entries in the folder, sorted.
     std::vector<std::string> entries() const;
 
-private:
+  private:
     std::string path_;
 };
 

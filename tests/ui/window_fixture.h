@@ -22,7 +22,7 @@ namespace dabro::test {
 // Answers the window's file dialogs from a script and records what it was asked and shown.
 // An unscripted dialog is cancelled.
 class ScriptedPrompts : public UserPrompts {
-public:
+  public:
     void answer(const std::string& path) { answers_.push_back(QString::fromStdString(path)); }
     void cancel() { answers_.push_back(std::nullopt); }
 
@@ -32,7 +32,7 @@ public:
     std::vector<FileRequest> requests;
     QStringList errors;
 
-private:
+  private:
     std::deque<std::optional<QString>> answers_;
 };
 
@@ -42,7 +42,7 @@ private:
 std::unique_ptr<SpriteDocument> sample_document();
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
 
