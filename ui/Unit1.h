@@ -94,6 +94,9 @@ class TForm1 : public QMainWindow {
     void ImportPalette1Click(QObject* Sender = nullptr);
     void ExportPalette1Click(QObject* Sender = nullptr);
 
+    // Help > About Dabro: the version and what the program is.
+    void AboutDabro1Click(QObject* Sender = nullptr);
+
     // Centres the selected image's box in a frame of that size.
     void align(std::int32_t frameWidth, std::int32_t frameHeight);
     // Reads a palette file into palette 0 of the selected collection.
@@ -171,6 +174,7 @@ class TForm1 : public QMainWindow {
     QAction* Quit1;
     QAction* load_images;
     QAction* Help1;
+    QAction* AboutDabro1;
     QAction* ImportImage2;
     QAction* Importbyname1;
     QAction* HalveImage2;

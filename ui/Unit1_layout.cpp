@@ -231,8 +231,10 @@ void TForm1::build_menus() {
     load_images->setCheckable(true);
     load_images->setEnabled(false);
 
-    Help1 = MainMenu1->addAction(QStringLiteral("Help"));
+    QMenu* help = MainMenu1->addMenu(QStringLiteral("Help"));
+    Help1 = help->menuAction();
     Help1->setObjectName(QStringLiteral("Help1"));
+    AboutDabro1 = item(help, "AboutDabro1", "About Dabro");
 
     QMenu* image = MainMenu1->addMenu(QStringLiteral("Image"));
     image->setObjectName(QStringLiteral("ImageMenu"));
@@ -285,6 +287,7 @@ void TForm1::wire_events() {
     wire(ImportPalette1, triggered, &TForm1::ImportPalette1Click);
     wire(HalveImage1, triggered, &TForm1::HalveImage1Click);
     wire(ExportPalette1, triggered, &TForm1::ExportPalette1Click);
+    wire(AboutDabro1, triggered, &TForm1::AboutDabro1Click);
 
     const auto clicked = &ListBox::user_clicked;
     wire(ListBox1, clicked, &TForm1::ListBox1Click);

@@ -64,4 +64,8 @@ void QtUserPrompts::show_error(const QString& text) {
     box.exec();
 }
 
+void QtUserPrompts::show_about(const QString& title, const QString& text) {
+    QMessageBox::about(owner_, title, text);
+}
+
 }  // namespace dabro

@@ -28,9 +28,13 @@ class ScriptedPrompts : public UserPrompts {
 
     std::optional<QString> choose_file(const FileRequest& request) override;
     void show_error(const QString& text) override { errors.push_back(text); }
+    void show_about(const QString& title, const QString& text) override {
+        abouts.push_back(title + QStringLiteral(": ") + text);
+    }
 
     std::vector<FileRequest> requests;
     QStringList errors;
+    QStringList abouts;  // "title: text"
 
   private:
     std::deque<std::optional<QString>> answers_;
