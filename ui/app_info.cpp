@@ -39,6 +39,9 @@ QString help_text() {
 
 CommandLine read_command_line(const QStringList& arguments) {
     QCommandLineParser parser;
+    // Qt's own options are single-dash words (-reverse, -platformtheme): read as letters, they
+    // would ask for the version or the help.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
     const QCommandLineOption version(QStringList{QStringLiteral("v"), QStringLiteral("version")});
     parser.addOption(help);

@@ -16,6 +16,10 @@ struct Case {
     QStringList files;
 };
 
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class CommandLines : public ::testing::TestWithParam<Case> {};
 
 TEST_P(CommandLines, AskForWhatTheyName) {
@@ -41,7 +45,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ShortHelp", {"-h"}, Action::ShowHelp, {}},
         Case{"Version", {"--version"}, Action::ShowVersion, {}},
         Case{"ShortVersion", {"-v"}, Action::ShowVersion, {}},
-        Case{"HelpWinsOverVersion", {"-vh"}, Action::ShowHelp, {}},
+        Case{"HelpWinsOverVersion", {"-v", "-h"}, Action::ShowHelp, {}},
+        // Qt's word options are no bundles of letters (r-e-v-e-r-s-e).
+        Case{"QtWordOptionIsNotVersion", {"-reverse"}, Action::Fail, {}},
+        Case{"QtWordOptionIsNotHelp", {"-platformtheme", "x"}, Action::Fail, {}},
         // Help and version are answered even beside options only Qt knows.
         Case{"VersionBesideQtOption", {"-style", "x", "--version"}, Action::ShowVersion, {}},
         Case{"HelpBesideUnknown", {"--bogus", "-h"}, Action::ShowHelp, {}},
