@@ -28,12 +28,17 @@ class ScriptedPrompts : public UserPrompts {
 
     std::optional<QString> choose_file(const FileRequest& request) override;
     void show_error(const QString& text) override { errors.push_back(text); }
+    // Unscripted, the question is answered Discard.
+    void answer_save(SaveChoice choice) { saveAnswers_.push_back(choice); }
+    SaveChoice ask_save_changes(const QString& document) override;
 
     std::vector<FileRequest> requests;
     QStringList errors;
+    QStringList saveQuestions;  // the document each question named
 
   private:
     std::deque<std::optional<QString>> answers_;
+    std::deque<SaveChoice> saveAnswers_;
 };
 
 // Three sequences over collections of 1, 4 and 8 directions, with plain names:
