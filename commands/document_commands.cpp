@@ -75,13 +75,20 @@ class ReplaceImage final : public Command {
     ReplaceImage(std::string name, Refresh refresh, ImageRef ref, EncodedImage image)
         : Command(std::move(name), refresh), ref_(ref), held_(std::move(image)) {}
 
-    bool apply(SpriteDocument& document) override { return exchange_image(document, ref_, held_); }
+    bool apply(SpriteDocument& document) override {
+        const std::size_t replacement = held_.data.size();
+        if (!exchange_image(document, ref_, held_)) return false;
+        bytes_ = replacement + held_.data.size();
+        return true;
+    }
     void revert(SpriteDocument& document) override { exchange_image(document, ref_, held_); }
-    std::size_t stored_bytes() const override { return held_.data.capacity(); }
+    // The old and the new data, whichever of them the slot holds at the moment.
+    std::size_t stored_bytes() const override { return bytes_; }
 
   private:
     ImageRef ref_;
     EncodedImage held_;  // the pixels the slot does not hold now
+    std::size_t bytes_ = 0;
 };
 
 class Group final : public Command {
