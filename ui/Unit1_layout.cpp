@@ -98,10 +98,11 @@ TForm1::TForm1(Session& session, UserPrompts* prompts, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Dabro v1.0"));
     // The layout is measured for a narrow 8-point sans serif; where that font is missing,
-    // Liberation Sans has the closest widths, so the labels' texts fit beside their fields.
+    // Liberation Sans Narrow (installed by the setup script) keeps every label's text clear
+    // of the field beside it.
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial")});
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     setFont(font);
