@@ -136,10 +136,33 @@ bool replace_image(SpriteDocument& document, ImageRef ref, std::vector<std::uint
     return replace_image_data(document, ref, std::move(data)) || changed;
 }
 
+bool exchange_image(SpriteDocument& document, ImageRef ref, EncodedImage& image) {
+    CollectionImage* slot = image_at(document, ref);
+    if (slot == nullptr) return false;
+    const auto held = static_cast<std::int32_t>(image.data.size());
+    if (slot->width == image.width && slot->height == image.height && slot->dataLength == held &&
+        slot->data == image.data)
+        return false;
+    std::swap(slot->data, image.data);
+    std::swap(slot->width, image.width);
+    std::swap(slot->height, image.height);
+    slot->dataLength = static_cast<std::int32_t>(slot->data.size());
+    return true;
+}
+
 bool set_palette(SpriteDocument& document, int collection, const Palette& palette) {
     if (collection < 0 || collection >= document.collectionCount || collection >= kMaxCollections)
         return false;
     return assign(document.collections[collection].palettes[0], palette);
+}
+
+bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,
+                      const Sequence& sequence) {
+    if (slot < 0 || slot >= kMaxSequences) return false;
+    const bool changed = document.sequenceCount != count || document.sequences[slot] != sequence;
+    document.sequenceCount = count;
+    document.sequences[slot] = sequence;
+    return changed;
 }
 
 bool reset_document(Session& session) {

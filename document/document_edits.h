@@ -59,8 +59,16 @@ bool replace_image_data(SpriteDocument& document, ImageRef ref, std::vector<std:
 bool replace_image(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data,
                    std::int32_t width, std::int32_t height);
 
+// Exchanges the image's data, width and height with `image`'s, so the caller holds what the
+// slot held. False, and nothing exchanged, when they are the same or the ref is not in use.
+bool exchange_image(SpriteDocument& document, ImageRef ref, EncodedImage& image);
+
 // Palette 0 of the collection, the one the preview draws with.
 bool set_palette(SpriteDocument& document, int collection, const Palette& palette);
+
+// Puts back a state of the sequence table: its count and the contents of one slot.
+bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,
+                      const Sequence& sequence);
 
 // The document of File > New: see reset() in sprite_document.h.
 bool reset_document(Session& session);

@@ -73,6 +73,15 @@ struct CollectionImage {
     bool operator==(const CollectionImage&) const = default;
 };
 
+// Encoded pixels with the size they are laid out in: what the image tools produce and what
+// replaces an image's own.
+struct EncodedImage {
+    std::vector<std::uint8_t> data;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    bool operator==(const EncodedImage&) const = default;
+};
+
 struct Sequence {
     std::int32_t frameCount = 0;
     std::array<std::int16_t, kMaxSequenceFrames> imageIndex{};

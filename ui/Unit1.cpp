@@ -1,17 +1,25 @@
 #include "ui/Unit1.h"
 
 #include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QSettings>
+#include <QUrl>
 #include <algorithm>
 #include <iterator>
 #include <utility>
 
+#include "commands/document_commands.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "document/text_to_int.h"
@@ -69,7 +77,7 @@ bool TForm1::menu_takes(const QKeyEvent& key) const {
     if (!(key.modifiers() & Qt::ControlModifier)) return false;
     const QKeySequence pressed(key.keyCombination());
     return std::any_of(shortcutActions_.begin(), shortcutActions_.end(), [&](const QAction* a) {
-        return a->isEnabled() && a->shortcut() == pressed;
+        return a->isEnabled() && a->shortcuts().contains(pressed);
     });
 }
 
@@ -82,9 +90,12 @@ void TForm1::set_status(const QString& text) {
 }
 
 void TForm1::set_caption_from_file_name() {
+    // A modified document is marked as desktop editors mark it: a leading asterisk.
+    captionShowsFile_ = true;
     setWindowTitle(
-        QStringLiteral("Dabro (%1)")
-            .arg(QFile::decodeName(QByteArray::fromStdString(session_.currentFileName))));
+        QStringLiteral("%1Dabro (%2)")
+            .arg(is_modified() ? QStringLiteral("*") : QString(),
+                 QFile::decodeName(QByteArray::fromStdString(session_.currentFileName))));
 }
 
 bool TForm1::reported_ok(const Status& status) {
@@ -168,9 +179,7 @@ bool TForm1::commit_sequence_name() {
     const int s = selected_sequence();
     if (!Edit10->isModified() || s < 0) return true;
     const QByteArray name = Edit10->text().toLatin1();
-    set_sequence_name(doc(), s,
-                      std::string_view(name.constData(), static_cast<std::size_t>(name.size())));
-    gui_seq_box_ref();
+    run(set_sequence_name_command(s, name.toStdString()), &TForm1::gui_seq_box_ref);
     return true;
 }
 
@@ -179,8 +188,8 @@ bool TForm1::commit_collection_index() {
     if (!Edit11->isModified() || s < 0) return true;
     std::int32_t value = 0;
     if (!convert(Edit11, value)) return false;
-    set_collection_index(doc(), s, static_cast<std::uint16_t>(value));
-    gui_seq_box_ref();
+    run(set_collection_index_command(s, static_cast<std::uint16_t>(value)),
+        &TForm1::gui_seq_box_ref);
     return true;
 }
 
@@ -189,8 +198,8 @@ bool TForm1::commit_image_index() {
     if (!Edit8->isModified() || q < 0) return true;
     std::int32_t value = 0;
     if (!convert(Edit8, value)) return false;
-    set_image_index(doc(), selected_sequence(), q, static_cast<std::int16_t>(value));
-    gui_fr_box_ref();
+    run(set_image_index_command(selected_sequence(), q, static_cast<std::int16_t>(value)),
+        &TForm1::gui_fr_box_ref);
     return true;
 }
 
@@ -199,84 +208,191 @@ bool TForm1::commit_frame_value() {
     if (!Edit9->isModified() || q < 0) return true;
     std::int32_t value = 0;
     if (!convert(Edit9, value)) return false;
-    set_frame_value(doc(), selected_sequence(), q, value);
-    gui_fr_box_ref();
+    run(set_frame_value_command(selected_sequence(), q, value), &TForm1::gui_fr_box_ref);
     return true;
 }
 
-// All six values are written on every click and exit, each before the next field is read,
-// so a faulty field stops the writes after it.
+// The six values are read in order and a faulty field stops the reading; the values read
+// before it are still written, as one step.
 bool TForm1::commit_size_and_box() {
     const ImageRef ref = selected_image();
-    std::int32_t value = 0;
-    if (!convert(Edit20, value)) return false;
-    set_image_width(doc(), ref, value);
-    if (!convert(Edit21, value)) return false;
-    set_image_height(doc(), ref, value);
-
-    const std::pair<QLineEdit*, std::int32_t BoundingBox::*> sides[] = {
-        {Edit15, &BoundingBox::left},
-        {Edit16, &BoundingBox::top},
-        {Edit17, &BoundingBox::right},
-        {Edit18, &BoundingBox::bottom},
+    ImageGeometry geometry = geometry_of(doc(), ref);
+    const std::pair<QLineEdit*, std::int32_t*> fields[] = {
+        {Edit20, &geometry.width},   {Edit21, &geometry.height},    {Edit15, &geometry.box.left},
+        {Edit16, &geometry.box.top}, {Edit17, &geometry.box.right}, {Edit18, &geometry.box.bottom},
     };
-    for (const auto& [field, side] : sides) {
-        if (!convert(field, value)) return false;
-        if (!is_valid(doc(), ref)) continue;
-        BoundingBox box = doc().collections[ref.collection].boxes[ref.slot];
-        box.*side = value;
-        set_box(doc(), ref, box);
+    Status read = Status::success();
+    for (const auto& [field, value] : fields) {
+        read = text_to_int(field->text().toStdString(), *value);
+        if (!read.ok()) break;
     }
-    gui_image_ref();
-    return true;
+    run(set_geometry_command("Edit size and box", ref, geometry), &TForm1::gui_image_ref);
+    return reported_ok(read);
 }
 
-void TForm1::finish_table_edit(TableEdit outcome, void (TForm1::*refresh)(),
-                               const QString& fullText) {
+void TForm1::finish_table_edit(TableEdit outcome, const QString& fullText) {
     switch (outcome) {
-        case TableEdit::Changed:
-            (this->*refresh)();
-            break;
         case TableEdit::Full:
             set_status(fullText);
             break;
         case TableEdit::Empty:
             set_status(QStringLiteral("Cannot delete nothing"));
             break;
+        case TableEdit::Changed:
         case TableEdit::NoTarget:
             break;
     }
 }
 
 void TForm1::Button1Click(QObject*) {
-    finish_table_edit(add_sequence(doc()), &TForm1::gui_seq_box_ref,
+    TableEdit outcome = TableEdit::NoTarget;
+    run(add_sequence_command(&outcome));
+    finish_table_edit(outcome,
                       QStringLiteral("Sequence table to small. Upgrade or contact the author"));
 }
 
 void TForm1::Button2Click(QObject*) {
-    finish_table_edit(delete_sequence(doc()), &TForm1::gui_seq_box_ref);
+    TableEdit outcome = TableEdit::NoTarget;
+    run(delete_sequence_command(&outcome));
+    finish_table_edit(outcome);
 }
 
 void TForm1::Button3Click(QObject*) {
-    finish_table_edit(add_frame(doc(), selected_sequence()), &TForm1::gui_fr_box_ref,
+    TableEdit outcome = TableEdit::NoTarget;
+    run(add_frame_command(selected_sequence(), &outcome));
+    finish_table_edit(outcome,
                       QStringLiteral("Frame table to small. Upgrade or contact the author"));
 }
 
 void TForm1::Button4Click(QObject*) {
-    finish_table_edit(delete_frame(doc(), selected_sequence()), &TForm1::gui_fr_box_ref);
+    TableEdit outcome = TableEdit::NoTarget;
+    run(delete_frame_command(selected_sequence(), &outcome));
+    finish_table_edit(outcome);
 }
 
 // Commands
 
-void TForm1::Open1Click(QObject*) {
-    const std::optional<std::string> path = choose_file(FileDialog::OpenDialog1);
-    if (!path) return;
+bool TForm1::run(CommandPtr command, RefreshOperation shown) {
+    const Refresh level = command->refresh();
+    if (!history_.run(std::move(command), doc())) return false;
+    if (shown != nullptr)
+        (this->*shown)();
+    else
+        refresh(level);
+    document_state_changed();
+    return true;
+}
+
+void TForm1::refresh(Refresh level) {
+    switch (level) {
+        case Refresh::Sequences:
+            gui_seq_box_ref();
+            break;
+        case Refresh::SequenceFrames:
+            gui_fr_box_ref();
+            break;
+        case Refresh::Directions:
+            gui_dir_box_ref();
+            break;
+        case Refresh::ImageDetails:
+            gui_dir_box_ref_sub();
+            break;
+        case Refresh::Preview:
+            gui_image_ref();
+            break;
+    }
+}
+
+bool TForm1::is_modified() const {
+    return headerEdited_ || !history_.at_clean();
+}
+
+void TForm1::document_state_changed() {
+    if (captionShowsFile_ || is_modified()) set_caption_from_file_name();
+    const Command* undo = history_.next_undo();
+    const Command* redo = history_.next_redo();
+    Undo1->setEnabled(undo != nullptr);
+    Redo1->setEnabled(redo != nullptr);
+    Undo1->setText(undo ? QStringLiteral("Undo %1").arg(QString::fromStdString(undo->name()))
+                        : QStringLiteral("Undo"));
+    Redo1->setText(redo ? QStringLiteral("Redo %1").arg(QString::fromStdString(redo->name()))
+                        : QStringLiteral("Redo"));
+}
+
+bool TForm1::revert_focused_field() {
+    auto* field = qobject_cast<QLineEdit*>(focusWidget());
+    if (field == nullptr || !field->isModified()) return false;
+    field->setText(shown_text(field));
+    if (std::find(std::begin(headerFields_), std::end(headerFields_), field) !=
+        std::end(headerFields_))
+        headerEdited_ = std::any_of(std::begin(headerFields_), std::end(headerFields_),
+                                    [](const QLineEdit* f) { return f->isModified(); });
+    document_state_changed();
+    return true;
+}
+
+void TForm1::Undo1Click(QObject*) {
+    // An edit still in the focused field is the newest change: it goes first.
+    if (revert_focused_field()) return;
+    if (const Command* step = history_.undo(doc())) {
+        refresh(step->refresh());
+        document_state_changed();
+    }
+}
+
+void TForm1::Redo1Click(QObject*) {
+    auto* field = qobject_cast<QLineEdit*>(focusWidget());
+    // A redo would be lost to the field's edit once it is committed, so the field's own
+    // redo answers while it holds an edit.
+    if (field != nullptr && field->isModified()) {
+        field->redo();
+        return;
+    }
+    if (const Command* step = history_.redo(doc())) {
+        refresh(step->refresh());
+        document_state_changed();
+    }
+}
+
+bool TForm1::may_discard_document() {
+    const auto* field = qobject_cast<const QLineEdit*>(focusWidget());
+    const bool fieldEdited = field != nullptr && field->isModified();
+    if (!is_modified() && !fieldEdited) return true;
+    const QString name =
+        session_.currentFileName.empty()
+            ? QStringLiteral("the sprite")
+            : QFile::decodeName(QByteArray::fromStdString(session_.currentFileName));
+    switch (prompts_->ask_save_changes(name)) {
+        case SaveChoice::Save:
+            return save_document();
+        case SaveChoice::Discard:
+            return true;
+        case SaveChoice::Cancel:
+            return false;
+    }
+    return false;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (may_discard_document())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TForm1::load_file(const std::string& path) {
     LoadReport report;
     // The load is all or nothing: on failure the previous document and file name stay.
-    if (!reported_ok(load_sprite(*path, session_, &report))) return;
+    if (!reported_ok(load_sprite(path, session_, &report))) return false;
+    // A file without the signature leaves the document as it was, edits and all.
+    if (report.isSprite) {
+        history_.clear();
+        headerEdited_ = false;
+    }
     gui_head_ref();
     gui_seq_box_ref();
     set_caption_from_file_name();
+    document_state_changed();
     if (!report.isSprite)
         set_status(QStringLiteral("This is not a .spr file"));
     else if (report.sawUnreadableSection)
@@ -284,13 +400,24 @@ void TForm1::Open1Click(QObject*) {
             QStringLiteral("Sprite loaded. Sprite with compressed images. Images unaccesible"));
     else
         set_status(QStringLiteral("Sprite loaded"));
+    if (report.isSprite) remember_recent(path);
+    return true;
+}
+
+bool TForm1::open_file(const std::string& path) {
+    return may_discard_document() && load_file(path);
+}
+
+void TForm1::Open1Click(QObject*) {
+    const std::optional<std::string> path = choose_file(FileDialog::OpenDialog1);
+    if (!path || !may_discard_document()) return;
+    load_file(*path);
 }
 
 bool TForm1::header_from_fields(HeaderValues& header) {
     std::int32_t v[7] = {};
-    const QLineEdit* const fields[] = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7};
-    for (std::size_t i = 0; i < std::size(fields); ++i) {
-        if (!convert(fields[i], v[i])) return false;
+    for (std::size_t i = 0; i < std::size(headerFields_); ++i) {
+        if (!convert(headerFields_[i], v[i])) return false;
     }
     header.dimensions = {static_cast<std::uint8_t>(v[0]), static_cast<std::uint8_t>(v[1]),
                          static_cast<std::uint8_t>(v[2])};
@@ -301,13 +428,28 @@ bool TForm1::header_from_fields(HeaderValues& header) {
     return true;
 }
 
-void TForm1::save_to(const std::string& path) {
+bool TForm1::save_to(const std::string& path) {
     // A value typed into the focused field belongs in the file too.
-    if (!commit_focused_field()) return;
+    if (!commit_focused_field()) return false;
     HeaderValues header;
-    if (!header_from_fields(header)) return;
-    if (!reported_ok(save_sprite(path, doc(), header))) return;
+    if (!header_from_fields(header)) return false;
+    if (!reported_ok(save_sprite(path, doc(), header))) return false;
     set_status(QStringLiteral("Sprite saved"));
+    // Save as writes a copy and keeps the current file, which then still lacks the changes.
+    if (path == session_.currentFileName) {
+        history_.mark_clean();
+        headerEdited_ = false;
+        for (QLineEdit* field : headerFields_) field->setModified(false);
+        document_state_changed();
+    }
+    return true;
+}
+
+bool TForm1::save_document() {
+    if (session_.imagesReadable && !session_.currentFileName.empty())
+        return save_to(session_.currentFileName);
+    const std::optional<std::string> path = choose_file(FileDialog::SaveDialog1);
+    return path && save_to(*path);
 }
 
 void TForm1::Save2Click(QObject*) {
@@ -321,9 +463,13 @@ void TForm1::Save1Click(QObject*) {
 }
 
 void TForm1::New1Click(QObject*) {
+    if (!may_discard_document()) return;
     reset_document(session_);
+    history_.clear();
+    headerEdited_ = false;
     set_caption_from_file_name();
     gui_head_ref();
+    document_state_changed();
 }
 
 void TForm1::Quit1Click(QObject*) {
@@ -331,19 +477,24 @@ void TForm1::Quit1Click(QObject*) {
 }
 
 void TForm1::load_imagesClick(QObject*) {
-    load_images->setChecked(!load_images->isChecked());
+    // The item's own check mark already moved when it was triggered.
+}
+
+void TForm1::import_raw_file(const std::string& path) {
+    const ImageRef ref = selected_image();
+    if (!is_valid(doc(), ref)) return;
+    CollectionImage imported;
+    if (!reported_ok(load_raw_image(imported, path))) return;
+    const CollectionImage& image = doc().collections[ref.collection].images[ref.slot];
+    run(replace_image_command("Import image", Refresh::Preview, ref,
+                              {std::move(imported.data), image.width, image.height}));
+    set_status(QStringLiteral("Image imported"));
 }
 
 void TForm1::ImportImage1Click(QObject*) {
-    const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref)) return;
+    if (!is_valid(doc(), selected_image())) return;
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
-    if (!path) return;
-    CollectionImage imported;
-    if (!reported_ok(load_raw_image(imported, *path))) return;
-    replace_image_data(doc(), ref, std::move(imported.data));
-    gui_image_ref();
-    set_status(QStringLiteral("Image imported"));
+    if (path) import_raw_file(*path);
 }
 
 void TForm1::Importbyname1Click(QObject*) {
@@ -354,10 +505,12 @@ void TForm1::Importbyname1Click(QObject*) {
     CollectionImage imported;
     Palette palette = doc().collections[ref.collection].palettes[0];
     if (!reported_ok(import_raw_by_name(imported, palette, *path))) return;
-    replace_image(doc(), ref, std::move(imported.data), imported.width, imported.height);
-    set_palette(doc(), ref.collection, palette);
-    gui_dir_box_ref_sub();
-    gui_image_ref();
+    std::vector<CommandPtr> parts;
+    parts.push_back(
+        replace_image_command("", Refresh::ImageDetails, ref,
+                              {std::move(imported.data), imported.width, imported.height}));
+    parts.push_back(set_palette_command("", ref.collection, palette));
+    run(group_command("Import by name", Refresh::ImageDetails, std::move(parts)));
     set_status(QStringLiteral("Image imported"));
 }
 
@@ -366,17 +519,17 @@ void TForm1::HalveImage1Click(QObject*) {
     if (!is_valid(doc(), ref)) return;
     CollectionImage halved = doc().collections[ref.collection].images[ref.slot];
     if (!reported_ok(halve_image(halved))) return;
-    replace_image(doc(), ref, std::move(halved.data), halved.width, halved.height);
-    gui_dir_box_ref_sub();
+    run(replace_image_command("Halve image", Refresh::ImageDetails, ref,
+                              {std::move(halved.data), halved.width, halved.height}));
     set_status(QStringLiteral("Image size halved"));
 }
 
 void TForm1::align(std::int32_t frameWidth, std::int32_t frameHeight) {
     const ImageRef ref = selected_image();
     if (!is_valid(doc(), ref)) return;
-    const CollectionImage& image = doc().collections[ref.collection].images[ref.slot];
-    set_box(doc(), ref, align_box(image.width, image.height, frameWidth, frameHeight));
-    gui_dir_box_ref_sub();
+    ImageGeometry geometry = geometry_of(doc(), ref);
+    geometry.box = align_box(geometry.width, geometry.height, frameWidth, frameHeight);
+    run(set_geometry_command("Align image", ref, geometry));
 }
 
 void TForm1::Alignweapon1Click(QObject*) {
@@ -392,8 +545,7 @@ void TForm1::read_palette(const std::string& path) {
     if (c < 0) return;
     Palette palette = doc().collections[c].palettes[0];
     if (!reported_ok(read_palette_file(path, palette))) return;
-    set_palette(doc(), c, palette);
-    gui_dir_box_ref_sub();
+    run(set_palette_command("Import palette", c, palette));
     set_status(QStringLiteral("Palette imported"));
 }
 
@@ -414,6 +566,111 @@ void TForm1::ExportPalette1Click(QObject*) {
 
 void TForm1::AboutDabro1Click(QObject*) {
     prompts_->show_about(QStringLiteral("About Dabro"), about_text());
+}
+
+// Files dropped onto the window: a sprite opens, behind the guard; a raw image dropped on
+// the preview replaces the selected image; a palette file goes to the selected collection.
+
+namespace {
+
+std::optional<std::string> dropped_file(const QMimeData* mime) {
+    if (mime == nullptr || !mime->hasUrls() || mime->urls().size() != 1) return std::nullopt;
+    const QUrl url = mime->urls().first();
+    if (!url.isLocalFile()) return std::nullopt;
+    return local_path(url.toLocalFile());
+}
+
+bool has_suffix(const std::string& path, std::initializer_list<const char*> suffixes) {
+    const QString lower = QFile::decodeName(QByteArray::fromStdString(path)).toLower();
+    return std::any_of(suffixes.begin(), suffixes.end(),
+                       [&](const char* suffix) { return lower.endsWith(QLatin1String(suffix)); });
+}
+
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (dropped_file(event->mimeData())) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    const std::optional<std::string> path = dropped_file(event->mimeData());
+    if (!path) return;
+    event->acceptProposedAction();
+    const QPoint at = event->position().toPoint();
+    const bool onPreview = Bevel1->geometry().contains(centralWidget()->mapFrom(this, at));
+    if (has_suffix(*path, {".raw"}) && onPreview) {
+        import_raw_file(*path);
+    } else if (has_suffix(*path, {".act", ".pal"})) {
+        read_palette(*path);
+    } else {
+        open_file(*path);
+    }
+}
+
+// Open recent: the last files opened, newest first, kept in the desktop's settings store
+// (~/.config/Dabro/Dabro.conf here).
+
+namespace {
+
+constexpr int kRecentFiles = 10;
+
+QStringList recent_files() {
+    return QSettings(QStringLiteral("Dabro"), QStringLiteral("Dabro"))
+        .value(QStringLiteral("recentFiles"))
+        .toStringList();
+}
+
+void store_recent_files(const QStringList& files) {
+    QSettings settings(QStringLiteral("Dabro"), QStringLiteral("Dabro"));
+    settings.setValue(QStringLiteral("recentFiles"), files);
+}
+
+}  // namespace
+
+void TForm1::remember_recent(const std::string& path) {
+    const QString file =
+        QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absoluteFilePath();
+    QStringList files = recent_files();
+    files.removeAll(file);
+    files.prepend(file);
+    while (files.size() > kRecentFiles) files.removeLast();
+    store_recent_files(files);
+    rebuild_recent_menu();
+}
+
+void TForm1::forget_recent(const QString& file) {
+    QStringList files = recent_files();
+    files.removeAll(file);
+    store_recent_files(files);
+    rebuild_recent_menu();
+}
+
+void TForm1::rebuild_recent_menu() {
+    for (QAction* a : OpenRecent1->actions()) {
+        if (a == ClearRecent1) continue;
+        OpenRecent1->removeAction(a);
+        a->deleteLater();
+    }
+    const QStringList files = recent_files();
+    for (const QString& file : files) {
+        auto* a = new QAction(file, OpenRecent1);
+        OpenRecent1->insertAction(ClearRecent1, a);
+        connect(a, &QAction::triggered, this, [this, file] {
+            if (!QFileInfo::exists(file)) {
+                reported_ok(Status::failure(file_error_message(kFileNotFound)));
+                forget_recent(file);
+                return;
+            }
+            open_file(local_path(file));
+        });
+    }
+    if (!files.isEmpty()) OpenRecent1->insertSeparator(ClearRecent1);
+    ClearRecent1->setEnabled(!files.isEmpty());
+}
+
+void TForm1::ClearRecent1Click(QObject*) {
+    store_recent_files({});
+    rebuild_recent_menu();
 }
 
 }  // namespace dabro

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/history.h"
 #include "document/document_edits.h"
 #include "document/sprite_document.h"
 #include "document/sprite_saver.h"
@@ -16,6 +17,9 @@
 #include "ui/user_prompts.h"
 
 class QAction;
+class QCloseEvent;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QGroupBox;
 class QKeyEvent;
@@ -45,6 +49,13 @@ class TForm1 : public QMainWindow {
 
     Session& session() { return session_; }
     QString status_text() const;
+    const History& history() const { return history_; }
+    // Whether the document differs from the file it was opened from or last saved to.
+    bool is_modified() const;
+
+    // Opens a sprite file as File > Open does once its dialog is answered, behind the
+    // unsaved-changes guard. Returns whether the file was opened.
+    bool open_file(const std::string& path);
 
     // Refresh chain.
     void gui_head_ref();
@@ -93,6 +104,9 @@ class TForm1 : public QMainWindow {
     void Align1Click(QObject* Sender = nullptr);
     void ImportPalette1Click(QObject* Sender = nullptr);
     void ExportPalette1Click(QObject* Sender = nullptr);
+    void Undo1Click(QObject* Sender = nullptr);
+    void Redo1Click(QObject* Sender = nullptr);
+    void ClearRecent1Click(QObject* Sender = nullptr);
 
     // Help > About Dabro: the version and what the program is.
     void AboutDabro1Click(QObject* Sender = nullptr);
@@ -184,6 +198,13 @@ class TForm1 : public QMainWindow {
     QAction* ImportPalette2;
     QAction* ExportPalette2;
 
+    // Added after the first version's menus.
+    QMenu* OpenRecent1;
+    QAction* ClearRecent1;
+    QMenu* EditMenu;
+    QAction* Undo1;
+    QAction* Redo1;
+
     QMenu* PopupMenu1;
     QAction* ImportImage1;
     QAction* ImportPalette1;
@@ -194,6 +215,9 @@ class TForm1 : public QMainWindow {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     TForm1(Session& session, UserPrompts* prompts, QWidget* parent);
@@ -225,12 +249,35 @@ class TForm1 : public QMainWindow {
     bool header_from_fields(HeaderValues& header);
 
     bool convert(const QLineEdit* field, std::int32_t& value);
+    // The text the refresh chain last wrote into the field.
+    QString shown_text(const QLineEdit* field) const;
     // Shows a failure in the error display; true when there was none.
     bool reported_ok(const Status& status);
     // Shows a table command's refusal in the status line, or refreshes after its change.
-    void finish_table_edit(TableEdit outcome, void (TForm1::*refresh)(),
-                           const QString& fullText = {});
-    void save_to(const std::string& path);
+    void finish_table_edit(TableEdit outcome, const QString& fullText = {});
+
+    using RefreshOperation = void (TForm1::*)();
+    // Runs a command as one step of the history and shows its change: through `shown` when
+    // given (the handler's own refresh), else through the command's refresh level.
+    bool run(CommandPtr command, RefreshOperation shown = nullptr);
+    void refresh(Refresh level);
+    // The caption's modification mark and the Edit menu's captions follow the history.
+    void document_state_changed();
+    // Puts the focused field's text back to what the document shows; false when it holds
+    // no edit of the user's.
+    bool revert_focused_field();
+
+    // The unsaved-changes guard: true when the document may be replaced or closed.
+    bool may_discard_document();
+    // Saves to the current file, or through Save as when there is none; false when it
+    // failed or was cancelled.
+    bool save_document();
+    bool save_to(const std::string& path);
+    bool load_file(const std::string& path);
+    void remember_recent(const std::string& path);
+    void forget_recent(const QString& file);
+    void rebuild_recent_menu();
+    void import_raw_file(const std::string& path);
     void set_status(const QString& text);
     void set_caption_from_file_name();
     std::optional<std::string> choose_file(FileDialog dialog);
@@ -245,7 +292,13 @@ class TForm1 : public QMainWindow {
     int collectionHandOver_ = 0;
     QLabel* statusText_ = nullptr;
     std::array<QLineEdit*, 6> sizeAndBoxFields_{};
+    std::array<QLineEdit*, 7> headerFields_{};
+    bool captionShowsFile_ = false;
     std::vector<QAction*> shortcutActions_;
+    History history_;
+    // A header field's text was typed since the last open or save. Header values are saved
+    // from the fields, so they have no undo step of their own.
+    bool headerEdited_ = false;
 };
 
 }  // namespace dabro

@@ -98,10 +98,11 @@ TForm1::TForm1(Session& session, UserPrompts* prompts, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Dabro v1.0"));
     // The layout is measured for a narrow 8-point sans serif; where that font is missing,
-    // Liberation Sans has the closest widths, so the labels' texts fit beside their fields.
+    // Liberation Sans Narrow (installed by the setup script) keeps every label's text clear
+    // of the field beside it.
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial")});
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans Narrow"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     setFont(font);
@@ -109,6 +110,9 @@ TForm1::TForm1(Session& session, UserPrompts* prompts, QWidget* parent)
     build_controls();
     build_menus();
     wire_events();
+    rebuild_recent_menu();
+    document_state_changed();
+    setAcceptDrops(true);
 
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -139,6 +143,7 @@ void TForm1::build_controls() {
     Label3 = label(GroupBox1, "Label3", "Unknown (word, byte)", 8, 64);
     Edit6 = edit(GroupBox1, "Edit6", 120, 64, 41);
     Edit7 = edit(GroupBox1, "Edit7", 168, 64, 25);
+    headerFields_ = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7};
 
     GroupBox2 = group(client, "GroupBox2", "Sequences", 0, 160, 281, 329);
     ListBox1 = list(GroupBox2, "ListBox1", 8, 64, 121, 233);
@@ -251,6 +256,20 @@ void TForm1::build_menus() {
     ImportPalette2 = item(palette, "ImportPalette2", "Import", Qt::CTRL | Qt::Key_M);
     ExportPalette2 = item(palette, "ExportPalette2", "Export", Qt::CTRL | Qt::Key_X);
 
+    // Added menus and items follow the first version's, so every menu and item stays where
+    // its users know it: Open recent after Quit, and the Edit menu after Palette.
+    separator(file, "N3");
+    OpenRecent1 = file->addMenu(QStringLiteral("Open recent"));
+    OpenRecent1->setObjectName(QStringLiteral("OpenRecent1"));
+    ClearRecent1 = item(OpenRecent1, "ClearRecent1", "Clear");
+
+    EditMenu = MainMenu1->addMenu(QStringLiteral("Edit"));
+    EditMenu->setObjectName(QStringLiteral("EditMenu"));
+    Undo1 = item(EditMenu, "Undo1", "Undo", Qt::CTRL | Qt::Key_Z);
+    Redo1 = item(EditMenu, "Redo1", "Redo", Qt::CTRL | Qt::Key_Y);
+    Redo1->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     ImportImage1 = item(PopupMenu1, "ImportImage1", "Import Image");
@@ -260,8 +279,9 @@ void TForm1::build_menus() {
     SaveImage1 = item(PopupMenu1, "SaveImage1", "Export Image");
     ExportPalette1 = item(PopupMenu1, "ExportPalette1", "Export Palette");
 
-    shortcutActions_ = {Open1,        Save2,  ImportImage2,   Importbyname1, HalveImage2,
-                        Alignweapon1, Align1, ImportPalette2, ExportPalette2};
+    shortcutActions_ = {Open1,          Save2,        ImportImage2, Importbyname1,
+                        HalveImage2,    Alignweapon1, Align1,       ImportPalette2,
+                        ExportPalette2, Undo1,        Redo1};
 }
 
 void TForm1::wire_events() {
@@ -288,6 +308,18 @@ void TForm1::wire_events() {
     wire(HalveImage1, triggered, &TForm1::HalveImage1Click);
     wire(ExportPalette1, triggered, &TForm1::ExportPalette1Click);
     wire(AboutDabro1, triggered, &TForm1::AboutDabro1Click);
+    wire(Undo1, triggered, &TForm1::Undo1Click);
+    wire(Redo1, triggered, &TForm1::Redo1Click);
+    wire(ClearRecent1, triggered, &TForm1::ClearRecent1Click);
+
+    // A typed header value is an unsaved change, though it reaches the document only when
+    // the file is saved.
+    for (QLineEdit* field : headerFields_) {
+        connect(field, &QLineEdit::textEdited, this, [this] {
+            headerEdited_ = true;
+            document_state_changed();
+        });
+    }
 
     const auto clicked = &ListBox::user_clicked;
     wire(ListBox1, clicked, &TForm1::ListBox1Click);

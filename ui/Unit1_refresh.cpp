@@ -13,6 +13,8 @@
 namespace dabro {
 namespace {
 
+constexpr char kShownTextProperty[] = "dabroShownText";
+
 // The preview view follows the image's size up to this many pixels a side, far beyond the
 // window; a hostile size then costs no more than a 1024 x 1024 surface.
 constexpr int kMaxPreviewSide = 1024;
@@ -62,6 +64,8 @@ void rebuild_keeping_selection(ListBox* list, int count, RowText text) {
 // Writes a field from the document. Like any program write it clears the modified flag;
 // an unchanged text is not set again, which spares the field's relayout on every refresh.
 void show_text(QLineEdit* field, const QString& text) {
+    // What the document shows here, for an undo of the user's edit in the field.
+    field->setProperty(kShownTextProperty, text);
     if (field->text() == text)
         field->setModified(false);
     else
@@ -73,6 +77,10 @@ void show_number(QLineEdit* field, std::int64_t value) {
 }
 
 }  // namespace
+
+QString TForm1::shown_text(const QLineEdit* field) const {
+    return field->property(kShownTextProperty).toString();
+}
 
 // Selection
 

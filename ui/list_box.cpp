@@ -42,6 +42,9 @@ ListBox::ListBox(QWidget* parent) : QListView(parent), rows_(new RowsModel(this)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     setSpacing(0);
+    // The focus comes with a primary press only (see mousePressEvent), so a secondary
+    // click that opens a popup menu leaves the focus, and a field's edit, where they are.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 int ListBox::count() const {
@@ -69,7 +72,18 @@ QString ListBox::item_text(int row) const {
     return rows_->index(row).data().toString();
 }
 
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex& index,
+                                                              const QEvent* event) const {
+    // Ctrl+click on the selected row and Ctrl+Space would deselect it; a list with rows
+    // always has one selected, as the handlers expect.
+    const QItemSelectionModel::SelectionFlags flags = QListView::selectionCommand(index, event);
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return flags;
+}
+
 void ListBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) setFocus(Qt::MouseFocusReason);
     // Only the primary button on a row selects: the secondary one opens a popup menu, if
     // any, and a press below the last row would otherwise clear the selection unseen.
     if (event->button() != Qt::LeftButton || !indexAt(event->position().toPoint()).isValid()) {

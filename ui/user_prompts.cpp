@@ -37,8 +37,12 @@ FileRequest file_request(FileDialog dialog) {
 QString qt_name_filters(const QString& filter) {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+    // A description that is its own pattern is shown once: "*.spr", not "*.spr (*.spr)".
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        filters << (parts[i] == parts[i + 1]
+                        ? parts[i]
+                        : QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]));
+    }
     return filters.join(QStringLiteral(";;"));
 }
 
@@ -66,6 +70,23 @@ void QtUserPrompts::show_error(const QString& text) {
 
 void QtUserPrompts::show_about(const QString& title, const QString& text) {
     QMessageBox::about(owner_, title, text);
+}
+
+SaveChoice QtUserPrompts::ask_save_changes(const QString& document) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Dabro"),
+                    QStringLiteral("Save the changes to %1 before closing it?").arg(document),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner_);
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(QStringLiteral("Changes that are not saved are lost."));
+    box.setDefaultButton(QMessageBox::Save);
+    switch (box.exec()) {
+        case QMessageBox::Save:
+            return SaveChoice::Save;
+        case QMessageBox::Discard:
+            return SaveChoice::Discard;
+        default:
+            return SaveChoice::Cancel;
+    }
 }
 
 }  // namespace dabro

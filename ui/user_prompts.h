@@ -31,8 +31,12 @@ struct FileRequest {
 // The fixed properties of each dialog; lastPath is left empty.
 FileRequest file_request(FileDialog dialog);
 
-// "*.act|*.act|*.raw|*.raw" as Qt's name filters: "*.act (*.act);;*.raw (*.raw)".
+// "*.act|*.act|*.raw|*.raw" as Qt's name filters: "*.act;;*.raw". A description other than
+// its pattern is shown before it: "Images|*.raw" gives "Images (*.raw)".
 QString qt_name_filters(const QString& filter);
+
+// The answer to "save the changes first?".
+enum class SaveChoice { Save, Discard, Cancel };
 
 // The window's questions to the user and its error display. The window owns no dialog
 // itself, so tests can answer in its place.
@@ -45,6 +49,8 @@ class UserPrompts {
     virtual void show_error(const QString& text) = 0;
     // A modal box with the application's icon, a title, a text and one OK button.
     virtual void show_about(const QString& title, const QString& text) = 0;
+    // Asked before unsaved changes to `document` would be lost: Save, Discard or Cancel.
+    virtual SaveChoice ask_save_changes(const QString& document) = 0;
 };
 
 class QtUserPrompts : public UserPrompts {
@@ -53,6 +59,7 @@ class QtUserPrompts : public UserPrompts {
     std::optional<QString> choose_file(const FileRequest& request) override;
     void show_error(const QString& text) override;
     void show_about(const QString& title, const QString& text) override;
+    SaveChoice ask_save_changes(const QString& document) override;
 
   private:
     QWidget* owner_;

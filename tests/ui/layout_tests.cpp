@@ -48,58 +48,63 @@ TEST_F(Layout, ClientAreaBelowTheMenuIs717By512) {
     EXPECT_EQ(form->minimumSize(), form->maximumSize()) << "fixed size";
 }
 
-struct Placement {
-    const char* name;
-    const char* parent;
-    QRect geometry;
-};
-
-class Positions : public Layout, public ::testing::WithParamInterface<Placement> {};
-
-TEST_P(Positions, AsLaidOut) {
-    const Placement p = GetParam();
-    const auto* widget = form->findChild<QWidget*>(QLatin1String(p.name));
-    ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(widget->geometry(), p.geometry);
-    EXPECT_EQ(widget->parentWidget()->objectName(), QLatin1String(p.parent));
+// The visible controls of the client area, the preview's frame excepted: the view sits on it.
+std::vector<QWidget*> controls(QWidget* client) {
+    std::vector<QWidget*> all;
+    for (QWidget* w : client->findChildren<QWidget*>()) {
+        if (w->isVisible() && w->objectName().size() > 0 && w->parentWidget()->objectName() != "" &&
+            w->objectName() != "Image1" && !w->objectName().startsWith("qt_"))
+            all.push_back(w);
+    }
+    return all;
 }
 
-INSTANTIATE_TEST_SUITE_P(Window, Positions,
-                         ::testing::Values(Placement{"GroupBox1", "ClientArea", {8, 0, 201, 89}},
-                                           Placement{"GroupBox2", "ClientArea", {0, 160, 281, 329}},
-                                           Placement{
-                                               "GroupBox3", "ClientArea", {288, 160, 425, 329}},
-                                           Placement{"Bevel1", "ClientArea", {488, 0, 225, 153}},
-                                           Placement{"Edit1", "GroupBox1", {104, 16, 25, 17}},
-                                           Placement{"Edit4", "GroupBox1", {104, 40, 41, 17}},
-                                           Placement{"Edit6", "GroupBox1", {120, 64, 41, 17}},
-                                           Placement{"Edit7", "GroupBox1", {168, 64, 25, 17}},
-                                           Placement{"ListBox1", "GroupBox2", {8, 64, 121, 233}},
-                                           Placement{"GroupBox4", "GroupBox2", {136, 8, 137, 313}},
-                                           Placement{"Edit10", "GroupBox2", {40, 16, 89, 17}},
-                                           Placement{"Edit11", "GroupBox2", {96, 40, 33, 17}},
-                                           Placement{"Button1", "GroupBox2", {8, 304, 57, 17}},
-                                           Placement{"Button2", "GroupBox2", {72, 304, 57, 17}},
-                                           Placement{"ListBox2", "GroupBox4", {8, 56, 121, 225}},
-                                           Placement{"Edit8", "GroupBox4", {8, 32, 41, 17}},
-                                           Placement{"Edit9", "GroupBox4", {56, 32, 73, 17}},
-                                           Placement{"Button3", "GroupBox4", {8, 288, 57, 17}},
-                                           Placement{"Button4", "GroupBox4", {72, 288, 57, 17}},
-                                           Placement{"Edit12", "GroupBox3", {40, 16, 89, 17}},
-                                           Placement{"ListBox3", "GroupBox3", {8, 40, 121, 281}},
-                                           Placement{"Edit13", "GroupBox3", {360, 16, 41, 17}},
-                                           Placement{"Edit14", "GroupBox3", {224, 16, 41, 17}},
-                                           Placement{"GroupBox6", "GroupBox3", {136, 32, 281, 289}},
-                                           Placement{"GroupBox5", "GroupBox6", {136, 8, 137, 273}},
-                                           Placement{"ListBox4", "GroupBox6", {8, 16, 121, 265}},
-                                           Placement{"ListBox5", "GroupBox5", {8, 104, 121, 161}},
-                                           Placement{"Edit15", "GroupBox5", {40, 32, 25, 17}},
-                                           Placement{"Edit16", "GroupBox5", {104, 32, 25, 17}},
-                                           Placement{"Edit17", "GroupBox5", {40, 56, 25, 17}},
-                                           Placement{"Edit18", "GroupBox5", {104, 56, 25, 17}},
-                                           Placement{"Edit20", "GroupBox5", {40, 80, 25, 17}},
-                                           Placement{"Edit21", "GroupBox5", {104, 80, 25, 17}}),
-                         [](const auto& info) { return std::string(info.param.name); });
+TEST_F(Layout, EveryControlLiesInsideItsParent) {
+    for (QWidget* w : controls(form->centralWidget())) {
+        EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
+            << w->objectName().toStdString() << " in "
+            << w->parentWidget()->objectName().toStdString();
+    }
+}
+
+// Group boxes may touch the fields above them by their frame's top line, as laid out.
+TEST_F(Layout, NoTwoControlsOfOneParentOverlap) {
+    const std::vector<QWidget*> all = controls(form->centralWidget());
+    for (QWidget* a : all) {
+        for (QWidget* b : all) {
+            if (a >= b || a->parentWidget() != b->parentWidget() || qobject_cast<QGroupBox*>(a) ||
+                qobject_cast<QGroupBox*>(b))
+                continue;
+            EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                << a->objectName().toStdString() << " and " << b->objectName().toStdString();
+        }
+    }
+}
+
+// With the fonts the setup script installs, every label's text ends before the control to
+// its right begins.
+TEST_F(Layout, EveryLabelsTextEndsBeforeTheNextControl) {
+    for (QLabel* label : form->centralWidget()->findChildren<QLabel*>()) {
+        const int textRight = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+        for (QWidget* other :
+             label->parentWidget()->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QRect g = other->geometry();
+            const bool sameRow = g.top() < label->geometry().bottom() && g.bottom() > label->y();
+            if (other == label || !sameRow || g.left() <= label->x()) continue;
+            EXPECT_LT(textRight, g.left()) << label->text().toStdString() << " runs under "
+                                           << other->objectName().toStdString();
+        }
+    }
+}
+
+// A few anchors of the layout: the window's parts where its users know them.
+TEST_F(Layout, TheMainPartsStandWhereUsersKnowThem) {
+    EXPECT_EQ(form->GroupBox1->geometry(), QRect(8, 0, 201, 89));
+    EXPECT_EQ(form->GroupBox2->geometry(), QRect(0, 160, 281, 329));
+    EXPECT_EQ(form->GroupBox3->geometry(), QRect(288, 160, 425, 329));
+    EXPECT_EQ(form->Bevel1->geometry(), QRect(488, 0, 225, 153));
+    EXPECT_EQ(form->ListBox5->mapTo(form->centralWidget(), QPoint()), QPoint(568, 304));
+}
 
 TEST_F(Layout, CaptionsAreTheProgramsOwn) {
     const std::pair<const char*, const char*> captions[] = {
@@ -206,14 +211,15 @@ INSTANTIATE_TEST_SUITE_P(
                       MenuItem{"ExportPalette1", "Export Palette", "", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Added menus and items come after the first version's, which keep their order.
 TEST_F(Layout, MenuBarAndPopupInOrder) {
     QStringList bar;
     for (const QAction* a : form->MainMenu1->actions()) bar << a->text();
-    EXPECT_EQ(bar, QStringList({"File", "Options", "Help", "Image", "Palette"}));
+    EXPECT_EQ(bar.mid(0, 5), QStringList({"File", "Options", "Help", "Image", "Palette"}));
     QStringList file;
     for (const QAction* a : form->MainMenu1->actions().first()->menu()->actions())
         file << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(file, QStringList({"Open", "Save", "Save as", "New", "-", "Quit"}));
+    EXPECT_EQ(file.mid(0, 6), QStringList({"Open", "Save", "Save as", "New", "-", "Quit"}));
     ASSERT_NE(form->Help1->menu(), nullptr);
     EXPECT_EQ(form->Help1->menu()->actions(), QList<QAction*>({form->AboutDabro1}));
     QStringList popup;

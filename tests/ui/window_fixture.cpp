@@ -18,6 +18,14 @@ std::optional<QString> ScriptedPrompts::choose_file(const FileRequest& request) 
     return next;
 }
 
+SaveChoice ScriptedPrompts::ask_save_changes(const QString& document) {
+    saveQuestions.push_back(document);
+    if (saveAnswers_.empty()) return SaveChoice::Discard;
+    const SaveChoice next = saveAnswers_.front();
+    saveAnswers_.pop_front();
+    return next;
+}
+
 std::unique_ptr<SpriteDocument> sample_document() {
     auto d = make_document({.sequences = 3,
                             .framesPerSequence = 4,

@@ -31,13 +31,18 @@ class ScriptedPrompts : public UserPrompts {
     void show_about(const QString& title, const QString& text) override {
         abouts.push_back(title + QStringLiteral(": ") + text);
     }
+    // Unscripted, the question is answered Discard.
+    void answer_save(SaveChoice choice) { saveAnswers_.push_back(choice); }
+    SaveChoice ask_save_changes(const QString& document) override;
 
     std::vector<FileRequest> requests;
     QStringList errors;
-    QStringList abouts;  // "title: text"
+    QStringList saveQuestions;  // the document each question named
+    QStringList abouts;         // "title: text"
 
   private:
     std::deque<std::optional<QString>> answers_;
+    std::deque<SaveChoice> saveAnswers_;
 };
 
 // Three sequences over collections of 1, 4 and 8 directions, with plain names:
