@@ -21,8 +21,9 @@ The batch tool dabro-cli runs the same operations from scripts.")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window's layout is measured for Liberation Sans where its first font is missing; the
-# file type and the desktop entry take effect through the desktop's own packages.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, shared-mime-info, desktop-file-utils")
+# Where the window's first font is missing, its labels fit only in Liberation Sans Narrow.
+# The file type and the desktop entry take effect through the desktop's own packages.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "shared-mime-info, desktop-file-utils")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 include(CPack)

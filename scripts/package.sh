@@ -29,7 +29,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || { echo "package version is $(field Version)" >&2; exit 1; }
 [ "$(basename "$deb")" = "dabro_${version}_$(field Architecture).deb" ] ||
     { echo "unexpected file name $(basename "$deb")" >&2; exit 1; }
-for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6; do
+for dep in libc6 libqt6core6 libqt6gui6 libqt6widgets6 fonts-liberation; do
     field Depends | grep -q "\\b$dep\\b" || { echo "Depends lacks $dep: $(field Depends)" >&2; exit 1; }
 done
 unpacked=$(mktemp -d)
