@@ -22,6 +22,8 @@ int main(int argc, char* argv[]) {
     // Qt has taken its own options (-platform, -style, ...) out of the arguments by now.
     const dabro::CommandLine line = dabro::read_command_line(QApplication::arguments());
     if (const auto code = dabro::answer_command_line(line)) return *code;
+    // line.files: the files named on the command line; the desktop entry passes the one
+    // opened from the file manager.
     dabro::TForm1 form;
     form.show();
     return QApplication::exec();
