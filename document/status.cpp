@@ -28,6 +28,12 @@ Status Status::failure(std::string message) {
     return s;
 }
 
+Status Status::with_detail(std::string_view detail) const {
+    Status s = *this;
+    s.message_ += detail;
+    return s;
+}
+
 std::string file_error_message(int code) {
     switch (code) {
         case kFileNotFound:

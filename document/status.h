@@ -25,6 +25,8 @@ class [[nodiscard]] Status {
     // keeps its own number and reads "I/O error N", so EIO never shows as "File access denied".
     static Status from_errno(int err);
     static Status failure(std::string message);
+    // The same failure, code kept, with `detail` after its message.
+    Status with_detail(std::string_view detail) const;
 
     bool ok() const { return failed_ == false; }
     int code() const { return code_; }
