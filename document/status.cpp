@@ -48,8 +48,6 @@ std::string file_error_message(int code) {
             return "Read beyond end of file";
         case kDiskFull:
             return "Disk full";
-        case kInvalidNumericInput:
-            return "Invalid numeric input";
         default:
             return "I/O error " + std::to_string(code);
     }

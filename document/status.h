@@ -12,7 +12,6 @@ inline constexpr int kTooManyOpenFiles = 4;
 inline constexpr int kFileAccessDenied = 5;
 inline constexpr int kReadBeyondEnd = 100;
 inline constexpr int kDiskFull = 101;
-inline constexpr int kInvalidNumericInput = 106;
 
 // The outcome of a core operation: success, or a failure with the message the user sees.
 // A file error also carries its code; other failures have code 0.
