@@ -194,6 +194,51 @@ TEST_F(UnwritableFolder, AFailedCopyOverTheTargetKeepsTheCompleteFileAndNamesIt)
     EXPECT_EQ(test::read_bytes(target_), kOld);
 }
 
+// Over a hard-linked file the save goes through a complete copy. Whichever call fails, the
+// target is as it was with no copy left, or the message names a complete copy.
+TEST(SaveInPlaceFault, EveryFailingCallLeavesTheTargetOrNamesACompleteCopy) {
+    const auto save = [](FaultyFileLayer& layer, const TempDir& dir) {
+        test::write_bytes(dir.file("one"), kOld);
+        std::filesystem::create_hard_link(dir.file("one"), dir.file("two"));
+        layer.short_writes(1000);
+        ScopedFileLayer use(layer);
+        return write_file_atomically(dir.file("one"), kNew);
+    };
+    FaultyFileLayer counter;
+    {
+        TempDir dir;
+        ASSERT_TRUE(save(counter, dir).ok());
+    }
+    ASSERT_GT(counter.calls(FileCall::OpenOverwrite), 0);
+    for (int n = 1; n <= counter.calls(FileCall::Any); ++n) {
+        TempDir dir;
+        FaultyFileLayer layer;
+        layer.fail_nth(FileCall::Any, n, Fault::Error, EIO);
+        const Status s = save(layer, dir);
+        SCOPED_TRACE(std::string(to_string(layer.fired_call())) + " call " + std::to_string(n));
+        ASSERT_TRUE(layer.fired());
+        const std::vector<std::string> both = {"one", "two"};
+        if (s.ok()) {
+            // Only closing the copy after reading it, or removing it, may fail unnoticed: the
+            // target is written by then.
+            EXPECT_EQ(test::read_bytes(dir.file("two")), kNew);
+            if (layer.fired_call() != FileCall::Unlink) {
+                EXPECT_EQ(dir.entries(), both);
+            }
+            continue;
+        }
+        ASSERT_EQ(s.message().rfind("I/O error 5", 0), 0u) << s.message();
+        const std::string marker = "; the complete file is kept as ";
+        if (const auto at = s.message().find(marker); at != std::string::npos) {
+            EXPECT_EQ(test::read_bytes(s.message().substr(at + marker.size())), kNew);
+        } else {
+            EXPECT_EQ(s.message(), "I/O error 5");
+            EXPECT_EQ(test::read_bytes(dir.file("two")), kOld);
+            EXPECT_EQ(dir.entries(), both);
+        }
+    }
+}
+
 TEST(SaveKeepsOwnership, ModeOwnerAndGroupStay) {
     if (::geteuid() != 0) GTEST_SKIP() << "only the administrator may give a file away";
     TempDir dir;
