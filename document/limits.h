@@ -30,4 +30,8 @@ inline constexpr std::size_t kMaxDataLength = 0x7FFFFFFF;
 inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 26;
 inline constexpr std::int64_t kMaxPngPixels = std::int64_t{1} << 24;
 
+// The preview follows an image's size up to this many pixels a side, far beyond the window,
+// so a hostile size costs no more than a surface of this side squared.
+inline constexpr int kMaxPreviewSide = 1024;
+
 }  // namespace dabro
