@@ -1,6 +1,7 @@
 # Reads the JSON that dabro_bench writes with --benchmark_format=json (one field a line) and
-# prints each target as measured in that run. Wall-clock times throughout; with repetitions
-# the median is taken. Plain POSIX awk, so a fresh Debian needs nothing more.
+# prints each target as measured in that run, as the Markdown table the README shows.
+# Wall-clock times throughout; with repetitions the median is taken. Plain POSIX awk, so a
+# fresh Debian needs nothing more.
 
 function text_of(line) {
     sub(/^[^:]*: *"/, "", line)
@@ -33,47 +34,65 @@ function ms(key) { return ns[key] / 1e6 }
 }
 /"error_occurred": *true/ { failed = 1 }
 /"real_time":/ { real = number_of($0) }
+/"[a-z_]+_bytes":/ {
+    counter = $0
+    sub(/^ *"/, "", counter)
+    sub(/".*$/, "", counter)
+    if (keep) counters[name "." counter] = number_of($0)
+}
 /"time_unit":/ {
     if (keep && !failed && real != "") ns[name] = real * ns_per(text_of($0))
 }
 
-function ratio(label, top, bottom, limit) {
+function row(measure, figure, target, result) {
+    printf "| %s | %s | %s | %s |\n", measure, figure, target, result
+}
+function verdict(ok) { return ok ? "met" : "MISSED" }
+function ratio(top, bottom, limit) {
     if (!has(top) || !has(bottom)) {
-        printf "  %-44s not measured\n", label
-        missing = 1
+        row("`" top "` / `" bottom "`", "not measured", "<= " limit, "")
         return
     }
     r = ns[top] / ns[bottom]
-    printf "  %-44s %9.3f ms / %9.3f ms = %6.3f   target <= %-4s %s\n", label, ms(top), ms(bottom), r, limit,
-           (r <= limit ? "met" : "MISSED")
+    row("`" top "` / `" bottom "`", sprintf("%.3f ms / %.3f ms = %.3f", ms(top), ms(bottom), r),
+        "<= " limit, verdict(r <= limit))
+}
+function below_ms(key, limit, label) {
+    if (!has(key)) return
+    row("`" key "`" label, sprintf("%.2f us", ns[key] / 1e3), "< " limit " ms", verdict(ms(key) < limit))
+}
+function figure(key, label) {
+    if (has(key)) row("`" key "`" label, sprintf("%.3f ms", ms(key)), "", "")
 }
 
 END {
-    print "Targets (wall-clock, one run):"
-    ratio("BM_LoadSprite / BM_ReadFileBytes", "BM_LoadSprite", "BM_ReadFileBytes", 2)
-    ratio("BM_SaveSprite / BM_WriteFileBytes", "BM_SaveSprite", "BM_WriteFileBytes", 2)
-    ratio("BM_SequenceRefresh / BM_QListWidgetRefill3840", "BM_SequenceRefresh", "BM_QListWidgetRefill3840", 0.1)
-    if (has("BM_SequenceRefresh"))
-        printf "  %-44s %9.3f ms                           target < 2 ms    %s\n", "BM_SequenceRefresh",
-               ms("BM_SequenceRefresh"), (ms("BM_SequenceRefresh") < 2 ? "met" : "MISSED")
+    print "| Measure | Figure (this run) | Target | Result |"
+    print "|---|---|---|---|"
+    ratio("BM_LoadSprite", "BM_ReadFileBytes", 2)
+    ratio("BM_SaveSprite", "BM_WriteFileBytes", 2)
+    ratio("BM_SequenceRefresh", "BM_QListWidgetRefill3840", 0.1)
+    below_ms("BM_SequenceRefresh", 2, "")
     if (has("BM_RenderImage")) {
         rate = 225 * 153 / (ns["BM_RenderImage"] / 1e9) / 1e6
-        printf "  %-44s %9.1f M pixels/s                    target >= 200    %s\n", "BM_RenderImage (225 x 153)",
-               rate, (rate >= 200 ? "met" : "MISSED")
-    } else {
-        printf "  %-44s not measured\n", "BM_RenderImage"
+        row("`BM_RenderImage` (225 x 153)", sprintf("%.1f M pixels/s", rate), ">= 200 M/s", verdict(rate >= 200))
     }
-    if (has("BM_CollectionFrameClick"))
-        printf "  %-44s %9.3f ms\n", "BM_CollectionFrameClick", ms("BM_CollectionFrameClick")
-    if (has("BM_HalveImage"))
-        printf "  %-44s %9.3f ms\n", "BM_HalveImage (480 x 480)", ms("BM_HalveImage")
-
-    print "Scaling of loading (microseconds per image; level means linear growth):"
+    figure("BM_CollectionFrameClick", "")
+    figure("BM_HalveImage", " (480 x 480)")
+    below_ms("BM_UndoRedoHalve", 0.05, " (undo and redo)")
+    if (("BM_HistoryOf1000FieldEdits.history_bytes") in counters) {
+        b = counters["BM_HistoryOf1000FieldEdits.history_bytes"]
+        row("`BM_HistoryOf1000FieldEdits`", sprintf("%.0f KB", b / 1024), "< 1 MB", verdict(b < 1048576))
+    }
+    if (has("BM_UndoRefresh"))
+        row("`BM_UndoRefresh` (one undo or redo with its refresh)", sprintf("%.3f ms", ms("BM_UndoRefresh") / 2),
+            "< 2 ms", verdict(ms("BM_UndoRefresh") / 2 < 2))
     for (f = 1; f <= 16; f *= 4) {
         key = "BM_LoadScaling/" f
         if (has(key))
-            printf "  %2dx %5d images %10.3f ms %9.2f us per image\n", f, 240 * f, ms(key), ns[key] / 1e3 / (240 * f)
+            row("`" key "` (" 240 * f " images)", sprintf("%.3f ms, %.2f us per image", ms(key), ns[key] / 1e3 / (240 * f)), "linear", "")
     }
-    if (has("BM_LoadScaling/1") && has("BM_LoadScaling/16"))
-        printf "  per-image time at 16x / at 1x = %.2f\n", (ns["BM_LoadScaling/16"] / 16) / ns["BM_LoadScaling/1"]
+    if (has("BM_LoadScaling/1") && has("BM_LoadScaling/16")) {
+        g = (ns["BM_LoadScaling/16"] / 16) / ns["BM_LoadScaling/1"]
+        row("Per-image load time at 16x / at 1x", sprintf("%.2f", g), "about 1", verdict(g < 1.25))
+    }
 }

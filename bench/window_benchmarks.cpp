@@ -5,8 +5,10 @@
 #include <QString>
 #include <memory>
 
+#include <QLineEdit>
 #include "bench/bench_files.h"
 #include "bench/window_benchmarks.h"
+
 #include "ui/Unit1.h"
 
 namespace dabro::bench {
@@ -74,6 +76,26 @@ void BM_CollectionFrameClick(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CollectionFrameClick)->Unit(benchmark::kMicrosecond);
+
+// An undo of a sequence name edit with the refresh it runs (the sequence level, as the edit
+// did), then its redo; the time is per undo or redo.
+void BM_UndoRefresh(benchmark::State& state) {
+    TForm1& form = window();
+    form.ListBox1->set_item_index(0);
+    form.ListBox1Click();
+    form.Edit10->setText(QStringLiteral("renamed"));
+    form.Edit10->setModified(true);
+    form.Edit10Exit();
+    for (auto _ : state) {
+        form.Undo1Click();
+        settle(state);
+        form.Redo1Click();
+        settle(state);
+    }
+    state.SetItemsProcessed(state.iterations() * 2);
+    form.Undo1Click();
+}
+BENCHMARK(BM_UndoRefresh)->Unit(benchmark::kMicrosecond);
 
 // The baseline: a list rebuilt item by item, as a widget that stores its rows would be.
 void BM_QListWidgetRefill3840(benchmark::State& state) {

@@ -4,14 +4,20 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "document/name_text.h"
 
 namespace dabro::cli {
 
 namespace {
 
+// Names are read as Latin-1, whatever they hold, so every byte shows as itself.
+QString latin1(std::string_view bytes) {
+    return QString::fromStdString(latin1_to_utf8(bytes));
+}
+
 template <std::size_t N>
 QString latin1(const ShortName<N>& name) {
-    return QString::fromLatin1(name.view().data(), static_cast<qsizetype>(name.size()));
+    return latin1(name.view());
 }
 
 QString hex(const std::vector<std::uint8_t>& bytes) {
@@ -65,7 +71,7 @@ QJsonObject collection_json(const ImageCollection& col) {
             {"imageSectionOffset", col.imageSectionOffset},
             {"frames", col.frames},
             {"directions", col.directions},
-            {"imageSectionType", QString(QChar::fromLatin1(col.imageSectionType))},
+            {"imageSectionType", latin1(std::string_view(&col.imageSectionType, 1))},
             {"sourceName", latin1(col.sourceName)},
             {"palettes", palettes},
             {"boxes", boxes},

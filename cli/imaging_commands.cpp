@@ -9,6 +9,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "document/file_layer.h"
+#include "document/limits.h"
 #include "imaging/align.h"
 #include "imaging/halve.h"
 #include "imaging/palette_file.h"
@@ -19,15 +20,12 @@ namespace dabro::cli {
 
 namespace {
 
-// A PNG larger than this is refused: it could only come from a hostile size.
-constexpr std::int64_t kMaxPngPixels = std::int64_t{1} << 24;
-
 // The collection of -c, refused when the sprite has no such collection or never read its
 // images and palettes.
 Status select_collection(const Arguments& a, SpriteDocument& doc, ImageCollection*& collection) {
     int c = 0;
     if (Status s = int_option(a, "-c", c); !s.ok()) return s;
-    if (c < 0 || c >= doc.collectionCount) {
+    if (!collection_in_use(doc, c)) {
         return Status::failure("There is no collection " + std::to_string(c) + ": the sprite has " +
                                std::to_string(doc.collectionCount) + " collections");
     }

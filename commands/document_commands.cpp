@@ -12,13 +12,7 @@ struct FrameTarget {
 };
 
 bool frame_in_use(const SpriteDocument& d, const FrameTarget& t) {
-    return t.sequence >= 0 && t.sequence < std::min(d.sequenceCount, kMaxSequences) &&
-           t.frame >= 0 &&
-           t.frame < std::min(d.sequences[t.sequence].frameCount, kMaxSequenceFrames);
-}
-
-bool sequence_in_use(const SpriteDocument& d, int s) {
-    return s >= 0 && s < std::min(d.sequenceCount, kMaxSequences);
+    return frame_in_use(d, t.sequence, t.frame);
 }
 
 template <typename Target, typename Value>
@@ -219,9 +213,7 @@ CommandPtr set_palette_command(std::string name, int collection, const Palette& 
     return set_value<int, Palette>(
         std::move(name), Refresh::ImageDetails, collection, palette,
         [](const SpriteDocument& d, const int& c) {
-            return c >= 0 && c < std::min(d.collectionCount, kMaxCollections)
-                       ? d.collections[c].palettes[0]
-                       : Palette{};
+            return collection_in_use(d, c) ? d.collections[c].palettes[0] : Palette{};
         },
         [](SpriteDocument& d, const int& c, const Palette& p) { return set_palette(d, c, p); });
 }

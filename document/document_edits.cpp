@@ -5,15 +5,6 @@
 namespace dabro {
 namespace {
 
-bool sequence_in_use(const SpriteDocument& document, int sequence) {
-    return sequence >= 0 && sequence < document.sequenceCount && sequence < kMaxSequences;
-}
-
-bool frame_in_use(const SpriteDocument& document, int sequence, int frame) {
-    return sequence_in_use(document, sequence) && frame >= 0 &&
-           frame < document.sequences[sequence].frameCount && frame < kMaxSequenceFrames;
-}
-
 template <typename T>
 bool assign(T& field, const T& value) {
     if (field == value) return false;
@@ -29,17 +20,14 @@ CollectionImage* image_at(SpriteDocument& document, ImageRef ref) {
 }  // namespace
 
 ImageRef image_ref(const SpriteDocument& document, int collection, int frame, int direction) {
-    if (collection < 0 || collection >= document.collectionCount || collection >= kMaxCollections)
-        return {};
+    if (!collection_in_use(document, collection)) return {};
     const int slot = document.collections[collection].slot_of(frame, direction);
     if (slot < 0) return {};
     return {collection, slot};
 }
 
 bool is_valid(const SpriteDocument& document, ImageRef ref) {
-    if (ref.collection < 0 || ref.collection >= document.collectionCount ||
-        ref.collection >= kMaxCollections)
-        return false;
+    if (!collection_in_use(document, ref.collection)) return false;
     return ref.slot >= 0 && ref.slot < document.collections[ref.collection].slot_count();
 }
 
@@ -151,8 +139,7 @@ bool exchange_image(SpriteDocument& document, ImageRef ref, EncodedImage& image)
 }
 
 bool set_palette(SpriteDocument& document, int collection, const Palette& palette) {
-    if (collection < 0 || collection >= document.collectionCount || collection >= kMaxCollections)
-        return false;
+    if (!collection_in_use(document, collection)) return false;
     return assign(document.collections[collection].palettes[0], palette);
 }
 

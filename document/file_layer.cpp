@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "document/name_text.h"
+
 namespace dabro {
 
 namespace {
@@ -71,13 +73,49 @@ int FileLayer::open_read(const std::string& path) {
     return result_or_errno(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
 }
 
-int FileLayer::create_temp_beside(const std::string& target, std::string& temp_path) {
-    const auto slash = target.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    std::string pattern = folder + "." + name + ".XXXXXX";
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+int FileLayer::open_overwrite(const std::string& path) {
+    return result_or_errno(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+}
+
+int FileLayer::find_target(const std::string& path, SaveTarget& target) {
+    // As many links as the system itself follows before it gives up with ELOOP.
+    constexpr int kMostLinks = 40;
+    std::string at = path;
+    for (int hops = 0;; ++hops) {
+        struct stat st {};
+        if (::lstat(at.c_str(), &st) < 0) {
+            if (errno != ENOENT) return -errno;
+            target = SaveTarget{at, false, false};
+            return 0;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            target = SaveTarget{at, true, S_ISREG(st.st_mode) && st.st_nlink > 1};
+            return 0;
+        }
+        if (hops == kMostLinks) return -ELOOP;
+        std::string link(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+        const ssize_t n = ::readlink(at.c_str(), link.data(), link.size());
+        if (n < 0) return -errno;
+        // The link grew between the two calls; read it again.
+        if (static_cast<std::size_t>(n) == link.size()) {
+            --hops;
+            continue;
+        }
+        link.resize(static_cast<std::size_t>(n));
+        const auto slash = at.find_last_of('/');
+        at = link.starts_with('/') || slash == std::string::npos ? link
+                                                                 : at.substr(0, slash + 1) + link;
+    }
+}
+
+int FileLayer::create_temp(const std::string& folder, const std::string& name,
+                           std::string& temp_path) {
+    // A short name whatever the target's length: a file name may take the system's whole
+    // limit, and the temporary one beside it must fit too.
+    constexpr std::size_t kNameKept = 32;
+    std::string pattern = folder.empty() || folder.ends_with('/') ? folder : folder + "/";
+    pattern += "." + name.substr(0, cut_length(name, kNameKept)) + ".XXXXXX.tmp";
+    const int fd = ::mkostemps(pattern.data(), 4, O_CLOEXEC);
     if (fd < 0) return -errno;
     temp_path = pattern;
     return fd;
@@ -121,7 +159,7 @@ off_t FileLayer::size_of(int fd) {
     return st.st_size;
 }
 
-int FileLayer::copy_mode(const std::string& target, int fd) {
+int FileLayer::copy_attributes(const std::string& target, int fd) {
     struct stat st {};
     if (::stat(target.c_str(), &st) < 0) {
         if (errno == ENOENT) {
@@ -132,7 +170,16 @@ int FileLayer::copy_mode(const std::string& target, int fd) {
         }
         return -errno;
     }
+    // Owner first: a change of owner clears the set-user-ID and set-group-ID bits. Only a
+    // privileged process may give the file away; the group may still be one of ours.
+    if (::fchown(fd, st.st_uid, st.st_gid) < 0 && (errno == EPERM || errno == EINVAL))
+        (void)::fchown(fd, static_cast<uid_t>(-1), st.st_gid);
     return result_or_errno(::fchmod(fd, st.st_mode & 07777));
+}
+
+std::string temp_folder() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir && *dir ? dir : "/tmp";
 }
 
 FileLayer& file_layer() {
@@ -291,31 +338,118 @@ Status write_file_atomically(const std::string& path, std::span<const std::uint8
     return write_file_atomically(path, [bytes](ByteSink& sink) { return sink.write(bytes); });
 }
 
+namespace {
+
+// The save's temporary file, removed unless it is kept on purpose.
+struct TempFile {
+    FileLayer& layer;
+    std::string path;
+    int fd = -1;
+    bool keep = false;
+
+    ~TempFile() {
+        if (fd >= 0) layer.close(fd);
+        if (!path.empty() && !keep) layer.unlink(path);
+    }
+    // Flushes and closes; the file's bytes are then on the disk.
+    Status finish() {
+        if (const int r = layer.sync(fd); r < 0) return error_from(r);
+        const int r = layer.close(fd);
+        fd = -1;
+        return r < 0 ? error_from(r) : Status::success();
+    }
+};
+
+bool refused(int result) {
+    return result == -EACCES || result == -EPERM;
+}
+
+std::string folder_of(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string name_of(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Copies the finished temporary file over the target, which stays the same file.
+Status copy_over(FileLayer& layer, const std::string& from, const std::string& to) {
+    const int in = layer.open_read(from);
+    if (in < 0) return error_from(in);
+    const int out = layer.open_overwrite(to);
+    if (out < 0) {
+        layer.close(in);
+        return error_from(out);
+    }
+    Status status;
+    FileSink sink(layer, out);
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kReaderBuffer);
+    for (;;) {
+        const ssize_t n = read_fully(layer, in, buffer.get(), kReaderBuffer);
+        if (n < 0) status = error_from(n);
+        if (n <= 0 || !status.ok()) break;
+        status = sink.write({buffer.get(), static_cast<std::size_t>(n)});
+        if (!status.ok()) break;
+    }
+    layer.close(in);
+    if (status.ok()) {
+        if (const int r = layer.sync(out); r < 0) status = error_from(r);
+    }
+    if (const int r = layer.close(out); r < 0 && status.ok()) status = error_from(r);
+    return status;
+}
+
+// Copies a finished temporary file over the target; on failure keeps it and names it.
+Status place(TempFile& temp, const std::string& target) {
+    Status s = copy_over(temp.layer, temp.path, target);
+    if (s.ok()) return s;
+    temp.keep = true;
+    return s.with_detail("; the complete file is kept as " + temp.path);
+}
+
+// Writes the whole content to a temporary file, to be sure the disk takes it, and then over
+// the target in place.
+Status write_in_place(FileLayer& layer, const SaveTarget& target,
+                      const std::function<Status(ByteSink&)>& produce) {
+    TempFile temp{layer, {}};
+    temp.fd = layer.create_temp(folder_of(target.path), name_of(target.path), temp.path);
+    if (refused(temp.fd))
+        temp.fd = layer.create_temp(temp_folder(), name_of(target.path), temp.path);
+    if (temp.fd < 0) return error_from(temp.fd);
+    FileSink sink(layer, temp.fd);
+    if (Status s = produce(sink); !s.ok()) return s;
+    if (Status s = temp.finish(); !s.ok()) return s;
+    return place(temp, target.path);
+}
+
+}  // namespace
+
 Status write_file_atomically(const std::string& path,
                              const std::function<Status(ByteSink&)>& produce) {
     FileLayer& layer = file_layer();
-    std::string temp;
-    const int fd = layer.create_temp_beside(path, temp);
-    if (fd < 0) return error_from(fd);
+    SaveTarget target;
+    if (const int r = layer.find_target(path, target); r < 0) return error_from(r);
+    if (target.shared) return write_in_place(layer, target, produce);
 
-    auto fail = [&](Status status) {
-        layer.close(fd);
-        layer.unlink(temp);
-        return status;
-    };
-
-    FileSink sink(layer, fd);
-    if (Status s = produce(sink); !s.ok()) return fail(std::move(s));
-    if (const int r = layer.copy_mode(path, fd); r < 0) return fail(error_from(r));
-    if (const int r = layer.sync(fd); r < 0) return fail(error_from(r));
-    if (const int r = layer.close(fd); r < 0) {
-        layer.unlink(temp);
+    TempFile temp{layer, {}};
+    temp.fd = layer.create_temp(folder_of(target.path), name_of(target.path), temp.path);
+    if (temp.fd < 0) {
+        // A folder the user may not write to, holding a file they may.
+        if (refused(temp.fd) && target.exists) return write_in_place(layer, target, produce);
+        return error_from(temp.fd);
+    }
+    FileSink sink(layer, temp.fd);
+    if (Status s = produce(sink); !s.ok()) return s;
+    if (const int r = layer.copy_attributes(target.path, temp.fd); r < 0) return error_from(r);
+    if (Status s = temp.finish(); !s.ok()) return s;
+    if (const int r = layer.rename(temp.path, target.path); r < 0) {
+        // A folder whose sticky bit keeps the file from being replaced by another.
+        if (refused(r) && target.exists) return place(temp, target.path);
         return error_from(r);
     }
-    if (const int r = layer.rename(temp, path); r < 0) {
-        layer.unlink(temp);
-        return error_from(r);
-    }
+    temp.path.clear();
     return Status::success();
 }
 

@@ -13,6 +13,13 @@
 
 namespace dabro {
 
+// What a save learns of the file it is about to replace.
+struct SaveTarget {
+    std::string path;     // the file itself, with every symbolic link on the way followed
+    bool exists = false;  // a regular file or something else of that name is there
+    bool shared = false;  // the file has other hard links, which a rename would cut off
+};
+
 // The system calls through which every file is read and written. Each returns what the
 // POSIX call returns, with -errno in place of -1, so a test can stand in a layer that fails
 // any chosen call.
@@ -20,8 +27,15 @@ class FileLayer {
   public:
     virtual ~FileLayer() = default;
     virtual int open_read(const std::string& path);
-    // Creates a new, private file in the folder of `target`; sets `temp_path`.
-    virtual int create_temp_beside(const std::string& target, std::string& temp_path);
+    // Opens an existing file for writing over it from its start, emptied.
+    virtual int open_overwrite(const std::string& path);
+    // Follows the symbolic links from `path` to the file a save must write, which need not
+    // exist yet, and says what is there.
+    virtual int find_target(const std::string& path, SaveTarget& target);
+    // Creates a new, private file in `folder` (empty: the current folder) whose name comes
+    // from `name` and stays well within the system's limit; sets `temp_path`.
+    virtual int create_temp(const std::string& folder, const std::string& name,
+                            std::string& temp_path);
     virtual ssize_t read(int fd, void* buffer, std::size_t size);
     // Moves the read position to `offset` bytes from the start; returns it, or -errno.
     virtual off_t seek(int fd, off_t offset);
@@ -32,9 +46,13 @@ class FileLayer {
     virtual int unlink(const std::string& path);
     // The size of an open file, or -errno.
     virtual off_t size_of(int fd);
-    // Copies the permission bits of `target`, when it exists, onto the open file.
-    virtual int copy_mode(const std::string& target, int fd);
+    // Gives the open file the permission bits, owner and group of `target` when it exists
+    // (owner and group as far as the system lets this process), else the mode of a new file.
+    virtual int copy_attributes(const std::string& target, int fd);
 };
+
+// The folder for a copy that cannot be kept beside its target: $TMPDIR, else /tmp.
+std::string temp_folder();
 
 // The layer in use; the real one unless a test installed another.
 FileLayer& file_layer();
@@ -106,9 +124,15 @@ class ByteSink {
     virtual Status write(std::span<const std::uint8_t> bytes) = 0;
 };
 
-// Writes `bytes` to a temporary file beside `path`, flushes it to the disk and renames it
-// over `path`. On any failure `path` is as it was and the temporary file is gone. An existing
-// target's permissions are kept.
+// Saves `bytes` to `path` so that a failure never leaves a half-written file in its place.
+// Symbolic links are followed and the file they lead to is written. Normally the bytes go
+// to a temporary file beside the target, are flushed to the disk and renamed over it, and
+// the target's mode, owner and group are kept. Where a rename would change what the file is
+// (it has other hard links, or its folder may not be written), the complete bytes are first
+// written and flushed to a temporary file (beside the target, else in temp_folder()) and then
+// copied over the target in place; if that copy fails the temporary file is kept and the
+// message names it. On every other failure the target is as it was and no temporary file is
+// left.
 Status write_file_atomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // The same with the bytes handed to the sink piece by piece by `produce`, so that a large

@@ -1,5 +1,7 @@
 #include "document/sprite_document.h"
 
+#include "document/name_text.h"
+
 namespace dabro {
 
 int ImageCollection::slot_count() const {
@@ -12,6 +14,20 @@ int ImageCollection::slot_of(int frame, int direction) const {
     if (frame < 0 || direction < 0 || frame >= frames || direction >= directions) return -1;
     const long long slot = static_cast<long long>(frame) * directions + direction;
     return slot < slot_count() ? static_cast<int>(slot) : -1;
+}
+
+bool sequence_in_use(const SpriteDocument& document, int sequence) {
+    return sequence >= 0 && sequence < document.sequenceCount && sequence < kMaxSequences;
+}
+
+bool frame_in_use(const SpriteDocument& document, int sequence, int frame) {
+    return sequence_in_use(document, sequence) && frame >= 0 &&
+           frame < document.sequences[static_cast<std::size_t>(sequence)].frameCount &&
+           frame < kMaxSequenceFrames;
+}
+
+bool collection_in_use(const SpriteDocument& document, int collection) {
+    return collection >= 0 && collection < document.collectionCount && collection < kMaxCollections;
 }
 
 std::unique_ptr<Session> make_session() {
@@ -37,8 +53,8 @@ void reset(Session& session) {
 
 ShortName<kMaxSourceNameLength> source_name_of(std::string_view path) {
     const auto slash = path.find_last_of('/');
-    return ShortName<kMaxSourceNameLength>(
-        slash == std::string_view::npos ? path : path.substr(slash + 1));
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    return ShortName<kMaxSourceNameLength>(name.substr(0, cut_length(name, kMaxSourceNameLength)));
 }
 
 }  // namespace dabro

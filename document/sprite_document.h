@@ -8,16 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace dabro {
+#include "document/limits.h"
 
-inline constexpr int kMaxSequences = 50;
-inline constexpr int kMaxSequenceFrames = 100;
-inline constexpr int kMaxCollections = 50;
-inline constexpr int kMaxImageSlots = 3840;
-inline constexpr int kPalettesPerCollection = 4;
-inline constexpr int kPaletteEntries = 256;
-inline constexpr int kMaxNameLength = 40;
-inline constexpr int kMaxSourceNameLength = 30;
+namespace dabro {
 
 // A name of 0 to N single-byte characters held with its length. Assigning a longer text
 // keeps its first N characters.
@@ -147,6 +140,12 @@ struct Session {
     bool imagesReadable = false;
 };
 
+// Which slots are in use, for every part of the program that addresses them. The image
+// slots of a collection: ImageCollection::slot_of and slot_count.
+bool sequence_in_use(const SpriteDocument& document, int sequence);
+bool frame_in_use(const SpriteDocument& document, int sequence, int frame);
+bool collection_in_use(const SpriteDocument& document, int collection);
+
 // The document is about 20 MB, so it always lives on the heap.
 std::unique_ptr<Session> make_session();
 
@@ -157,7 +156,8 @@ Session& the_session();
 // contents and imagesReadable keeps its value.
 void reset(Session& session);
 
-// The file name without its folder, cut to the source-name capacity.
+// The file name without its folder, cut to the source-name capacity; a name in UTF-8 is cut
+// before the character that would not fit whole.
 ShortName<kMaxSourceNameLength> source_name_of(std::string_view path);
 
 }  // namespace dabro

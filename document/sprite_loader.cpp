@@ -10,62 +10,19 @@
 
 #include "document/byte_reader.h"
 #include "document/file_layer.h"
+#include "document/sprite_layout.h"
 #include "document/sprite_saver.h"
 
 namespace dabro {
 
 namespace {
 
-constexpr std::array<std::uint8_t, kSignatureSize> kSignature = {'<', 's', 'p', 'r', 'i', 't',
-                                                                 'e', '>', 0,   '4', 0};
-constexpr std::size_t kCollectionTagSize = 12;
-constexpr std::size_t kSectionTagSize = 14;
-constexpr std::size_t kImageLeadSize = 9 + 6;
-constexpr std::size_t kImageTrailSize = 3;
-
-Status short_read() {
-    return Status::file_error(kReadBeyondEnd);
-}
+using namespace layout;
 
 Status out_of_range(const std::string& what, long long value, long long low, long long high) {
     return Status::failure(what + " " + std::to_string(value) + " is out of range " +
                            std::to_string(low) + " to " + std::to_string(high));
 }
-
-// Bytes already in memory, offered the way FileReader offers a file.
-class MemoryReader {
-  public:
-    explicit MemoryReader(std::span<const std::uint8_t> bytes) : r_(bytes) {}
-
-    bool ok() const { return r_.ok(); }
-    Status status() const { return r_.ok() ? Status::success() : short_read(); }
-    std::size_t size() const { return r_.size(); }
-    std::size_t remaining() const { return r_.remaining(); }
-
-    bool read(void* out, std::size_t n) {
-        const auto bytes = r_.bytes(n);
-        if (!r_.ok()) return false;
-        if (n > 0) std::memcpy(out, bytes.data(), n);
-        return true;
-    }
-    bool skip(std::size_t n) {
-        r_.skip(n);
-        return r_.ok();
-    }
-    bool seek(std::size_t position) {
-        r_.seek(position);
-        return r_.ok();
-    }
-    bool append(std::vector<std::uint8_t>& out, std::size_t n) {
-        const auto bytes = r_.bytes(n);
-        if (!r_.ok()) return false;
-        out.insert(out.end(), bytes.begin(), bytes.end());
-        return true;
-    }
-
-  private:
-    ByteReader r_;
-};
 
 // Everything a file says, gathered before the document is touched, so that a load that
 // fails part way changes nothing. Image data land in the buffers the images will own.
@@ -92,10 +49,9 @@ struct Staged {
 
 // One pass over the file, front to back, checking every count, length and size against the
 // document's capacities and the bytes the file still holds before anything is allocated.
-template <class Reader>
 class Walk {
   public:
-    Walk(Reader& in, Staged& out) : in_(in), out_(out) {}
+    Walk(FileReader& in, Staged& out) : in_(in), out_(out) {}
 
     // Starts after the signature.
     Status run() {
@@ -180,7 +136,7 @@ class Walk {
     Status collection_header(std::size_t c) {
         const std::string what = "Collection " + std::to_string(c);
         StagedCollection& col = out_.collections[c];
-        in_.skip(kCollectionTagSize);
+        in_.skip(kCollectionTag.size());
         col.offset = i32();
         const std::int32_t length = i32();
         if (!in_.ok()) return cut();
@@ -190,10 +146,10 @@ class Walk {
         const std::int32_t frames = i32();
         const std::int32_t directions = i32();
         if (!in_.ok()) return cut();
-        if (frames < 0 || frames > kMaxImageSlots)
-            return out_of_range(what + " frames", frames, 0, kMaxImageSlots);
-        if (directions < 0 || directions > kMaxImageSlots)
-            return out_of_range(what + " directions", directions, 0, kMaxImageSlots);
+        if (frames < 0 || frames > kMaxFramesOrDirections)
+            return out_of_range(what + " frames", frames, 0, kMaxFramesOrDirections);
+        if (directions < 0 || directions > kMaxFramesOrDirections)
+            return out_of_range(what + " directions", directions, 0, kMaxFramesOrDirections);
         const long long slots = static_cast<long long>(frames) * directions;
         if (slots > kMaxImageSlots)
             return Status::failure(what + " has " + std::to_string(frames) + " frames x " +
@@ -202,7 +158,7 @@ class Walk {
         col.frames = frames;
         col.directions = directions;
         std::vector<std::uint8_t> raw;
-        if (!in_.append(raw, 16 * static_cast<std::size_t>(slots))) return cut();
+        if (!in_.append(raw, kBoxSize * static_cast<std::size_t>(slots))) return cut();
         ByteReader b(raw);
         col.boxes.resize(static_cast<std::size_t>(slots));
         for (BoundingBox& box : col.boxes) {
@@ -230,7 +186,7 @@ class Walk {
                     return Status::success();
                 in_.seek(static_cast<std::size_t>(col.offset));
             }
-            in_.skip(kSectionTagSize);
+            in_.skip(kSectionTag.size());
             const char type = static_cast<char>(u8());
             in_.skip(1);
             if (!in_.ok()) return cut();
@@ -258,8 +214,8 @@ class Walk {
             if (n < 0 || n > kPaletteEntries)
                 return out_of_range(what + " palette " + std::to_string(p) + " entry count", n, 0,
                                     kPaletteEntries);
-            std::array<std::uint8_t, 4 * kPaletteEntries> raw{};
-            if (!in_.read(raw.data(), 4 * static_cast<std::size_t>(n))) return cut();
+            std::array<std::uint8_t, kPaletteSize - kI32> raw{};
+            if (!in_.read(raw.data(), kI32 * static_cast<std::size_t>(n))) return cut();
             ByteReader e(raw);
             for (int i = 0; i < n; ++i) col.palettes[p][static_cast<std::size_t>(i)] = e.u32();
             col.paletteCounts[p] = n;
@@ -267,7 +223,7 @@ class Walk {
         const std::size_t slots = col.boxes.size();
         col.images.reserve(slots);
         for (std::size_t k = 0; k < slots; ++k) {
-            in_.skip(kImageLeadSize);
+            in_.skip(kImageLead.size());
             CollectionImage& image = col.images.emplace_back();
             image.kind = u8();
             in_.skip(1);
@@ -280,13 +236,13 @@ class Walk {
                 return out_of_range(what + " image " + std::to_string(k) + " data length", length,
                                     0, 0x7FFFFFFF);
             in_.append(image.data, static_cast<std::size_t>(length));
-            in_.skip(kImageTrailSize);
+            in_.skip(kImageTrail.size());
             if (!in_.ok()) return cut();
         }
         return Status::success();
     }
 
-    Reader& in_;
+    FileReader& in_;
     Staged& out_;
 };
 
@@ -342,29 +298,19 @@ void commit(Staged& staged, const ShortName<kMaxSourceNameLength>& source, Sprit
     report.sawUnreadableSection = staged.sawUnreadableSection;
 }
 
-template <class Reader>
-Status load_from(Reader& in, std::string_view sourcePath, SpriteDocument& document,
+Status load_from(FileReader& in, std::string_view sourcePath, SpriteDocument& document,
                  bool& imagesReadable, LoadReport& report) {
-    std::array<std::uint8_t, kSignatureSize> signature{};
+    std::array<std::uint8_t, kSignature.size()> signature{};
     if (!in.read(signature.data(), signature.size())) return in.status();
     if (signature != kSignature) return Status::success();
     const auto staged = std::make_unique<Staged>();
-    if (Status s = Walk<Reader>(in, *staged).run(); !s.ok()) return s;
+    if (Status s = Walk(in, *staged).run(); !s.ok()) return s;
     report.isSprite = true;
     commit(*staged, source_name_of(sourcePath), document, imagesReadable, report);
     return Status::success();
 }
 
 }  // namespace
-
-Status load_sprite_bytes(std::span<const std::uint8_t> bytes, std::string_view sourcePath,
-                         SpriteDocument& document, bool& imagesReadable, LoadReport* report) {
-    LoadReport local;
-    LoadReport& rep = report ? *report : local;
-    rep = LoadReport{};
-    MemoryReader in(bytes);
-    return load_from(in, sourcePath, document, imagesReadable, rep);
-}
 
 // The file is read piece by piece rather than whole, so each image's data go from the file
 // straight into the buffer the image keeps: a large file is never held twice.

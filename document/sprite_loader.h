@@ -10,8 +10,6 @@
 
 namespace dabro {
 
-inline constexpr std::size_t kSignatureSize = 11;
-
 struct LoadReport {
     bool isSprite = false;              // false: the signature did not match
     bool sawUnreadableSection = false;  // some collection's images could not be read
@@ -22,10 +20,5 @@ struct LoadReport {
 // currentFileName becomes `path`; when the signature does not match, the status is a success,
 // report.isSprite is false, currentFileName is emptied and the document is unchanged.
 Status load_sprite(const std::string& path, Session& session, LoadReport* report = nullptr);
-
-// The same from bytes in memory; `sourcePath` gives the images' source names.
-Status load_sprite_bytes(std::span<const std::uint8_t> bytes, std::string_view sourcePath,
-                         SpriteDocument& document, bool& imagesReadable,
-                         LoadReport* report = nullptr);
 
 }  // namespace dabro

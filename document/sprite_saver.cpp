@@ -6,21 +6,13 @@
 #include <memory>
 
 #include "document/file_layer.h"
+#include "document/sprite_layout.h"
 
 namespace dabro {
 
 namespace {
 
-constexpr std::uint8_t kSignature[11] = {'<', 's', 'p', 'r', 'i', 't', 'e', '>', 0, '4', 0};
-constexpr std::uint8_t kCollectionTag[12] = {'<', 's', 'p', 'r', 'a', 'n',
-                                             'i', 'm', '>', 0,   '1', 0};
-constexpr std::uint8_t kSectionTag[14] = {'<', 's', 'p', 'r', 'a', 'n', 'i',
-                                          'm', '_', 'i', 'm', 'g', '>', 0};
-constexpr std::uint8_t kImageLead[15] = {1, 0, 0, 0, 0, 0, 0, 0, 0, '<', 'z', 'a', 'r', '>', 0};
-constexpr std::uint8_t kImageTrail[3] = {0, 0, 0};
-
-constexpr std::size_t kHeaderSize = sizeof(kSignature) + 3 + 4 + 4 + 2 + 1 + 4;
-constexpr std::size_t kPaletteBytes = 4 + 4 * kPaletteEntries;
+using namespace layout;
 
 // Collects the bytes in a buffer of its own and hands them to the sink a buffer at a time,
 // so that a file of any size is written with one small buffer. After a failed write it
@@ -43,6 +35,10 @@ class ChunkWriter {
             from += k;
             n -= k;
         }
+    }
+    template <std::size_t N>
+    void raw(const std::array<std::uint8_t, N>& bytes) {
+        raw(bytes.data(), N);
     }
     void u8(std::uint8_t v) { raw(&v, 1); }
     void u16(std::uint16_t v) {
@@ -90,13 +86,11 @@ class VectorSink final : public ByteSink {
 };
 
 std::size_t section_size(const ImageCollection& col) {
-    std::size_t size = sizeof(kSectionTag) + 2;
-    if (col.imageSectionType == kShortSection) return size + 4;
-    size += kPalettesPerCollection * kPaletteBytes;
+    if (col.imageSectionType == kShortSection) return kShortSectionSize;
+    std::size_t size = kSectionStartSize + kPalettesPerCollection * kPaletteSize;
     const int slots = col.slot_count();
     for (int k = 0; k < slots; ++k)
-        size += sizeof(kImageLead) + 15 + col.images[static_cast<std::size_t>(k)].data.size() +
-                sizeof(kImageTrail);
+        size += image_entry_size(col.images[static_cast<std::size_t>(k)].data.size());
     return size;
 }
 
@@ -113,12 +107,12 @@ Status plan(const SpriteDocument& doc, Layout& layout) {
     layout.sequenceCount = std::clamp(doc.sequenceCount, 0, kMaxSequences);
     layout.collectionCount = std::clamp(doc.collectionCount, 0, kMaxCollections);
 
-    std::size_t size = kHeaderSize + 4;
+    std::size_t size = kHeaderSize + kI32;
     for (int s = 0; s < layout.sequenceCount; ++s) {
         const Sequence& seq = doc.sequences[static_cast<std::size_t>(s)];
-        size += 10 +
-                6 * static_cast<std::size_t>(std::clamp(seq.frameCount, 0, kMaxSequenceFrames)) +
-                seq.name.size();
+        size += sequence_size(
+            static_cast<std::size_t>(std::clamp(seq.frameCount, 0, kMaxSequenceFrames)),
+            seq.name.size());
     }
     std::array<std::size_t, kMaxCollections> sections{};
     for (int c = 0; c < layout.collectionCount; ++c) {
@@ -126,7 +120,7 @@ Status plan(const SpriteDocument& doc, Layout& layout) {
         if (col.imageSectionType != kReadableSection && col.imageSectionType != kShortSection)
             return Status::failure("Collection " + std::to_string(c) + " '" + col.name.str() +
                                    "' holds images that could not be read, so it cannot be saved");
-        size += 28 + col.name.size() + 16 * static_cast<std::size_t>(col.slot_count());
+        size += collection_header_size(col.name.size(), static_cast<std::size_t>(col.slot_count()));
         sections[static_cast<std::size_t>(c)] = section_size(col);
     }
     std::array<std::size_t, kMaxCollections> offsets{};
@@ -147,7 +141,7 @@ Status plan(const SpriteDocument& doc, Layout& layout) {
 
 void write_document(const SpriteDocument& doc, const HeaderValues& header, const Layout& layout,
                     ChunkWriter& w) {
-    w.raw(kSignature, sizeof(kSignature));
+    w.raw(kSignature);
     for (std::uint8_t d : header.dimensions) w.u8(d);
     w.i32(header.centerX);
     w.i32(header.centerY);
@@ -170,7 +164,7 @@ void write_document(const SpriteDocument& doc, const HeaderValues& header, const
     w.i32(layout.collectionCount);
     for (int c = 0; c < layout.collectionCount; ++c) {
         const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
-        w.raw(kCollectionTag, sizeof(kCollectionTag));
+        w.raw(kCollectionTag);
         w.i32(layout.sectionOffset[static_cast<std::size_t>(c)]);
         w.i32(static_cast<std::int32_t>(col.name.size()));
         w.raw(col.name.view().data(), col.name.size());
@@ -188,7 +182,7 @@ void write_document(const SpriteDocument& doc, const HeaderValues& header, const
 
     for (int c = 0; c < layout.collectionCount; ++c) {
         const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
-        w.raw(kSectionTag, sizeof(kSectionTag));
+        w.raw(kSectionTag);
         w.u8(static_cast<std::uint8_t>(col.imageSectionType));
         w.u8(0);
         if (col.imageSectionType == kShortSection) {
@@ -202,7 +196,7 @@ void write_document(const SpriteDocument& doc, const HeaderValues& header, const
         const int slots = col.slot_count();
         for (int k = 0; k < slots; ++k) {
             const CollectionImage& image = col.images[static_cast<std::size_t>(k)];
-            w.raw(kImageLead, sizeof(kImageLead));
+            w.raw(kImageLead);
             w.u8(image.kind);
             w.u8(0);
             w.i32(image.width);
@@ -210,7 +204,7 @@ void write_document(const SpriteDocument& doc, const HeaderValues& header, const
             w.u8(image.flag);
             w.i32(static_cast<std::int32_t>(image.data.size()));
             w.raw(image.data.data(), image.data.size());
-            w.raw(kImageTrail, sizeof(kImageTrail));
+            w.raw(kImageTrail);
         }
     }
 }
@@ -220,8 +214,12 @@ Status encode_to(const SpriteDocument& document, const HeaderValues& header, con
     ChunkWriter w(sink);
     write_document(document, header, layout, w);
     if (Status s = w.finish(); !s.ok()) return s;
+    // The plan and the writing both follow sprite_layout.h; if they part, the program is wrong,
+    // not the document.
     if (w.position() != layout.size)
-        return Status::failure("The sprite's layout changed while it was written");
+        return Status::failure("Internal error: the sprite was planned as " +
+                               std::to_string(layout.size) + " bytes but written as " +
+                               std::to_string(w.position()));
     return Status::success();
 }
 

@@ -28,6 +28,12 @@ Status Status::failure(std::string message) {
     return s;
 }
 
+Status Status::with_detail(std::string_view detail) const {
+    Status s = *this;
+    s.message_ += detail;
+    return s;
+}
+
 std::string file_error_message(int code) {
     switch (code) {
         case kFileNotFound:
@@ -42,8 +48,6 @@ std::string file_error_message(int code) {
             return "Read beyond end of file";
         case kDiskFull:
             return "Disk full";
-        case kInvalidNumericInput:
-            return "Invalid numeric input";
         default:
             return "I/O error " + std::to_string(code);
     }

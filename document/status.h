@@ -12,7 +12,6 @@ inline constexpr int kTooManyOpenFiles = 4;
 inline constexpr int kFileAccessDenied = 5;
 inline constexpr int kReadBeyondEnd = 100;
 inline constexpr int kDiskFull = 101;
-inline constexpr int kInvalidNumericInput = 106;
 
 // The outcome of a core operation: success, or a failure with the message the user sees.
 // A file error also carries its code; other failures have code 0.
@@ -25,6 +24,8 @@ class [[nodiscard]] Status {
     // keeps its own number and reads "I/O error N", so EIO never shows as "File access denied".
     static Status from_errno(int err);
     static Status failure(std::string message);
+    // The same failure, code kept, with `detail` after its message.
+    Status with_detail(std::string_view detail) const;
 
     bool ok() const { return failed_ == false; }
     int code() const { return code_; }

@@ -1,9 +1,9 @@
 #include <array>
 #include <string>
 
+#include "document/memory_files.h"
 #include "document/text_to_int.h"
 #include "fuzz/fuzz_target.h"
-#include "fuzz/memory_files.h"
 #include "imaging/raw_import.h"
 
 namespace dabro::fuzz {

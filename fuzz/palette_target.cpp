@@ -1,7 +1,7 @@
 #include <algorithm>
 
+#include "document/memory_files.h"
 #include "fuzz/fuzz_target.h"
-#include "fuzz/memory_files.h"
 #include "imaging/palette_file.h"
 
 namespace dabro::fuzz {

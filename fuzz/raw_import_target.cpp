@@ -1,7 +1,7 @@
 #include <vector>
 
+#include "document/memory_files.h"
 #include "fuzz/fuzz_target.h"
-#include "fuzz/memory_files.h"
 #include "imaging/raw_import.h"
 
 namespace dabro::fuzz {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "document/memory_files.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "fuzz/fuzz_target.h"
@@ -9,7 +10,7 @@ namespace dabro::fuzz {
 
 namespace {
 
-constexpr std::string_view kSourcePath = "mods/fuzz.spr";
+const std::string kSourcePath = "mods/fuzz.spr";
 
 // A fresh 20 MB session per input would cost more than the load; instead two sessions live
 // for the whole run and every input puts back what it changed, so each load still starts
@@ -45,6 +46,7 @@ void restore(Session& session) {
     doc.sequenceCount = 0;
     doc.collectionCount = 0;
     session.imagesReadable = false;
+    session.currentFileName.clear();
 }
 
 // What a failed load must have left alone, checked cheaply: every field outside the image
@@ -115,8 +117,9 @@ int sprite_loader(Input data) {
     Session& first = pristine_session(0);
     Restorer restoreFirst{first};
     LoadReport report;
-    const Status loaded =
-        load_sprite_bytes(data, kSourcePath, first.document, first.imagesReadable, &report);
+    MemoryFiles files;
+    files.put(kSourcePath, data);
+    const Status loaded = load_sprite(kSourcePath, first, &report);
     if (!loaded.ok()) {
         FUZZ_CHECK(!loaded.message().empty());
         FUZZ_CHECK(untouched(first.document));
@@ -155,8 +158,8 @@ int sprite_loader(Input data) {
     Session& second = pristine_session(1);
     Restorer restoreSecond{second};
     LoadReport again;
-    const Status reloaded =
-        load_sprite_bytes(encoded, kSourcePath, second.document, second.imagesReadable, &again);
+    files.put(kSourcePath, encoded);
+    const Status reloaded = load_sprite(kSourcePath, second, &again);
     FUZZ_CHECK(reloaded.ok());
     FUZZ_CHECK(again.isSprite);
     FUZZ_CHECK(same_content(doc, second.document));

@@ -8,7 +8,6 @@ set(dabro_fuzz_src ${PROJECT_SOURCE_DIR}/fuzz)
 
 add_library(dabro_fuzz_targets STATIC
     ${dabro_fuzz_src}/targets.cpp
-    ${dabro_fuzz_src}/memory_files.cpp
     ${dabro_fuzz_src}/sprite_loader_target.cpp
     ${dabro_fuzz_src}/render_target.cpp
     ${dabro_fuzz_src}/halve_target.cpp

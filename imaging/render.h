@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "document/limits.h"
 #include "document/sprite_document.h"
 
 namespace dabro {
 
-// The preview's background: 100 in each channel.
-inline constexpr std::uint32_t kPreviewGrey = 0x646464;
+// The preview's background, 100 in each channel, as 0xFFRRGGBB.
 inline constexpr std::uint32_t kPreviewGreyRgb32 = 0xFF646464;
 
 // Blends a palette colour (0x00RRGGBB; 0 for black) with `alpha` over the grey, per channel
@@ -43,10 +43,6 @@ struct Extent {
     std::int32_t height = 0;
 };
 Extent reachable_extent(const CollectionImage& image);
-
-// A picture larger than this many pixels is cut, by rows and then by columns; only hostile
-// images get there.
-inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 26;
 
 // Clears to the grey and draws the image with palette `palette` by the preview's row rule;
 // pixels beyond the image's width or height are not drawn.

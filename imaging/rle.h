@@ -154,9 +154,7 @@ constexpr std::size_t encoded_pixel_size(std::uint8_t alpha) {
     return alpha == 0 ? 1 : 3;
 }
 
-// The most bytes an image's data may hold (dataLength is a signed 32-bit count), and the
-// failure of an operation whose result would hold more.
-inline constexpr std::size_t kMaxDataLength = 0x7FFFFFFF;
+// The failure of an operation whose result would hold more than kMaxDataLength bytes.
 inline constexpr const char* kDataTooLongMessage = "Image data too long";
 
 }  // namespace dabro

@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "commands/document_commands.h"
+#include "document/name_text.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "document/text_to_int.h"
@@ -33,6 +34,20 @@
 
 namespace dabro {
 namespace {
+
+// The bytes of a name the user typed, in the encoding the name is shown in: UTF-8 when the
+// stored name reads as UTF-8 beyond ASCII, or when the text has characters Latin-1 lacks;
+// else Latin-1, a byte a character.
+std::string typed_name(const QString& text, std::string_view stored) {
+    const bool storedIsUtf8 =
+        is_valid_utf8(stored) && std::any_of(stored.begin(), stored.end(), [](char c) {
+            return static_cast<unsigned char>(c) > 0x7F;
+        });
+    const bool fitsLatin1 =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+    const QByteArray bytes = storedIsUtf8 || !fitsLatin1 ? text.toUtf8() : text.toLatin1();
+    return bytes.toStdString();
+}
 
 std::string local_path(const QString& path) {
     return QFile::encodeName(path).toStdString();
@@ -178,8 +193,8 @@ void TForm1::Edit20Exit(QObject*) {
 bool TForm1::commit_sequence_name() {
     const int s = selected_sequence();
     if (!Edit10->isModified() || s < 0) return true;
-    const QByteArray name = Edit10->text().toLatin1();
-    run(set_sequence_name_command(s, name.toStdString()), &TForm1::gui_seq_box_ref);
+    run(set_sequence_name_command(s, typed_name(Edit10->text(), doc().sequences[s].name.view())),
+        &TForm1::gui_seq_box_ref);
     return true;
 }
 

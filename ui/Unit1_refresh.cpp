@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "document/limits.h"
+#include "document/name_text.h"
 #include "ui/image_view.h"
 
 // The refresh chain: each level rebuilds one list keeping its selection, fills the fields
@@ -15,23 +17,19 @@ namespace {
 
 constexpr char kShownTextProperty[] = "dabroShownText";
 
-// The preview view follows the image's size up to this many pixels a side, far beyond the
-// window; a hostile size then costs no more than a 1024 x 1024 surface.
-constexpr int kMaxPreviewSide = 1024;
-
-// A list never gets more rows than a collection can have image slots.
+// A list never gets more rows than a collection can have frames or directions.
 int row_count(std::int32_t n) {
-    return std::clamp<std::int32_t>(n, 0, kMaxImageSlots);
+    return std::clamp<std::int32_t>(n, 0, kMaxFramesOrDirections);
 }
 
 int preview_side(std::int32_t n) {
     return std::clamp<std::int32_t>(n, 0, kMaxPreviewSide);
 }
 
+// Names are bytes: shown as UTF-8 where they are valid UTF-8, else as Latin-1.
 template <std::size_t N>
-QString latin1(const ShortName<N>& name) {
-    const std::string_view text = name.view();
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+QString shown_name(const ShortName<N>& name) {
+    return QString::fromStdString(display_name_utf8(name.view()));
 }
 
 QString direction_label(std::int32_t directions, int direction) {
@@ -86,19 +84,17 @@ QString TForm1::shown_text(const QLineEdit* field) const {
 
 int TForm1::selected_sequence() const {
     const int s = ListBox1->item_index();
-    return s < session_.document.sequenceCount ? s : -1;
+    return sequence_in_use(session_.document, s) ? s : -1;
 }
 
 int TForm1::selected_frame() const {
-    const int s = selected_sequence();
     const int q = ListBox2->item_index();
-    if (s < 0 || q < 0) return -1;
-    return q < std::min(session_.document.sequences[s].frameCount, kMaxSequenceFrames) ? q : -1;
+    return frame_in_use(session_.document, selected_sequence(), q) ? q : -1;
 }
 
 int TForm1::selected_collection() const {
     const int c = ListBox3->item_index();
-    return c < std::min(session_.document.collectionCount, kMaxCollections) ? c : -1;
+    return collection_in_use(session_.document, c) ? c : -1;
 }
 
 ImageRef TForm1::selected_image() const {
@@ -112,7 +108,7 @@ ImageRef TForm1::selected_image() const {
 QString TForm1::sequence_text(int sequence) const {
     if (sequence >= kMaxSequences) return {};
     const Sequence& s = session_.document.sequences[sequence];
-    return latin1(s.name) + QStringLiteral(" / ") + QString::number(s.collectionIndex);
+    return shown_name(s.name) + QStringLiteral(" / ") + QString::number(s.collectionIndex);
 }
 
 QString TForm1::frame_text(int sequence, int frame) const {
@@ -124,7 +120,7 @@ QString TForm1::frame_text(int sequence, int frame) const {
 
 QString TForm1::collection_text(int collection) const {
     if (collection >= kMaxCollections) return {};
-    return latin1(session_.document.collections[collection].name);
+    return shown_name(session_.document.collections[collection].name);
 }
 
 QString TForm1::direction_text(int collection, int frame, int direction) const {
@@ -132,7 +128,7 @@ QString TForm1::direction_text(int collection, int frame, int direction) const {
     const ImageCollection& c = session_.document.collections[collection];
     QString text = direction_label(c.directions, direction);
     const int slot = c.slot_of(frame, direction);
-    if (slot >= 0) text += QStringLiteral(" / ") + latin1(c.images[slot].sourceName);
+    if (slot >= 0) text += QStringLiteral(" / ") + shown_name(c.images[slot].sourceName);
     return text;
 }
 
@@ -157,7 +153,7 @@ void TForm1::gui_seq_box_ref_sub() {
     const int s = selected_sequence();
     if (s >= 0) {
         const Sequence& seq = doc().sequences[s];
-        show_text(Edit10, latin1(seq.name));
+        show_text(Edit10, shown_name(seq.name));
         show_number(Edit11, seq.collectionIndex);
         collectionHandOver_ = seq.collectionIndex;
     } else {
@@ -190,7 +186,7 @@ void TForm1::gui_col_edit_ref() {
         return;
     }
     const ImageCollection& col = doc().collections[c];
-    show_text(Edit12, latin1(col.name));
+    show_text(Edit12, shown_name(col.name));
     show_number(Edit13, col.directions);
     show_number(Edit14, col.frames);
 }

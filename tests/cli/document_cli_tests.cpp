@@ -61,6 +61,7 @@ TEST(Dump, NamesAreLatin1AndOnlySlotsInUseAreListed) {
     auto doc =
         test::make_document({.sequences = 1, .framesPerSequence = 2, .collections = {{1, 2}}});
     doc->sequences[0].set_name("caf\xe9");
+    doc->collections[0].set_name("\xc3\xa9");  // UTF-8 bytes, still read one by one
     doc->sequences[5].set_name("unused");
     test::TempDir dir;
     ASSERT_TRUE(save_sprite(dir.file("n.spr"), *doc, header_of(*doc)).ok());
@@ -69,6 +70,7 @@ TEST(Dump, NamesAreLatin1AndOnlySlotsInUseAreListed) {
     const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
     EXPECT_EQ(o["sequences"].toArray().size(), 1);
     EXPECT_EQ(o["sequences"][0]["name"].toString(), QString::fromUtf8("caf\xc3\xa9"));
+    EXPECT_EQ(o["collections"][0]["name"].toString(), QString::fromUtf8("\xc3\x83\xc2\xa9"));
     EXPECT_EQ(o["sequences"][0]["frames"].toArray().size(), 2);
     EXPECT_EQ(o["collections"][0]["images"].toArray().size(), 2);
     EXPECT_EQ(o["collections"][0]["sourceName"].toString(), "n.spr");

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/sprite_layout.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "support/sprite_builder.h"
@@ -38,8 +39,7 @@ std::unique_ptr<Session> load_fresh(const std::vector<std::uint8_t>& bytes,
                                     const std::string& path = "dir/file.spr") {
     auto session = make_session();
     LoadReport report;
-    const Status s =
-        load_sprite_bytes(bytes, path, session->document, session->imagesReadable, &report);
+    const Status s = test::load_bytes(bytes, path, *session, &report);
     if (status)
         *status = s;
     else
@@ -147,8 +147,7 @@ TEST(Truncation, EveryPrefixFailsCleanlyAndChangesNothing) {
     const auto encodedBefore = encode(doc);
     for (std::size_t n = 0; n < bytes.size(); ++n) {
         const std::vector<std::uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<long>(n));
-        const Status s =
-            load_sprite_bytes(prefix, "x.spr", session->document, session->imagesReadable);
+        const Status s = test::load_bytes(prefix, "x.spr", *session);
         ASSERT_FALSE(s.ok()) << "prefix of " << n << " bytes";
         EXPECT_EQ(s.code(), kReadBeyondEnd) << "prefix of " << n << " bytes";
         EXPECT_EQ(s.message(), "Read beyond end of file");
@@ -168,8 +167,7 @@ TEST(Truncation, AfterAnUnreadableSectionNeverLoadsStaleImages) {
     for (std::size_t n = 0; n < bytes.size(); ++n) {
         const std::vector<std::uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<long>(n));
         session->document.collections[1].imageSectionType = kReadableSection;
-        const Status s =
-            load_sprite_bytes(prefix, "t.spr", session->document, session->imagesReadable);
+        const Status s = test::load_bytes(prefix, "t.spr", *session);
         if (!s.ok()) continue;
         EXPECT_EQ(session->document.collections[1].imageSectionType, '\0') << "prefix of " << n;
         EXPECT_FALSE(session->imagesReadable);
@@ -229,7 +227,12 @@ std::vector<Hostile> hostile_files() {
     cases.push_back({"frames -1", one_collection_header(1, -1, 1).get(), "Collection 0 frames -1"});
     cases.push_back(
         {"directions -1", one_collection_header(1, 1, -1).get(), "Collection 0 directions -1"});
-    cases.push_back({"3841 images", one_collection_header(1, 3841, 1).get(), "frames 3841"});
+    cases.push_back(
+        {"3841 images", one_collection_header(1, 3841, 1).get(), "3841 frames x 1 directions"});
+    cases.push_back({"frames 65536", one_collection_header(1, 65536, 0).get(),
+                     "Collection 0 frames 65536 is out of range 0 to 65535"});
+    cases.push_back({"directions 65536", one_collection_header(1, 0, 65536).get(),
+                     "Collection 0 directions 65536 is out of range 0 to 65535"});
     cases.push_back({"product overflows", one_collection_header(1, 3840, 3840).get(),
                      "3840 frames x 3840 directions, more than 3840 images"});
     cases.push_back(
@@ -269,8 +272,7 @@ TEST_P(HostileFile, IsRefusedWithItsValueAndChangesNothing) {
     const Hostile& h = GetParam();
     auto session = session_holding({});
     const auto before = std::make_unique<SpriteDocument>(session->document);
-    const Status s =
-        load_sprite_bytes(h.bytes, "h.spr", session->document, session->imagesReadable);
+    const Status s = test::load_bytes(h.bytes, "h.spr", *session);
     ASSERT_FALSE(s.ok());
     EXPECT_NE(s.message().find(h.message), std::string::npos) << s.message();
     EXPECT_TRUE(session->document == *before);
@@ -293,8 +295,7 @@ TEST(Load, HeaderOnlyFileKeepsImagesReadableAndZeroesCounts) {
         Bytes b;
         b.signature().u8(3).u8(1).u8(4).i32(-159).i32(26535).u16(8979).u8(32).i32(0).i32(0);
         ASSERT_EQ(b.size(), 33u);
-        ASSERT_TRUE(
-            load_sprite_bytes(b.get(), "h.spr", session->document, session->imagesReadable).ok());
+        ASSERT_TRUE(test::load_bytes(b.get(), "h.spr", *session).ok());
         const SpriteDocument& doc = session->document;
         EXPECT_EQ(doc.dimensions, (std::array<std::uint8_t, 3>{3, 1, 4}));
         EXPECT_EQ(doc.centerX, -159);
@@ -318,8 +319,7 @@ TEST(Load, SlotsTheFileDoesNotReachKeepTheirContents) {
     for (int i = 0; i < 16; ++i) b.u32(0x010203u * static_cast<std::uint32_t>(i));
     b.i32(0).i32(0);
     b.image_entry(0, 1, 1, 0, {4});
-    ASSERT_TRUE(
-        load_sprite_bytes(b.get(), "k.spr", session->document, session->imagesReadable).ok());
+    ASSERT_TRUE(test::load_bytes(b.get(), "k.spr", *session).ok());
     const SpriteDocument& doc = session->document;
     EXPECT_EQ(doc.sequences[0].frameCount, 0);
     EXPECT_EQ(doc.sequences[0].imageIndex, before->sequences[0].imageIndex);
@@ -348,9 +348,7 @@ TEST(Load, ImagesReadableFollowsTheLastSection) {
         auto session = make_session();
         session->imagesReadable = !o.expected;
         LoadReport report;
-        ASSERT_TRUE(load_sprite_bytes(encode(*doc), "r.spr", session->document,
-                                      session->imagesReadable, &report)
-                        .ok());
+        ASSERT_TRUE(test::load_bytes(encode(*doc), "r.spr", *session, &report).ok());
         EXPECT_EQ(session->imagesReadable, o.expected);
         EXPECT_TRUE(report.sawUnreadableSection);
     }
@@ -395,14 +393,13 @@ TEST(Load, SectionAfterAnUnreadableOneIsFoundByItsStoredOffset) {
 
 TEST(Load, AnyChangedSignatureByteIsNotASprite) {
     const auto bytes = encode(*test::make_document({}));
-    for (std::size_t i = 0; i < kSignatureSize; ++i) {
+    for (std::size_t i = 0; i < layout::kSignature.size(); ++i) {
         auto changed = bytes;
         changed[i] ^= 0x20;
         auto session = session_holding({});
         const auto before = std::make_unique<SpriteDocument>(session->document);
         LoadReport report;
-        const Status s = load_sprite_bytes(changed, "s.spr", session->document,
-                                           session->imagesReadable, &report);
+        const Status s = test::load_bytes(changed, "s.spr", *session, &report);
         EXPECT_TRUE(s.ok());
         EXPECT_FALSE(report.isSprite) << "byte " << i;
         EXPECT_TRUE(session->document == *before);
@@ -411,10 +408,40 @@ TEST(Load, AnyChangedSignatureByteIsNotASprite) {
 
 TEST(Load, SourceNameIsTheFileNameCutTo30) {
     const auto bytes = encode(*test::make_document({.collections = {{1, 2}}}));
-    const std::string name = "abcdefghijklmnopqrstuvwxyz0123456.spr";  // 37 characters
-    auto session = load_fresh(bytes, nullptr, "/some/folder/" + name);
-    EXPECT_EQ(session->document.collections[0].sourceName.str(), name.substr(0, 30));
-    EXPECT_EQ(session->document.collections[0].images[1].sourceName.str(), name.substr(0, 30));
+    const std::string ascii = "abcdefghijklmnopqrstuvwxyz0123456.spr";
+    const std::string e = "\xC3\xA9";         // é in UTF-8
+    const std::string euro = "\xE2\x82\xAC";  // € in UTF-8
+    struct Case {
+        std::string name;
+        std::string kept;
+    };
+    for (const Case& c :
+         {Case{ascii, ascii.substr(0, 30)},
+          // A character that would not fit whole is left out.
+          Case{ascii.substr(0, 29) + e + "x.spr", ascii.substr(0, 29)},
+          Case{ascii.substr(0, 28) + euro + ".spr", ascii.substr(0, 28)},
+          Case{ascii.substr(0, 28) + e + ".spr", ascii.substr(0, 28) + e},
+          // Bytes that are not UTF-8 are cut where they stand.
+          Case{ascii.substr(0, 29) + "\xE9\xE9.spr", ascii.substr(0, 29) + "\xE9"}}) {
+        auto session = load_fresh(bytes, nullptr, "/some/folder/" + c.name);
+        EXPECT_EQ(session->document.collections[0].sourceName.str(), c.kept) << c.name;
+        EXPECT_EQ(session->document.collections[0].images[1].sourceName.str(), c.kept);
+    }
+}
+
+// Frames or directions alone may pass the image capacity when the other count is 0.
+TEST(Load, ACollectionWithoutImagesMayHaveManyFramesOrDirections) {
+    for (auto [frames, directions] :
+         {std::pair{65535, 0}, std::pair{0, 65535}, std::pair{5000, 0}}) {
+        const auto doc = test::make_document({.collections = {{frames, directions}}});
+        const auto bytes = encode(*doc);
+        auto session = load_fresh(bytes);
+        const ImageCollection& col = session->document.collections[0];
+        EXPECT_EQ(col.frames, frames);
+        EXPECT_EQ(col.directions, directions);
+        EXPECT_EQ(col.slot_count(), 0);
+        EXPECT_EQ(encode(session->document), bytes);
+    }
 }
 
 // --- loading from a path --------------------------------------------------------------

@@ -62,7 +62,7 @@ TEST(Save, EveryOffsetFieldPointsAtItsSection) {
         test::make_document({.collections = {{2, 3}, {1, 1, kShortSection}, {0, 4}, {3, 1}}});
     const auto bytes = encode(*doc, header_of(*doc));
     auto session = make_session();
-    ASSERT_TRUE(load_sprite_bytes(bytes, "o.spr", session->document, session->imagesReadable).ok());
+    ASSERT_TRUE(test::load_bytes(bytes, "o.spr", *session).ok());
     for (int c = 0; c < 4; ++c) {
         const auto at =
             static_cast<std::size_t>(session->document.collections[c].imageSectionOffset);
@@ -93,8 +93,7 @@ TEST(Save, WritesAll256PaletteEntriesWhateverTheFileHeld) {
     b.signature().header(0).i32(1).collection_tag().i32(0).name("p").i32(0).i32(0).section_start(
         '1');
     b.i32(0).i32(0).i32(0).i32(2).u32(0x111111).u32(0x222222);
-    ASSERT_TRUE(
-        load_sprite_bytes(b.get(), "p.spr", session->document, session->imagesReadable).ok());
+    ASSERT_TRUE(test::load_bytes(b.get(), "p.spr", *session).ok());
     const auto bytes = encode(session->document, header_of(session->document));
     const std::size_t palette3 = bytes.size() - 1028;
     EXPECT_EQ(i32_at(bytes, palette3), 256);

@@ -181,7 +181,7 @@ TEST_P(FileAndMemory, LoadTheSameDocument) {
     auto bytes = encode(*test::make_document(large_shape(c.collections)));
     if (c.firstSectionBecomes) {
         auto probe = make_session();
-        ASSERT_TRUE(load_sprite_bytes(bytes, "p.spr", probe->document, probe->imagesReadable).ok());
+        ASSERT_TRUE(test::load_bytes(bytes, "p.spr", *probe).ok());
         bytes[static_cast<std::size_t>(probe->document.collections[0].imageSectionOffset) + 14] =
             static_cast<std::uint8_t>(c.firstSectionBecomes);
     }
@@ -193,9 +193,7 @@ TEST_P(FileAndMemory, LoadTheSameDocument) {
         SCOPED_TRACE("reads of at most " + std::to_string(most));
         auto fromMemory = make_session();
         LoadReport memoryReport;
-        ASSERT_TRUE(load_sprite_bytes(bytes, path, fromMemory->document, fromMemory->imagesReadable,
-                                      &memoryReport)
-                        .ok());
+        ASSERT_TRUE(test::load_bytes(bytes, path, *fromMemory, &memoryReport).ok());
         ChunkedLayer layer(most);
         ScopedFileLayer use(layer);
         auto fromFile = make_session();

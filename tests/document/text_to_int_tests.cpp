@@ -58,7 +58,6 @@ TEST(FileErrorMessage, CoversEveryCode) {
     EXPECT_EQ(file_error_message(5), "File access denied");
     EXPECT_EQ(file_error_message(100), "Read beyond end of file");
     EXPECT_EQ(file_error_message(101), "Disk full");
-    EXPECT_EQ(file_error_message(106), "Invalid numeric input");
     EXPECT_EQ(file_error_message(21), "I/O error 21");
 }
 

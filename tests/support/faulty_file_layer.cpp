@@ -10,6 +10,10 @@ const char* to_string(FileCall call) {
             return "any";
         case FileCall::Open:
             return "open";
+        case FileCall::OpenOverwrite:
+            return "open_overwrite";
+        case FileCall::FindTarget:
+            return "find_target";
         case FileCall::CreateTemp:
             return "create_temp";
         case FileCall::Read:
@@ -28,8 +32,10 @@ const char* to_string(FileCall call) {
             return "unlink";
         case FileCall::Size:
             return "size_of";
-        case FileCall::Mode:
-            return "copy_mode";
+        case FileCall::Attributes:
+            return "copy_attributes";
+        case FileCall::kCount:
+            break;
     }
     return "?";
 }
@@ -73,9 +79,20 @@ int FaultyFileLayer::open_read(const std::string& path) {
     return FileLayer::open_read(path);
 }
 
-int FaultyFileLayer::create_temp_beside(const std::string& target, std::string& temp_path) {
+int FaultyFileLayer::open_overwrite(const std::string& path) {
+    if (trip(FileCall::OpenOverwrite)) return -error_;
+    return FileLayer::open_overwrite(path);
+}
+
+int FaultyFileLayer::find_target(const std::string& path, SaveTarget& target) {
+    if (trip(FileCall::FindTarget)) return -error_;
+    return FileLayer::find_target(path, target);
+}
+
+int FaultyFileLayer::create_temp(const std::string& folder, const std::string& name,
+                                 std::string& temp_path) {
     if (trip(FileCall::CreateTemp)) return -error_;
-    return FileLayer::create_temp_beside(target, temp_path);
+    return FileLayer::create_temp(folder, name, temp_path);
 }
 
 ssize_t FaultyFileLayer::read(int fd, void* buffer, std::size_t size) {
@@ -131,9 +148,9 @@ off_t FaultyFileLayer::size_of(int fd) {
     return FileLayer::size_of(fd);
 }
 
-int FaultyFileLayer::copy_mode(const std::string& target, int fd) {
-    if (trip(FileCall::Mode)) return -error_;
-    return FileLayer::copy_mode(target, fd);
+int FaultyFileLayer::copy_attributes(const std::string& target, int fd) {
+    if (trip(FileCall::Attributes)) return -error_;
+    return FileLayer::copy_attributes(target, fd);
 }
 
 }  // namespace dabro::test

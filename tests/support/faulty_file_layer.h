@@ -13,6 +13,8 @@ namespace dabro::test {
 enum class FileCall {
     Any,
     Open,
+    OpenOverwrite,
+    FindTarget,
     CreateTemp,
     Read,
     Seek,
@@ -22,7 +24,8 @@ enum class FileCall {
     Rename,
     Unlink,
     Size,
-    Mode
+    Attributes,
+    kCount
 };
 
 const char* to_string(FileCall call);
@@ -57,7 +60,10 @@ class FaultyFileLayer : public FileLayer {
     FileCall fired_call() const { return firedCall_; }
 
     int open_read(const std::string& path) override;
-    int create_temp_beside(const std::string& target, std::string& temp_path) override;
+    int open_overwrite(const std::string& path) override;
+    int find_target(const std::string& path, SaveTarget& target) override;
+    int create_temp(const std::string& folder, const std::string& name,
+                    std::string& temp_path) override;
     ssize_t read(int fd, void* buffer, std::size_t size) override;
     off_t seek(int fd, off_t offset) override;
     ssize_t write(int fd, const void* buffer, std::size_t size) override;
@@ -66,13 +72,13 @@ class FaultyFileLayer : public FileLayer {
     int rename(const std::string& from, const std::string& to) override;
     int unlink(const std::string& path) override;
     off_t size_of(int fd) override;
-    int copy_mode(const std::string& target, int fd) override;
+    int copy_attributes(const std::string& target, int fd) override;
 
   private:
     // Counts the call; returns the fault to apply to it, if this is the chosen one.
     const Fault* trip(FileCall call);
 
-    std::array<int, 12> counts_{};
+    std::array<int, static_cast<std::size_t>(FileCall::kCount)> counts_{};
     FileCall failCall_ = FileCall::Any;
     int failAt_ = 0;
     Fault fault_ = Fault::Error;

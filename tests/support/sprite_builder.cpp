@@ -1,5 +1,8 @@
 #include "support/sprite_builder.h"
 
+#include "document/memory_files.h"
+#include "document/sprite_layout.h"
+
 namespace dabro::test {
 
 namespace {
@@ -40,7 +43,7 @@ Bytes& Bytes::raw(std::string_view text) {
     return *this;
 }
 
-Bytes& Bytes::raw(const std::vector<std::uint8_t>& bytes) {
+Bytes& Bytes::raw(std::span<const std::uint8_t> bytes) {
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
     return *this;
 }
@@ -51,38 +54,25 @@ Bytes& Bytes::zeros(std::size_t n) {
 }
 
 Bytes& Bytes::signature() {
-    return raw(
-        std::string_view("<sprite>\0"
-                         "4\0",
-                         11));
+    return raw(layout::kSignature);
 }
 
 Bytes& Bytes::header(std::int32_t sequenceCount) {
-    return zeros(3 + 4 + 4 + 2 + 1).i32(sequenceCount);
+    return zeros(layout::kHeaderSize - layout::kSignature.size() - layout::kI32).i32(sequenceCount);
 }
 
 Bytes& Bytes::collection_tag() {
-    return raw(
-        std::string_view("<spranim>\0"
-                         "1\0",
-                         12));
+    return raw(layout::kCollectionTag);
 }
 
 Bytes& Bytes::section_start(char type) {
-    return raw(std::string_view("<spranim_img>\0", 14)).u8(static_cast<std::uint8_t>(type)).u8(0);
+    return raw(layout::kSectionTag).u8(static_cast<std::uint8_t>(type)).u8(0);
 }
 
 Bytes& Bytes::image_entry(std::uint8_t kind, std::int32_t width, std::int32_t height,
                           std::uint8_t flag, const std::vector<std::uint8_t>& data) {
-    u8(1)
-        .zeros(8)
-        .raw(std::string_view("<zar>\0", 6))
-        .u8(kind)
-        .u8(0)
-        .i32(width)
-        .i32(height)
-        .u8(flag);
-    return i32(static_cast<std::int32_t>(data.size())).raw(data).zeros(3);
+    raw(layout::kImageLead).u8(kind).u8(0).i32(width).i32(height).u8(flag);
+    return i32(static_cast<std::int32_t>(data.size())).raw(data).raw(layout::kImageTrail);
 }
 
 void Bytes::patch_i32(std::size_t at, std::int32_t v) {
@@ -107,6 +97,13 @@ std::vector<std::uint8_t> mixed_rle(int width, int height, std::uint32_t seed) {
         pixels -= count;
     }
     return out;
+}
+
+Status load_bytes(std::span<const std::uint8_t> bytes, const std::string& path, Session& session,
+                  LoadReport* report) {
+    MemoryFiles files;
+    files.put(path, bytes);
+    return load_sprite(path, session, report);
 }
 
 std::unique_ptr<SpriteDocument> make_document(const DocumentShape& shape) {

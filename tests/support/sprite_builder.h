@@ -3,12 +3,14 @@
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "document/sprite_document.h"
+#include "document/sprite_loader.h"
 
 namespace dabro::test {
 
@@ -20,7 +22,7 @@ class Bytes {
     Bytes& i32(std::int32_t v);
     Bytes& u32(std::uint32_t v) { return i32(static_cast<std::int32_t>(v)); }
     Bytes& raw(std::string_view text);
-    Bytes& raw(const std::vector<std::uint8_t>& bytes);
+    Bytes& raw(std::span<const std::uint8_t> bytes);
     Bytes& zeros(std::size_t n);
     Bytes& name(std::string_view text) {
         return i32(static_cast<std::int32_t>(text.size())).raw(text);
@@ -66,6 +68,11 @@ inline void PrintTo(const DocumentShape& s, std::ostream* os) {
 // Encoded data for a width x height image in which commands of every kind and count 0
 // appear, some running past the end of a row.
 std::vector<std::uint8_t> mixed_rle(int width, int height, std::uint32_t seed);
+
+// Loads `bytes` as the file at `path` through the in-memory file layer, the loader's one way
+// in, as File > Open would load them from the disk.
+Status load_bytes(std::span<const std::uint8_t> bytes, const std::string& path, Session& session,
+                  LoadReport* report = nullptr);
 
 // A document with deterministic pseudo-random contents of the given shape.
 std::unique_ptr<SpriteDocument> make_document(const DocumentShape& shape);

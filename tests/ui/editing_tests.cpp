@@ -20,6 +20,28 @@ TEST_F(Editing, TypedNameIsStoredWhenTheFieldIsLeft) {
     EXPECT_FALSE(form->Edit10->isModified()) << "the refresh rewrote the field";
 }
 
+// Names are shown as UTF-8 where their bytes are valid UTF-8, else as Latin-1, and a typed
+// name is stored in the encoding it is shown in.
+TEST_F(Editing, NamesAreShownAndStoredAsUtf8OrLatin1) {
+    auto d = sample_document();
+    d->sequences[0].set_name("\xC5\x9Amok");  // UTF-8
+    d->sequences[1].set_name("caf\xE9");      // Latin-1
+    open_document(*d);
+    doc().collections[0].images[0].sourceName.assign("\xC3\xA9t\xC3\xA9.raw");
+    form->gui_dir_box_ref();
+    EXPECT_EQ(form->ListBox1->item_text(0), QString::fromUtf8("\u015Amok / 0"));
+    EXPECT_EQ(form->ListBox1->item_text(1), QString::fromUtf8("caf\u00E9 / 1"));
+    EXPECT_EQ(form->ListBox5->item_text(0), QString::fromUtf8("One Sided / \u00E9t\u00E9.raw"));
+
+    type_into(form->Edit10, QString::fromUtf8("\u015Amoki"));
+    press_tab();
+    EXPECT_EQ(doc().sequences[0].name.str(), "\xC5\x9Amoki");
+    click_row(form->ListBox1, 1);
+    type_into(form->Edit10, QString::fromUtf8("caf\u00E9s"));
+    press_tab();
+    EXPECT_EQ(doc().sequences[1].name.str(), "caf\xE9s");
+}
+
 TEST_F(Editing, ALongNameKeepsItsFirst40Characters) {
     open_document(*sample_document());
     const QString name45 = QString(40, QLatin1Char('a')) + "bcdef";

@@ -8,11 +8,12 @@
 
 #include "document/file_layer.h"
 
-namespace dabro::fuzz {
+namespace dabro {
 
-// Files held in memory, so the targets reach the real file paths of the imports at
-// thousands of inputs a second. Installed for the life of the object. Reads serve the bytes
-// put in (not copied: they must outlive the reads); writes create files of their own.
+// Files held in memory, so that tests and fuzz targets go through the program's one way of
+// reading and writing files at thousands of inputs a second. Installed for the life of the
+// object. Reads serve the bytes put in (not copied: they must outlive the reads); writes
+// create files of their own.
 class MemoryFiles : public FileLayer {
   public:
     MemoryFiles();
@@ -26,7 +27,10 @@ class MemoryFiles : public FileLayer {
     int open_files() const { return static_cast<int>(open_.size()); }
 
     int open_read(const std::string& path) override;
-    int create_temp_beside(const std::string& target, std::string& temp_path) override;
+    int open_overwrite(const std::string& path) override;
+    int find_target(const std::string& path, SaveTarget& target) override;
+    int create_temp(const std::string& folder, const std::string& name,
+                    std::string& temp_path) override;
     ssize_t read(int fd, void* buffer, std::size_t size) override;
     off_t seek(int fd, off_t offset) override;
     ssize_t write(int fd, const void* buffer, std::size_t size) override;
@@ -35,7 +39,7 @@ class MemoryFiles : public FileLayer {
     int rename(const std::string& from, const std::string& to) override;
     int unlink(const std::string& path) override;
     off_t size_of(int fd) override;
-    int copy_mode(const std::string& target, int fd) override;
+    int copy_attributes(const std::string& target, int fd) override;
 
   private:
     struct Open {
@@ -52,4 +56,4 @@ class MemoryFiles : public FileLayer {
     ScopedFileLayer installed_;
 };
 
-}  // namespace dabro::fuzz
+}  // namespace dabro

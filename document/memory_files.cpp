@@ -1,10 +1,10 @@
-#include "fuzz/memory_files.h"
+#include "document/memory_files.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-namespace dabro::fuzz {
+namespace dabro {
 
 MemoryFiles::MemoryFiles() : installed_(*this) {}
 
@@ -31,8 +31,22 @@ int MemoryFiles::open_read(const std::string& path) {
     return nextFd_++;
 }
 
-int MemoryFiles::create_temp_beside(const std::string& target, std::string& temp_path) {
-    temp_path = target + ".tmp" + std::to_string(nextFd_);
+int MemoryFiles::open_overwrite(const std::string& path) {
+    if (!inputs_.contains(path) && !outputs_.contains(path)) return -ENOENT;
+    inputs_.erase(path);
+    outputs_[path].clear();
+    open_[nextFd_] = Open{path, 0, true};
+    return nextFd_++;
+}
+
+int MemoryFiles::find_target(const std::string& path, SaveTarget& target) {
+    target = SaveTarget{path, inputs_.contains(path) || outputs_.contains(path), false};
+    return 0;
+}
+
+int MemoryFiles::create_temp(const std::string& folder, const std::string& name,
+                             std::string& temp_path) {
+    temp_path = folder + "." + name + ".tmp" + std::to_string(nextFd_);
     outputs_[temp_path].clear();
     open_[nextFd_] = Open{temp_path, 0, true};
     return nextFd_++;
@@ -93,8 +107,8 @@ off_t MemoryFiles::size_of(int fd) {
     return static_cast<off_t>(contents(it->second.path).size());
 }
 
-int MemoryFiles::copy_mode(const std::string&, int fd) {
+int MemoryFiles::copy_attributes(const std::string&, int fd) {
     return open_.contains(fd) ? 0 : -EBADF;
 }
 
-}  // namespace dabro::fuzz
+}  // namespace dabro

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cli_runner.h"
+#include "document/sprite_saver.h"
+#include "imaging/palette_file.h"
+#include "support/faulty_file_layer.h"
+#include "support/sprite_builder.h"
+#include "support/temp_dir.h"
+
+namespace dabro {
+namespace {
+
+using test::q;
+using Data = std::vector<std::uint8_t>;
+
+// Every way the program writes a file, run on the same inputs: a sprite whose collection 0
+// holds 2 frames x 3 directions, a raw image and a palette file. Each returns the failure's
+// text, empty on success.
+struct Writer {
+    const char* name;
+    std::function<std::string(const test::TempDir& in, const std::string& out)> write;
+};
+
+std::ostream& operator<<(std::ostream& os, const Writer& w) {
+    return os << w.name;
+}
+
+std::string cli(const test::TempDir& in, const std::string& out, QStringList args) {
+    args.insert(1, q(in.file("in.spr")));
+    args << "-o" << q(out);
+    const test::CliResult r = test::run_cli(args);
+    if (r.code == 0) return {};
+    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    return r.last_error_line();
+}
+
+std::unique_ptr<SpriteDocument> document() {
+    test::DocumentShape shape;
+    shape.collections = {{2, 3}};
+    return test::make_document(shape);
+}
+
+std::string library(const Status& s) {
+    return s.ok() ? std::string() : failure_text(s.message());
+}
+
+const Writer kWriters[] = {
+    {"save_sprite",
+     [](const test::TempDir&, const std::string& out) {
+         const auto doc = document();
+         return library(save_sprite(out, *doc, header_of(*doc)));
+     }},
+    {"write_palette_file",
+     [](const test::TempDir&, const std::string& out) {
+         return library(write_palette_file(out, document()->collections[0].palettes[0]));
+     }},
+    {"resave",
+     [](const test::TempDir& in, const std::string& out) { return cli(in, out, {"resave"}); }},
+    {"import_raw",
+     [](const test::TempDir& in, const std::string& out) {
+         return cli(
+             in, out,
+             {"import-raw", "-c", "0", "-f", "1", "-d", "2", "--raw", q(in.file("a_3x2.raw"))});
+     }},
+    {"import_raw_by_name",
+     [](const test::TempDir& in, const std::string& out) {
+         return cli(in, out,
+                    {"import-raw", "-c", "0", "-f", "0", "-d", "0", "--raw",
+                     q(in.file("a_3x2.raw")), "--by-name"});
+     }},
+    {"halve",
+     [](const test::TempDir& in, const std::string& out) {
+         return cli(in, out, {"halve", "-c", "0", "--all"});
+     }},
+    {"align",
+     [](const test::TempDir& in, const std::string& out) {
+         return cli(in, out, {"align", "-c", "0", "--all", "--frame-size", "big"});
+     }},
+    {"palette_export",
+     [](const test::TempDir& in, const std::string& out) {
+         return cli(in, out, {"palette-export", "-c", "0"});
+     }},
+    {"palette_import",
+     [](const test::TempDir& in, const std::string& out) {
+         return cli(in, out, {"palette-import", "-c", "0", "--palette", q(in.file("a.act"))});
+     }},
+    {"render",
+     [](const test::TempDir& in, const std::string& out) {
+         return cli(in, out, {"render", "-c", "0", "-f", "1", "-d", "1"});
+     }},
+};
+
+class FileWriter : public ::testing::TestWithParam<Writer> {
+  protected:
+    void SetUp() override {
+        const auto doc = document();
+        ASSERT_TRUE(save_sprite(in_.file("in.spr"), *doc, header_of(*doc)).ok());
+        test::write_bytes(in_.file("a_3x2.raw"), Data(12, 3));
+        test::write_bytes(in_.file("a.act"), Data(768, 200));
+    }
+
+    test::TempDir in_;
+    test::TempDir out_;
+};
+
+// Without the flush the new file may not be on the disk when it replaces the old one.
+TEST_P(FileWriter, FlushesBeforeItReplacesTheFile) {
+    const std::string out = out_.file("out");
+    const Data old(40, 0x5A);
+    test::write_bytes(out, old);
+    test::FaultyFileLayer layer;
+    layer.fail_nth(test::FileCall::Sync, 1, test::Fault::Error, EIO);
+    std::string failure;
+    {
+        ScopedFileLayer use(layer);
+        failure = GetParam().write(in_, out);
+    }
+    EXPECT_TRUE(layer.fired()) << "the file was not flushed";
+    EXPECT_EQ(failure, "I/O error 5.");
+    EXPECT_EQ(test::read_bytes(out), old);
+    EXPECT_EQ(out_.entries(), std::vector<std::string>{"out"});
+}
+
+TEST_P(FileWriter, AFailedSaveReportsTheFileErrorAndWritesNothing) {
+    EXPECT_EQ(GetParam().write(in_, out_.file("missing/out")), "File not found.");
+    EXPECT_EQ(out_.entries(), std::vector<std::string>{});
+}
+
+INSTANTIATE_TEST_SUITE_P(Writers, FileWriter, ::testing::ValuesIn(kWriters),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace dabro
