@@ -1,11 +1,29 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "ui/Unit1.h"
+#include "ui/app_info.h"
 
 int main(int argc, char* argv[]) {
+    // Help and version are answered before the window system is reached: they need no display.
+    const dabro::CommandLine early =
+        dabro::read_command_line(dabro::command_line_arguments(argc, argv));
+    if (early.action != dabro::CommandLine::Action::Fail)
+        if (const auto code = dabro::answer_command_line(early)) return *code;
+
     QApplication application(argc, argv);
     // Only the name: a display name would also be appended to every window caption.
     QApplication::setApplicationName(QStringLiteral("Dabro"));
+    QApplication::setApplicationVersion(dabro::application_version());
+    // The installed desktop entry and icon, so the desktop shows them for this window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("dabro"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("dabro")));
+
+    // Qt has taken its own options (-platform, -style, ...) out of the arguments by now.
+    const dabro::CommandLine line = dabro::read_command_line(QApplication::arguments());
+    if (const auto code = dabro::answer_command_line(line)) return *code;
+    // line.files: the files named on the command line; the desktop entry passes the one
+    // opened from the file manager.
     dabro::TForm1 form;
     form.show();
     return QApplication::exec();

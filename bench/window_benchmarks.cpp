@@ -22,6 +22,7 @@ class NoPrompts : public UserPrompts {
     void show_error(const QString& text) override {
         setup_failed("the window reported an error: " + text.toStdString());
     }
+    void show_about(const QString&, const QString&) override {}
     SaveChoice ask_save_changes(const QString&) override { return SaveChoice::Discard; }
 };
 

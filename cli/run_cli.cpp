@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "dabro_version.h"
 #include "document/status.h"
 
 namespace dabro::cli {
@@ -17,7 +18,8 @@ void print_help(QTextStream& out) {
             out << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
         }
     }
-    out << "  --help\n      Print this help.\n";
+    out << "  --help\n      Print this help.\n"
+           "  --version\n      Print the version.\n";
 }
 
 }  // namespace
@@ -36,6 +38,10 @@ int run_cli(const QStringList& args, QTextStream& out, QTextStream& err) {
     const QString name = args.first();
     if (name == "--help" || name == "-h" || name == "help") {
         print_help(out);
+        return 0;
+    }
+    if (name == "--version") {
+        out << "dabro-cli " << DABRO_VERSION << '\n';
         return 0;
     }
     for (auto commands : {document_commands(), imaging_commands()}) {

@@ -11,6 +11,10 @@ packages=(
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev
     clang libclang-rt-14-dev
+    # The installed application: icon bitmaps, the checks of the desktop entry, the metainfo,
+    # the file type and the man pages, and the Debian package's dependencies.
+    librsvg2-bin desktop-file-utils appstream libxml2-utils shared-mime-info libglib2.0-bin
+    groff-base dpkg-dev
 )
 
 missing=()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test suite: the normal build with
-# warnings as errors, the same suite under AddressSanitizer and UBSan, and (when clang is
-# there) a short fuzzing campaign.
+# warnings as errors, the Debian package made from it and checked, the same suite under
+# AddressSanitizer and UBSan, and (when clang is there) a short fuzzing campaign.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -15,6 +15,9 @@ echo "== normal build"
 cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDABRO_WERROR=ON
 cmake --build "$root/build-test" -j "$jobs"
 ctest --test-dir "$root/build-test" --output-on-failure -j "$jobs"
+
+echo "== Debian package (from the normal build)"
+bash "$root/scripts/package.sh" "$root/build-test"
 
 if [ "${DABRO_QUICK:-0}" = 1 ]; then exit 0; fi
 

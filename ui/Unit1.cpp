@@ -28,6 +28,7 @@
 #include "imaging/halve.h"
 #include "imaging/palette_file.h"
 #include "imaging/raw_import.h"
+#include "ui/app_info.h"
 
 // The handlers: list clicks, field exits, table buttons and menu commands.
 
@@ -576,6 +577,10 @@ void TForm1::ExportPalette1Click(QObject*) {
     if (!path) return;
     if (!reported_ok(write_palette_file(*path, doc().collections[c].palettes[0]))) return;
     set_status(QStringLiteral("Palette exported"));
+}
+
+void TForm1::AboutDabro1Click(QObject*) {
+    prompts_->show_about(QStringLiteral("About Dabro"), about_text());
 }
 
 // Files dropped onto the window: a sprite opens, behind the guard; a raw image dropped on

@@ -108,6 +108,9 @@ class TForm1 : public QMainWindow {
     void Redo1Click(QObject* Sender = nullptr);
     void ClearRecent1Click(QObject* Sender = nullptr);
 
+    // Help > About Dabro: the version and what the program is.
+    void AboutDabro1Click(QObject* Sender = nullptr);
+
     // Centres the selected image's box in a frame of that size.
     void align(std::int32_t frameWidth, std::int32_t frameHeight);
     // Reads a palette file into palette 0 of the selected collection.
@@ -185,6 +188,7 @@ class TForm1 : public QMainWindow {
     QAction* Quit1;
     QAction* load_images;
     QAction* Help1;
+    QAction* AboutDabro1;
     QAction* ImportImage2;
     QAction* Importbyname1;
     QAction* HalveImage2;

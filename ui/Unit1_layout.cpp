@@ -236,8 +236,10 @@ void TForm1::build_menus() {
     load_images->setCheckable(true);
     load_images->setEnabled(false);
 
-    Help1 = MainMenu1->addAction(QStringLiteral("Help"));
+    QMenu* help = MainMenu1->addMenu(QStringLiteral("Help"));
+    Help1 = help->menuAction();
     Help1->setObjectName(QStringLiteral("Help1"));
+    AboutDabro1 = item(help, "AboutDabro1", "About Dabro");
 
     QMenu* image = MainMenu1->addMenu(QStringLiteral("Image"));
     image->setObjectName(QStringLiteral("ImageMenu"));
@@ -305,6 +307,7 @@ void TForm1::wire_events() {
     wire(ImportPalette1, triggered, &TForm1::ImportPalette1Click);
     wire(HalveImage1, triggered, &TForm1::HalveImage1Click);
     wire(ExportPalette1, triggered, &TForm1::ExportPalette1Click);
+    wire(AboutDabro1, triggered, &TForm1::AboutDabro1Click);
     wire(Undo1, triggered, &TForm1::Undo1Click);
     wire(Redo1, triggered, &TForm1::Redo1Click);
     wire(ClearRecent1, triggered, &TForm1::ClearRecent1Click);

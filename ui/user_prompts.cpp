@@ -68,6 +68,10 @@ void QtUserPrompts::show_error(const QString& text) {
     box.exec();
 }
 
+void QtUserPrompts::show_about(const QString& title, const QString& text) {
+    QMessageBox::about(owner_, title, text);
+}
+
 SaveChoice QtUserPrompts::ask_save_changes(const QString& document) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Dabro"),
                     QStringLiteral("Save the changes to %1 before closing it?").arg(document),

@@ -47,6 +47,8 @@ class UserPrompts {
     virtual std::optional<QString> choose_file(const FileRequest& request) = 0;
     // A modal box titled "Dabro" with the stop icon and one OK button.
     virtual void show_error(const QString& text) = 0;
+    // A modal box with the application's icon, a title, a text and one OK button.
+    virtual void show_about(const QString& title, const QString& text) = 0;
     // Asked before unsaved changes to `document` would be lost: Save, Discard or Cancel.
     virtual SaveChoice ask_save_changes(const QString& document) = 0;
 };
@@ -56,6 +58,7 @@ class QtUserPrompts : public UserPrompts {
     explicit QtUserPrompts(QWidget* owner) : owner_(owner) {}
     std::optional<QString> choose_file(const FileRequest& request) override;
     void show_error(const QString& text) override;
+    void show_about(const QString& title, const QString& text) override;
     SaveChoice ask_save_changes(const QString& document) override;
 
   private:

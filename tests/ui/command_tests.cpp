@@ -7,6 +7,7 @@
 #include "imaging/halve.h"
 #include "imaging/palette_file.h"
 #include "imaging/render.h"
+#include "ui/app_info.h"
 #include "ui/image_view.h"
 #include "window_fixture.h"
 
@@ -380,6 +381,17 @@ TEST_F(Commands, NewEmptiesHeaderAndCountsButNotTheLists) {
     EXPECT_EQ(doc().sequenceCount, 0);
     EXPECT_EQ(form->ListBox1->count(), 3) << "the lists wait for the next refresh";
     EXPECT_TRUE(session->currentFileName.empty());
+}
+
+TEST_F(Commands, AboutShowsTheVersionAndChangesNothing) {
+    open_document(*sample_document());
+    form->AboutDabro1->trigger();
+    ASSERT_EQ(prompts.abouts.size(), 1);
+    EXPECT_TRUE(prompts.abouts[0].startsWith("About Dabro: Dabro " + application_version() + "\n"))
+        << prompts.abouts[0].toStdString();
+    EXPECT_EQ(form->windowTitle(), QString::fromStdString("Dabro (" + dir.file("doc.spr") + ")"));
+    EXPECT_EQ(form->status_text(), "Sprite loaded");
+    EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
 TEST_F(Commands, QuitClosesTheWindowAndTheInertItemsDoNothing) {

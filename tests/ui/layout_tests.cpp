@@ -195,6 +195,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MenuItem{"Quit1", "Quit", "", true},
                       MenuItem{"load_images", "Load images fom .spr", "", false},
                       MenuItem{"Help1", "Help", "", true},
+                      MenuItem{"AboutDabro1", "About Dabro", "", true},
                       MenuItem{"ImportImage2", "Import", "Ctrl+I", true},
                       MenuItem{"Importbyname1", "Import by name", "Ctrl+N", true},
                       MenuItem{"HalveImage2", "Halve image size", "Ctrl+H", true},
@@ -219,6 +220,8 @@ TEST_F(Layout, MenuBarAndPopupInOrder) {
     for (const QAction* a : form->MainMenu1->actions().first()->menu()->actions())
         file << (a->isSeparator() ? QStringLiteral("-") : a->text());
     EXPECT_EQ(file.mid(0, 6), QStringList({"Open", "Save", "Save as", "New", "-", "Quit"}));
+    ASSERT_NE(form->Help1->menu(), nullptr);
+    EXPECT_EQ(form->Help1->menu()->actions(), QList<QAction*>({form->AboutDabro1}));
     QStringList popup;
     for (const QAction* a : form->PopupMenu1->actions())
         popup << (a->isSeparator() ? QStringLiteral("-") : a->text());

@@ -75,6 +75,21 @@ TEST(ErrorDisplay, IsAModalStopBoxTitledDabroWithOneOkButton) {
     EXPECT_TRUE(seen);
 }
 
+TEST(AboutBox, IsModalWithTitleTextAndOneOkButton) {
+    QtUserPrompts prompts(nullptr);
+    bool seen = false;
+    when_shown<QMessageBox>([&seen](QMessageBox* box) {
+        EXPECT_EQ(box->windowTitle(), "About Dabro");
+        EXPECT_EQ(box->text(), "Dabro 9.9");
+        EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
+        EXPECT_TRUE(box->isModal());
+        seen = true;
+        box->accept();
+    });
+    prompts.show_about("About Dabro", "Dabro 9.9");
+    EXPECT_TRUE(seen);
+}
+
 TEST(FileDialogs, OpenWithTheRequestAndCancelToNothing) {
     QtUserPrompts prompts(nullptr);
     FileRequest request = file_request(FileDialog::SaveDialog3);

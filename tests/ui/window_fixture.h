@@ -28,6 +28,9 @@ class ScriptedPrompts : public UserPrompts {
 
     std::optional<QString> choose_file(const FileRequest& request) override;
     void show_error(const QString& text) override { errors.push_back(text); }
+    void show_about(const QString& title, const QString& text) override {
+        abouts.push_back(title + QStringLiteral(": ") + text);
+    }
     // Unscripted, the question is answered Discard.
     void answer_save(SaveChoice choice) { saveAnswers_.push_back(choice); }
     SaveChoice ask_save_changes(const QString& document) override;
@@ -35,6 +38,7 @@ class ScriptedPrompts : public UserPrompts {
     std::vector<FileRequest> requests;
     QStringList errors;
     QStringList saveQuestions;  // the document each question named
+    QStringList abouts;         // "title: text"
 
   private:
     std::deque<std::optional<QString>> answers_;
