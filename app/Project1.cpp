@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 
 #include "ui/Unit1.h"
@@ -22,9 +23,10 @@ int main(int argc, char* argv[]) {
     // Qt has taken its own options (-platform, -style, ...) out of the arguments by now.
     const dabro::CommandLine line = dabro::read_command_line(QApplication::arguments());
     if (const auto code = dabro::answer_command_line(line)) return *code;
-    // line.files: the files named on the command line; the desktop entry passes the one
-    // opened from the file manager.
     dabro::TForm1 form;
     form.show();
+    // The file named on the command line, as the desktop entry passes the one opened from the
+    // file manager. One that cannot be opened shows its message over the empty editor.
+    if (!line.files.isEmpty()) form.open_file(QFile::encodeName(line.files.first()).toStdString());
     return QApplication::exec();
 }
