@@ -2,7 +2,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "interchange/sprite_diff.h"
 
@@ -50,29 +49,10 @@ int run_diff(const QStringList& args, QTextStream& out, QTextStream& err) {
         files.append(arg);
     }
     if (files.size() != 2) return trouble(err, "Give two sprite files to compare");
-    LoadedSprite a;
-    LoadedSprite b;
-    for (int i = 0; i < 2; ++i) {
-        const std::string path = files[i].toStdString();
-        if (Status s = load(path, i == 0 ? a : b); !s.ok())
-            return trouble(err, path + ": " + s.message());
-    }
-    std::vector<Difference> differences = diff_documents(a.document(), b.document());
-    if (differences.empty()) {
-        // Bytes the document does not keep (the images of unreadable sections, their offsets)
-        // still make two files different.
-        std::optional<std::int64_t> at;
-        if (Status s = first_different_byte(files[0].toStdString(), files[1].toStdString(), at);
-            !s.ok())
-            return trouble(err, s.message());
-        if (at) {
-            Difference d;
-            d.place = "file";
-            d.field = "bytes";
-            d.count = *at;
-            differences.push_back(d);
-        }
-    }
+    std::vector<Difference> differences;
+    if (Status s = diff_sprite_files(files[0].toStdString(), files[1].toStdString(), differences);
+        !s.ok())
+        return trouble(err, s.message());
     if (json) {
         QJsonArray list;
         for (const Difference& d : differences) list.append(difference_json(d));

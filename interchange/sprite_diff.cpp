@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "document/file_layer.h"
+#include "document/sprite_loader.h"
 #include "imaging/rle.h"
 
 namespace dabro {
@@ -297,6 +300,30 @@ Status first_different_byte(const std::string& pathA, const std::string& pathB,
         }
     }
     if (fa.size() != fb.size()) at = static_cast<std::int64_t>(common);
+    return Status::success();
+}
+
+Status diff_sprite_files(const std::string& pathA, const std::string& pathB,
+                         std::vector<Difference>& out) {
+    const std::unique_ptr<Session> a = make_session();
+    const std::unique_ptr<Session> b = make_session();
+    for (const auto& [path, session] : {std::pair{&pathA, a.get()}, std::pair{&pathB, b.get()}}) {
+        LoadReport report;
+        Status s = load_sprite(*path, *session, &report);
+        if (s.ok() && !report.isSprite) s = Status::failure("This is not a .spr file");
+        if (!s.ok()) return Status::failure(*path + ": " + s.message());
+    }
+    std::vector<Difference> found = diff_documents(a->document, b->document);
+    if (found.empty()) {
+        std::optional<std::int64_t> at;
+        if (Status s = first_different_byte(pathA, pathB, at); !s.ok()) return s;
+        if (at) {
+            Difference d = make("file", "bytes");
+            d.count = *at;
+            found.push_back(std::move(d));
+        }
+    }
+    out = std::move(found);
     return Status::success();
 }
 

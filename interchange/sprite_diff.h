@@ -34,6 +34,12 @@ struct Difference {
 // of alpha 0 is the same transparent pixel.
 std::vector<Difference> diff_documents(const SpriteDocument& a, const SpriteDocument& b);
 
+// Loads two sprite files and compares them. When their documents agree but their bytes do not
+// (unreadable image sections, stored offsets), the one difference is the "file" "bytes" at
+// the first byte that differs. A failure names the file it concerns.
+Status diff_sprite_files(const std::string& pathA, const std::string& pathB,
+                         std::vector<Difference>& out);
+
 // The position of the first byte at which two files differ (the shorter one's size when one
 // is the start of the other), or nothing when they are the same. Read access only.
 Status first_different_byte(const std::string& pathA, const std::string& pathB,
