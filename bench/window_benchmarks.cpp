@@ -23,6 +23,7 @@ class NoPrompts : public UserPrompts {
         setup_failed("the window reported an error: " + text.toStdString());
     }
     SaveChoice ask_save_changes(const QString&) override { return SaveChoice::Discard; }
+    std::optional<int> choose_item(const ItemRequest&) override { return std::nullopt; }
 };
 
 NoPrompts prompts;
