@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string_view>
 
+#include "document/memory_files.h"
 #include "fuzz/fuzz_target.h"
-#include "fuzz/memory_files.h"
 #include "imaging/palette_file.h"
 #include "interchange/palette_formats.h"
 

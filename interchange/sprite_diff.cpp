@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "document/file_layer.h"
+#include "document/name_text.h"
 #include "document/sprite_loader.h"
 #include "imaging/rle.h"
 
@@ -17,27 +18,24 @@ namespace dabro {
 
 namespace {
 
-// A name as UTF-8 in double quotes; the file's single bytes are Latin-1. Quotes, backslashes
-// and control characters are escaped so that every name stays on its line.
+// A name as UTF-8 in double quotes, read as Latin-1 like every name the batch tool prints.
+// Quotes, backslashes and control characters are escaped so that every name stays on its line.
 std::string quoted(std::string_view latin1) {
-    std::string out = "\"";
+    std::string escaped;
     for (char ch : latin1) {
         const auto c = static_cast<unsigned char>(ch);
         if (c == '"' || c == '\\') {
-            out += '\\';
-            out += ch;
+            escaped += '\\';
+            escaped += ch;
         } else if (c < 0x20 || c == 0x7F) {
             char esc[8];
             std::snprintf(esc, sizeof esc, "\\x%02x", c);
-            out += esc;
-        } else if (c < 0x80) {
-            out += ch;
+            escaped += esc;
         } else {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
+            escaped += ch;
         }
     }
-    return out + "\"";
+    return "\"" + latin1_to_utf8(escaped) + "\"";
 }
 
 template <std::size_t N>
