@@ -265,14 +265,6 @@ TEST(PaletteFiles, WrittenFilesReadBackTheSame) {
     EXPECT_EQ(std::string(gpl.begin(), gpl.begin() + 30), "GIMP Palette\nName: My \"pal\" \nC");
 }
 
-TEST(PaletteFiles, FormatsByNameAndExtension) {
-    EXPECT_EQ(writable_palette_format("act772"), PaletteFormat::Act772);
-    EXPECT_EQ(writable_palette_format("riff"), std::nullopt);
-    EXPECT_EQ(palette_format_for_extension("x/y.GPL"), PaletteFormat::Gpl);
-    EXPECT_EQ(palette_format_for_extension("x.d/y"), std::nullopt);
-    EXPECT_EQ(palette_format_for_extension("y.pal"), PaletteFormat::Jasc);
-}
-
 // Import by name with the reader that knows every format: GIMP's palette beside the raw
 // file may be any of them.
 TEST(PaletteFiles, ImportByNameTakesGimpsPaletteInAnyFormat) {
