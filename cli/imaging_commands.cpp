@@ -268,7 +268,7 @@ const Command kImagingCommands[] = {
      "Draws image F x directions + D of collection C over the preview's grey, as PNG", run_render},
     {"import-raw", "FILE -c C -f F -d D --raw RAW [--by-name] -o OUT",
      "Replaces an image's pixels from a raw file; --by-name also takes its size and palette from "
-     "the name",
+     "the name (prefix.act, or GIMP's RAW.pal when that does not exist)",
      run_import_raw},
     {"halve", "FILE -c C (-f F -d D | --all) -o OUT",
      "Halves the width and height of one or every image", run_halve},
