@@ -70,6 +70,7 @@ END {
     print "|---|---|---|---|"
     ratio("BM_LoadSprite", "BM_ReadFileBytes", 2)
     ratio("BM_SaveSprite", "BM_WriteFileBytes", 2)
+    ratio("BM_DiffMaxDocument", "BM_LoadSprite", 2.5)
     ratio("BM_SequenceRefresh", "BM_QListWidgetRefill3840", 0.1)
     below_ms("BM_SequenceRefresh", 2, "")
     if (has("BM_RenderImage")) {

@@ -24,6 +24,7 @@ class NoPrompts : public UserPrompts {
     }
     void show_about(const QString&, const QString&) override {}
     SaveChoice ask_save_changes(const QString&) override { return SaveChoice::Discard; }
+    std::optional<int> choose_item(const ItemRequest&) override { return std::nullopt; }
 };
 
 NoPrompts prompts;

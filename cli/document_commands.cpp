@@ -5,6 +5,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "document/name_text.h"
+#include "interchange/sprite_diff.h"
 
 namespace dabro::cli {
 
@@ -81,8 +82,12 @@ QJsonObject collection_json(const ImageCollection& col) {
 int run_dump(const QStringList& args, QTextStream& out, QTextStream& err) {
     Arguments a;
     LoadedSprite sprite;
-    if (Status s = parse_arguments(args, {}, {}, a); !s.ok()) return fail(err, s.message());
+    if (Status s = parse_arguments(args, {}, {"--text"}, a); !s.ok()) return fail(err, s.message());
     if (Status s = load(a.file, sprite); !s.ok()) return fail(err, s.message());
+    if (a.flags.count("--text")) {
+        out << QString::fromStdString(document_text(*sprite.session));
+        return 0;
+    }
     out << QJsonDocument(document_json(*sprite.session)).toJson(QJsonDocument::Indented);
     return 0;
 }
@@ -98,8 +103,10 @@ int run_resave(const QStringList& args, QTextStream&, QTextStream& err) {
 }
 
 const Command kCommands[] = {
-    {"dump", "FILE",
-     "Print the sprite as one JSON object: header, sequences, collections and images.", run_dump},
+    {"dump", "FILE [--text]",
+     "Print the sprite as one JSON object: header, sequences, collections and images; with "
+     "--text, one field a line (for version control's textconv).",
+     run_dump},
     {"resave", "FILE -o OUT", "Load the sprite and save it to OUT (which may be FILE itself).",
      run_resave},
 };

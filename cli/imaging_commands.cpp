@@ -3,11 +3,13 @@
 #include <QImage>
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "document/document_edits.h"
 #include "document/file_layer.h"
 #include "document/limits.h"
 #include "imaging/align.h"
@@ -15,6 +17,7 @@
 #include "imaging/palette_file.h"
 #include "imaging/raw_import.h"
 #include "imaging/render.h"
+#include "interchange/palette_formats.h"
 
 namespace dabro::cli {
 
@@ -142,9 +145,10 @@ int run_import_raw(const QStringList& args, QTextStream& out, QTextStream& err) 
         return fail(err, s.message());
     CollectionImage& image = image_at(*ctx.collection, slot);
     const std::string& raw = ctx.args.value("--raw");
-    const Status imported = ctx.args.flags.count("--by-name")
-                                ? import_raw_by_name(image, ctx.collection->palettes[0], raw)
-                                : load_raw_image(image, raw);
+    const Status imported =
+        ctx.args.flags.count("--by-name")
+            ? import_raw_by_name(image, ctx.collection->palettes[0], raw, read_any_palette)
+            : load_raw_image(image, raw);
     if (!imported.ok()) return fail(err, imported.message());
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Image imported\n";
@@ -194,11 +198,48 @@ int run_align(const QStringList& args, QTextStream&, QTextStream& err) {
     return 0;
 }
 
+// The collection of -c and the palette of -p (0 when not given).
+Status select_palette(const Context& ctx, int& collection, int& slot) {
+    if (Status s = int_option(ctx.args, "-c", collection); !s.ok()) return s;
+    slot = 0;
+    if (!ctx.args.has("-p")) return Status::success();
+    if (Status s = int_option(ctx.args, "-p", slot); !s.ok()) return s;
+    if (slot < 0 || slot >= kPalettesPerCollection) {
+        return Status::failure("There is no palette " + std::to_string(slot) +
+                               ": a collection has palettes 0 to 3");
+    }
+    return Status::success();
+}
+
+// --format, or the format the output's extension names, or the 768-byte palette file.
+Status export_format(const Arguments& a, PaletteFormat& format) {
+    if (a.has("--format")) {
+        const std::optional<PaletteFormat> named = writable_palette_format(a.value("--format"));
+        if (!named) {
+            return Status::failure("Unknown palette format '" + a.value("--format") +
+                                   "': use act, act772, gpl or jasc");
+        }
+        format = *named;
+        return Status::success();
+    }
+    format = palette_format_for_extension(a.value("-o")).value_or(PaletteFormat::Act);
+    return Status::success();
+}
+
 int run_palette_export(const QStringList& args, QTextStream& out, QTextStream& err) {
     Context ctx;
-    if (Status s = open_collection(args, {"-c", "-o"}, {}, {"-c", "-o"}, ctx); !s.ok())
+    if (Status s = open_collection(args, {"-c", "-p", "--format", "-o"}, {}, {"-c", "-o"}, ctx);
+        !s.ok())
         return fail(err, s.message());
-    if (Status s = write_palette_file(ctx.args.value("-o"), ctx.collection->palettes[0]); !s.ok())
+    int c = 0;
+    int p = 0;
+    PaletteFormat format = PaletteFormat::Act;
+    if (Status s = select_palette(ctx, c, p); !s.ok()) return fail(err, s.message());
+    if (Status s = export_format(ctx.args, format); !s.ok()) return fail(err, s.message());
+    if (Status s = write_palette_as(ctx.args.value("-o"),
+                                    ctx.collection->palettes[static_cast<std::size_t>(p)], format,
+                                    ctx.collection->name.view());
+        !s.ok())
         return fail(err, s.message());
     out << "Palette exported\n";
     return 0;
@@ -206,13 +247,17 @@ int run_palette_export(const QStringList& args, QTextStream& out, QTextStream& e
 
 int run_palette_import(const QStringList& args, QTextStream& out, QTextStream& err) {
     Context ctx;
-    if (Status s =
-            open_collection(args, {"-c", "--palette", "-o"}, {}, {"-c", "--palette", "-o"}, ctx);
+    if (Status s = open_collection(args, {"-c", "-p", "--palette", "-o"}, {},
+                                   {"-c", "--palette", "-o"}, ctx);
         !s.ok())
         return fail(err, s.message());
-    if (Status s = read_palette_file(ctx.args.value("--palette"), ctx.collection->palettes[0]);
-        !s.ok())
+    int c = 0;
+    int p = 0;
+    if (Status s = select_palette(ctx, c, p); !s.ok()) return fail(err, s.message());
+    Palette palette = ctx.collection->palettes[static_cast<std::size_t>(p)];
+    if (Status s = read_any_palette(ctx.args.value("--palette"), palette); !s.ok())
         return fail(err, s.message());
+    set_palette(ctx.sprite.document(), c, palette, p);
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Palette imported\n";
     return 0;
@@ -223,16 +268,20 @@ const Command kImagingCommands[] = {
      "Draws image F x directions + D of collection C over the preview's grey, as PNG", run_render},
     {"import-raw", "FILE -c C -f F -d D --raw RAW [--by-name] -o OUT",
      "Replaces an image's pixels from a raw file; --by-name also takes its size and palette from "
-     "the name",
+     "the name (prefix.act, or GIMP's RAW.pal when that does not exist)",
      run_import_raw},
     {"halve", "FILE -c C (-f F -d D | --all) -o OUT",
      "Halves the width and height of one or every image", run_halve},
     {"align", "FILE -c C (-f F -d D | --all) --frame-size big|small -o OUT",
      "Centres the box of one or every image in the big or small gui item frame", run_align},
-    {"palette-export", "FILE -c C -o OUT.act", "Writes palette 0 of a collection as a palette file",
+    {"palette-export", "FILE -c C [-p P] [--format act|act772|gpl|jasc] -o OUT",
+     "Writes palette P (0 to 3, default 0) of a collection; the format follows --format or the "
+     "extension .act, .gpl or .pal (JASC), else act",
      run_palette_export},
-    {"palette-import", "FILE -c C --palette IN.act -o OUT",
-     "Reads a palette file into palette 0 of a collection", run_palette_import},
+    {"palette-import", "FILE -c C [-p P] --palette IN -o OUT",
+     "Reads a palette file (.act, GIMP .gpl, JASC or RIFF .pal, raw RGB; recognised by content) "
+     "into palette P (0 to 3, default 0) of a collection",
+     run_palette_import},
 };
 
 }  // namespace

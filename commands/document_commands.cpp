@@ -209,13 +209,19 @@ CommandPtr replace_image_command(std::string name, Refresh refresh, ImageRef ref
     return std::make_unique<ReplaceImage>(std::move(name), refresh, ref, std::move(image));
 }
 
-CommandPtr set_palette_command(std::string name, int collection, const Palette& palette) {
-    return set_value<int, Palette>(
-        std::move(name), Refresh::ImageDetails, collection, palette,
-        [](const SpriteDocument& d, const int& c) {
-            return collection_in_use(d, c) ? d.collections[c].palettes[0] : Palette{};
+CommandPtr set_palette_command(std::string name, int collection, const Palette& palette, int slot) {
+    using Target = std::pair<int, int>;  // the collection and its palette
+    return set_value<Target, Palette>(
+        std::move(name), Refresh::ImageDetails, Target{collection, slot}, palette,
+        [](const SpriteDocument& d, const Target& t) {
+            return collection_in_use(d, t.first) && t.second >= 0 &&
+                           t.second < kPalettesPerCollection
+                       ? d.collections[t.first].palettes[t.second]
+                       : Palette{};
         },
-        [](SpriteDocument& d, const int& c, const Palette& p) { return set_palette(d, c, p); });
+        [](SpriteDocument& d, const Target& t, const Palette& p) {
+            return set_palette(d, t.first, p, t.second);
+        });
 }
 
 CommandPtr group_command(std::string name, Refresh refresh, std::vector<CommandPtr> parts) {

@@ -39,7 +39,9 @@ CommandPtr set_geometry_command(std::string name, ImageRef ref, const ImageGeome
 CommandPtr replace_image_command(std::string name, Refresh refresh, ImageRef ref,
                                  EncodedImage image);
 
-CommandPtr set_palette_command(std::string name, int collection, const Palette& palette);
+// Palette `slot` (0 to 3) of the collection; 0 is the one the preview draws with.
+CommandPtr set_palette_command(std::string name, int collection, const Palette& palette,
+                               int slot = 0);
 
 // Several commands as one step: applied in order, undone in reverse. Only the parts that
 // changed the document are kept.

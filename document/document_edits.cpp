@@ -138,9 +138,10 @@ bool exchange_image(SpriteDocument& document, ImageRef ref, EncodedImage& image)
     return true;
 }
 
-bool set_palette(SpriteDocument& document, int collection, const Palette& palette) {
+bool set_palette(SpriteDocument& document, int collection, const Palette& palette, int slot) {
     if (!collection_in_use(document, collection)) return false;
-    return assign(document.collections[collection].palettes[0], palette);
+    if (slot < 0 || slot >= kPalettesPerCollection) return false;
+    return assign(document.collections[collection].palettes[slot], palette);
 }
 
 bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,

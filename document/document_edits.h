@@ -63,8 +63,8 @@ bool replace_image(SpriteDocument& document, ImageRef ref, std::vector<std::uint
 // slot held. False, and nothing exchanged, when they are the same or the ref is not in use.
 bool exchange_image(SpriteDocument& document, ImageRef ref, EncodedImage& image);
 
-// Palette 0 of the collection, the one the preview draws with.
-bool set_palette(SpriteDocument& document, int collection, const Palette& palette);
+// Palette `slot` (0 to 3) of the collection; palette 0 is the one the preview draws with.
+bool set_palette(SpriteDocument& document, int collection, const Palette& palette, int slot = 0);
 
 // Puts back a state of the sequence table: its count and the contents of one slot.
 bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,

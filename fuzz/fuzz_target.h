@@ -19,6 +19,9 @@ int raw_import(Input data);
 int palette(Input data);
 int text_to_int(Input data);
 int import_name(Input data);
+int palette_gpl(Input data);
+int palette_jasc(Input data);
+int palette_riff(Input data);
 
 struct Target {
     const char* name;

@@ -168,6 +168,46 @@ std::vector<Seed> import_name_seeds() {
     return seeds;
 }
 
+std::vector<Seed> gpl_seeds() {
+    std::vector<Seed> seeds;
+    for (const char* s : {"GIMP Palette\nName: skin\nColumns: 4\n#\n255 0 0\tRed\n  0 128 255\n",
+                          "GIMP Palette\r\nChannels: RGBA\r\n1 2 3 128 Half\r\n",
+                          "\xEF\xBB\xBFGIMP Palette\n# only a comment\n\n7 8 9 two words\n",
+                          "GIMP Palette\n1 300 3\n", "GIMP Palette\nColumns: x\n"})
+        seeds.push_back(text(s));
+    std::string many = "GIMP Palette\n";
+    for (int i = 0; i < 257; ++i) many += std::to_string(i % 256) + " 0 0\n";
+    seeds.push_back(text(many));
+    return seeds;
+}
+
+std::vector<Seed> jasc_seeds() {
+    std::vector<Seed> seeds;
+    for (const char* s : {"JASC-PAL\r\n0100\r\n3\r\n255 255 255\r\n0 0 0\r\n16 32 48\r\n",
+                          "JASC-PAL\n0100\n2\n1 2 3 255\n4 5 6 0\n\n", "JASC-PAL\n0100\n300\n",
+                          "JASC-PAL\n0200\n1\n1 2 3\n", "JASC-PAL\n0100\n2\n1 2 3\n"})
+        seeds.push_back(text(s));
+    return seeds;
+}
+
+// RIFF palettes: an unrelated chunk of odd length before the data chunk, or none.
+std::vector<Seed> riff_seeds() {
+    std::vector<Seed> seeds;
+    for (int count : {1, 3, 256}) {
+        for (bool extra : {false, true}) {
+            Bytes b;
+            b.raw(std::string_view("RIFF")).u32(0).raw(std::string_view("PAL "));
+            if (extra) b.raw(std::string_view("offl")).u32(3).raw(std::string_view("xyz")).u8(0);
+            b.raw(std::string_view("data")).u32(static_cast<std::uint32_t>(4 + 4 * count));
+            b.u16(0x0300).u16(static_cast<std::uint16_t>(count));
+            for (int i = 0; i < count; ++i) b.u8(static_cast<std::uint8_t>(i)).u8(7).u8(9).u8(0);
+            b.patch_i32(4, static_cast<std::int32_t>(b.size() - 8));
+            seeds.push_back(b.get());
+        }
+    }
+    return seeds;
+}
+
 void write_all(const fs::path& folder, const std::vector<Seed>& seeds) {
     fs::create_directories(folder);
     for (std::size_t i = 0; i < seeds.size(); ++i) {
@@ -198,5 +238,8 @@ int main(int argc, char** argv) {
     write_all(root / "palette", palette_seeds());
     write_all(root / "text_to_int", text_seeds());
     write_all(root / "import_name", import_name_seeds());
+    write_all(root / "palette_gpl", gpl_seeds());
+    write_all(root / "palette_jasc", jasc_seeds());
+    write_all(root / "palette_riff", riff_seeds());
     return 0;
 }

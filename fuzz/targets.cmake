@@ -2,7 +2,8 @@
 # libFuzzer build) and by tests/reliability (the replay in the ordinary test suite).
 include_guard(GLOBAL)
 
-set(DABRO_FUZZ_TARGETS sprite_loader render halve raw_import palette text_to_int import_name)
+set(DABRO_FUZZ_TARGETS sprite_loader render halve raw_import palette text_to_int import_name
+    palette_gpl palette_jasc palette_riff)
 set(DABRO_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
 set(dabro_fuzz_src ${PROJECT_SOURCE_DIR}/fuzz)
 
@@ -15,8 +16,11 @@ add_library(dabro_fuzz_targets STATIC
     ${dabro_fuzz_src}/palette_target.cpp
     ${dabro_fuzz_src}/text_to_int_target.cpp
     ${dabro_fuzz_src}/import_name_target.cpp
+    ${dabro_fuzz_src}/palette_gpl_target.cpp
+    ${dabro_fuzz_src}/palette_jasc_target.cpp
+    ${dabro_fuzz_src}/palette_riff_target.cpp
 )
-target_link_libraries(dabro_fuzz_targets PUBLIC dabro_core)
+target_link_libraries(dabro_fuzz_targets PUBLIC dabro_core dabro_interchange)
 
 add_executable(dabro_fuzz_replay ${dabro_fuzz_src}/replay_main.cpp)
 target_link_libraries(dabro_fuzz_replay PRIVATE dabro_fuzz_targets)

@@ -16,6 +16,9 @@ constexpr std::array kTargets = {
     Target{"palette", palette},
     Target{"text_to_int", text_to_int},
     Target{"import_name", import_name},
+    Target{"palette_gpl", palette_gpl},
+    Target{"palette_jasc", palette_jasc},
+    Target{"palette_riff", palette_riff},
 };
 
 }  // namespace

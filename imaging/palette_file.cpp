@@ -1,5 +1,6 @@
 #include "imaging/palette_file.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "document/file_layer.h"
@@ -39,6 +40,60 @@ Status read_palette_file(const std::string& path, Palette& palette) {
 Status write_palette_file(const std::string& path, const Palette& palette) {
     const auto bytes = palette_file_bytes(palette);
     return write_file_atomically(path, bytes);
+}
+
+BinaryPalette binary_palette_kind(std::size_t fileSize, std::span<const std::uint8_t> head) {
+    if (fileSize == kBinaryPaletteHead && head.size() >= kBinaryPaletteHead) {
+        const unsigned count = unsigned{head[768]} << 8 | head[769];
+        const unsigned transparent = unsigned{head[770]} << 8 | head[771];
+        if (count >= 1 && count <= kPaletteEntries &&
+            (transparent == 0xFFFF || transparent < kPaletteEntries))
+            return BinaryPalette::Act772;
+    }
+    if (fileSize >= kPaletteFileSize) return BinaryPalette::Act;
+    if (fileSize > 0 && fileSize % 3 == 0) return BinaryPalette::RawRgb;
+    return BinaryPalette::None;
+}
+
+std::vector<std::uint32_t> binary_palette_colours(BinaryPalette kind,
+                                                  std::span<const std::uint8_t> head) {
+    std::size_t count = 0;
+    switch (kind) {
+        case BinaryPalette::None:
+            break;
+        case BinaryPalette::Act:
+            count = kPaletteEntries;
+            break;
+        case BinaryPalette::Act772:
+            count = std::size_t{head[768]} << 8 | head[769];
+            break;
+        case BinaryPalette::RawRgb:
+            count = head.size() / 3;
+            break;
+    }
+    count = std::min({count, head.size() / 3, std::size_t{kPaletteEntries}});
+    std::vector<std::uint32_t> colours(count);
+    for (std::size_t i = 0; i < count; ++i)
+        colours[i] = std::uint32_t{head[3 * i]} << 16 | std::uint32_t{head[3 * i + 1]} << 8 |
+                     head[3 * i + 2];
+    return colours;
+}
+
+void apply_colours(std::span<const std::uint32_t> colours, Palette& palette) {
+    const std::size_t n = std::min(colours.size(), palette.size());
+    std::copy_n(colours.begin(), n, palette.begin());
+}
+
+Status read_binary_palette(const std::string& path, Palette& palette) {
+    FileReader file;
+    if (Status s = file.open(path); !s.ok()) return s;
+    const std::size_t size = file.size();
+    std::vector<std::uint8_t> head(std::min(size, kBinaryPaletteHead));
+    if (!file.read(head.data(), head.size())) return file.status();
+    const BinaryPalette kind = binary_palette_kind(size, head);
+    if (kind == BinaryPalette::None) return Status::file_error(kReadBeyondEnd);
+    apply_colours(binary_palette_colours(kind, head), palette);
+    return Status::success();
 }
 
 }  // namespace dabro

@@ -70,10 +70,12 @@ ImportName parse_import_name(std::string_view path) {
         result.heightText = std::string(sizeText.substr(x + 1));
     }
     result.palettePath = result.folder + result.prefix + ".act";
+    result.gimpPalettePath = std::string(path) + ".pal";
     return result;
 }
 
-Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::string& path) {
+Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::string& path,
+                          PaletteFileReader read) {
     // Every step that can fail runs before anything is stored, in the order the user
     // would meet the failures: the raw file, the height, the width, the palette file.
     std::vector<std::uint8_t> encoded;
@@ -86,7 +88,15 @@ Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::s
     if (Status s = text_to_int(name.widthText, width); !s.ok()) return s;
 
     Palette newPalette = palette;
-    if (Status s = read_palette_file(name.palettePath, newPalette); !s.ok()) return s;
+    if (Status s = read(name.palettePath, newPalette); !s.ok()) {
+        if (s.code() != kFileNotFound) return s;
+        Status gimp = read(name.gimpPalettePath, newPalette);
+        if (gimp.code() == kFileNotFound) {
+            return Status::failure("File not found: neither " + name.palettePath + " nor " +
+                                   name.gimpPalettePath + " exists");
+        }
+        if (!gimp.ok()) return gimp;
+    }
 
     image.set_data(std::move(encoded));
     image.height = height;

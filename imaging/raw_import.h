@@ -8,6 +8,7 @@
 
 #include "document/sprite_document.h"
 #include "document/status.h"
+#include "imaging/palette_file.h"
 
 namespace dabro {
 
@@ -31,7 +32,8 @@ struct ImportName {
     std::string prefix;
     std::string widthText;
     std::string heightText;
-    std::string palettePath;  // folder + prefix + ".act"
+    std::string palettePath;      // folder + prefix + ".act"
+    std::string gimpPalettePath;  // the path + ".pal", where GIMP's raw export puts its palette
 };
 ImportName parse_import_name(std::string_view path);
 
@@ -39,6 +41,10 @@ ImportName parse_import_name(std::string_view path);
 // the width text, reads the palette file, and only then sets the image's data, height and
 // width and `palette` (palette 0 of the image's collection). The first failure is returned
 // ("File not found", "'e_64x32' is not a valid integer value", ...) and nothing changes.
-Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::string& path);
+// When the palette path does not exist, GIMP's palette beside the raw file is read instead;
+// when neither exists, the message names both. `read` reads either palette file: by default
+// the headerless layouts, or a reader that also knows other tools' formats.
+Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::string& path,
+                          PaletteFileReader read = read_binary_palette);
 
 }  // namespace dabro

@@ -29,6 +29,7 @@
 #include "imaging/palette_file.h"
 #include "imaging/raw_import.h"
 #include "ui/app_info.h"
+#include "interchange/palette_formats.h"
 
 // The handlers: list clicks, field exits, table buttons and menu commands.
 
@@ -123,8 +124,11 @@ bool TForm1::convert(const QLineEdit* field, std::int32_t& value) {
 }
 
 std::optional<std::string> TForm1::choose_file(FileDialog dialog) {
-    FileRequest request = file_request(dialog);
-    QString& last = lastPaths_[static_cast<std::size_t>(dialog)];
+    return choose_file(file_request(dialog));
+}
+
+std::optional<std::string> TForm1::choose_file(FileRequest request) {
+    QString& last = lastPaths_[static_cast<std::size_t>(request.dialog)];
     request.lastPath = last;
     const std::optional<QString> chosen = prompts_->choose_file(request);
     if (!chosen) return std::nullopt;
@@ -519,7 +523,7 @@ void TForm1::Importbyname1Click(QObject*) {
     if (!path) return;
     CollectionImage imported;
     Palette palette = doc().collections[ref.collection].palettes[0];
-    if (!reported_ok(import_raw_by_name(imported, palette, *path))) return;
+    if (!reported_ok(import_raw_by_name(imported, palette, *path, read_any_palette))) return;
     std::vector<CommandPtr> parts;
     parts.push_back(
         replace_image_command("", Refresh::ImageDetails, ref,
@@ -559,7 +563,7 @@ void TForm1::read_palette(const std::string& path) {
     const int c = selected_collection();
     if (c < 0) return;
     Palette palette = doc().collections[c].palettes[0];
-    if (!reported_ok(read_palette_file(path, palette))) return;
+    if (!reported_ok(read_any_palette(path, palette))) return;
     run(set_palette_command("Import palette", c, palette));
     set_status(QStringLiteral("Palette imported"));
 }
@@ -615,7 +619,7 @@ void TForm1::dropEvent(QDropEvent* event) {
     const bool onPreview = Bevel1->geometry().contains(centralWidget()->mapFrom(this, at));
     if (has_suffix(*path, {".raw"}) && onPreview) {
         import_raw_file(*path);
-    } else if (has_suffix(*path, {".act", ".pal"})) {
+    } else if (has_suffix(*path, {".act", ".pal", ".gpl"})) {
         read_palette(*path);
     } else {
         open_file(*path);

@@ -107,6 +107,9 @@ class TForm1 : public QMainWindow {
     void Undo1Click(QObject* Sender = nullptr);
     void Redo1Click(QObject* Sender = nullptr);
     void ClearRecent1Click(QObject* Sender = nullptr);
+    // Palette > Import into palette... and Export palette...: any palette, any format.
+    void ImportIntoPalette1Click(QObject* Sender = nullptr);
+    void ExportPaletteAs1Click(QObject* Sender = nullptr);
 
     // Help > About Dabro: the version and what the program is.
     void AboutDabro1Click(QObject* Sender = nullptr);
@@ -204,6 +207,8 @@ class TForm1 : public QMainWindow {
     QMenu* EditMenu;
     QAction* Undo1;
     QAction* Redo1;
+    QAction* ImportIntoPalette1;
+    QAction* ExportPaletteAs1;
 
     QMenu* PopupMenu1;
     QAction* ImportImage1;
@@ -224,6 +229,7 @@ class TForm1 : public QMainWindow {
     void build_controls();
     void build_menus();
     void wire_events();
+    void build_palette_items(QMenu* palette);
 
     SpriteDocument& doc() { return session_.document; }
     int selected_sequence() const;
@@ -281,13 +287,14 @@ class TForm1 : public QMainWindow {
     void set_status(const QString& text);
     void set_caption_from_file_name();
     std::optional<std::string> choose_file(FileDialog dialog);
+    std::optional<std::string> choose_file(FileRequest request);
     bool menu_takes(const QKeyEvent& key) const;
     bool is_size_or_box_field(const QObject* object) const;
 
     Session& session_;
     std::unique_ptr<UserPrompts> ownedPrompts_;
     UserPrompts* prompts_;
-    std::array<QString, 6> lastPaths_;  // per dialog, offered again next time
+    std::array<QString, 8> lastPaths_;  // per dialog, offered again next time
     // The collection index that gui_seq_box_ref_sub hands to gui_col_box_ref.
     int collectionHandOver_ = 0;
     QLabel* statusText_ = nullptr;

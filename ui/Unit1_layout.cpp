@@ -269,6 +269,7 @@ void TForm1::build_menus() {
     Redo1 = item(EditMenu, "Redo1", "Redo", Qt::CTRL | Qt::Key_Y);
     Redo1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    build_palette_items(palette);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));

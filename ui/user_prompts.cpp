@@ -1,6 +1,7 @@
 #include "ui/user_prompts.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -25,12 +26,16 @@ FileRequest file_request(FileDialog dialog) {
             r.filter = QStringLiteral("*.act|*.act|*.raw|*.raw");
             break;
         case FileDialog::SaveDialog3:
+        case FileDialog::SaveDialog4:
             r.filter = QStringLiteral("*.act|*.act");
             r.defaultExtension = QStringLiteral("act");
             break;
+        case FileDialog::OpenDialog4:
+            r.filter = QStringLiteral("Palette files|*.act *.gpl *.pal *.raw|All files|*");
+            break;
     }
     r.save = dialog == FileDialog::SaveDialog1 || dialog == FileDialog::SaveDialog2 ||
-             dialog == FileDialog::SaveDialog3;
+             dialog == FileDialog::SaveDialog3 || dialog == FileDialog::SaveDialog4;
     return r;
 }
 
@@ -87,6 +92,16 @@ SaveChoice QtUserPrompts::ask_save_changes(const QString& document) {
         default:
             return SaveChoice::Cancel;
     }
+}
+
+std::optional<int> QtUserPrompts::choose_item(const ItemRequest& request) {
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(owner_, request.title, request.label, request.items, 0, false, &ok);
+    if (!ok) return std::nullopt;
+    const qsizetype index = request.items.indexOf(chosen);
+    if (index < 0) return std::nullopt;
+    return static_cast<int>(index);
 }
 
 }  // namespace dabro

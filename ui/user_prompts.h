@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 class QWidget;
@@ -14,7 +15,9 @@ enum class FileDialog {
     OpenDialog2,
     SaveDialog2,
     OpenDialog3,
-    SaveDialog3
+    SaveDialog3,
+    OpenDialog4,  // Palette > Import into palette...: every palette format
+    SaveDialog4   // Palette > Export palette...: the filter follows the chosen format
 };
 
 // What a file dialog is asked to show. The filter is a list of description|pattern pairs
@@ -35,6 +38,13 @@ FileRequest file_request(FileDialog dialog);
 // its pattern is shown before it: "Images|*.raw" gives "Images (*.raw)".
 QString qt_name_filters(const QString& filter);
 
+// A question answered by picking one item of a list.
+struct ItemRequest {
+    QString title;
+    QString label;
+    QStringList items;
+};
+
 // The answer to "save the changes first?".
 enum class SaveChoice { Save, Discard, Cancel };
 
@@ -51,6 +61,8 @@ class UserPrompts {
     virtual void show_about(const QString& title, const QString& text) = 0;
     // Asked before unsaved changes to `document` would be lost: Save, Discard or Cancel.
     virtual SaveChoice ask_save_changes(const QString& document) = 0;
+    // The index of the chosen item, or nothing when the user cancels.
+    virtual std::optional<int> choose_item(const ItemRequest& request) = 0;
 };
 
 class QtUserPrompts : public UserPrompts {
@@ -60,6 +72,7 @@ class QtUserPrompts : public UserPrompts {
     void show_error(const QString& text) override;
     void show_about(const QString& title, const QString& text) override;
     SaveChoice ask_save_changes(const QString& document) override;
+    std::optional<int> choose_item(const ItemRequest& request) override;
 
   private:
     QWidget* owner_;

@@ -18,19 +18,23 @@ TEST(RawImport, NameParsing) {
         ImportName name;
     };
     const Case cases[] = {
-        {"items/sword_64x32.raw", {"items/", "sword", "64", "32", "items/sword.act"}},
-        {"/a/b/axe_10x20.raw", {"/a/b/", "axe", "10", "20", "/a/b/axe.act"}},
-        {"big_axe_64x32.raw", {"", "big", "a", "e_64x32", "big.act"}},
-        {"d/64x32.raw", {"d/", "", "64", "32", "d/.act"}},
-        {"sword_64X32.raw", {"", "sword", "", "64X32", "sword.act"}},
-        {"sword_64x.raw", {"", "sword", "64", "", "sword.act"}},
-        {"sword_64x32", {"", "sword", "", "", "sword.act"}},   // no "."
-        {"v1.2_64x32.raw", {"", "v1.2", "", "", "v1.2.act"}},  // "." before "_"
-        {"sword_.raw", {"", "sword", "", "", "sword.act"}},
+        {"items/sword_64x32.raw",
+         {"items/", "sword", "64", "32", "items/sword.act", "items/sword_64x32.raw.pal"}},
+        {"/a/b/axe_10x20.raw",
+         {"/a/b/", "axe", "10", "20", "/a/b/axe.act", "/a/b/axe_10x20.raw.pal"}},
+        {"big_axe_64x32.raw", {"", "big", "a", "e_64x32", "big.act", "big_axe_64x32.raw.pal"}},
+        {"d/64x32.raw", {"d/", "", "64", "32", "d/.act", "d/64x32.raw.pal"}},
+        {"sword_64X32.raw", {"", "sword", "", "64X32", "sword.act", "sword_64X32.raw.pal"}},
+        {"sword_64x.raw", {"", "sword", "64", "", "sword.act", "sword_64x.raw.pal"}},
+        {"sword_64x32", {"", "sword", "", "", "sword.act", "sword_64x32.pal"}},  // no "."
+        {"v1.2_64x32.raw",
+         {"", "v1.2", "", "", "v1.2.act", "v1.2_64x32.raw.pal"}},  // "." before "_"
+        {"sword_.raw", {"", "sword", "", "", "sword.act", "sword_.raw.pal"}},
         {"dir_1x2/pic.raw",
-         {"dir_1x2/", "", "", "pic", "dir_1x2/.act"}},  // the folder is not searched
-        {"_3x4.raw", {"", "", "3", "4", ".act"}},
-        {"a_ 5x$1F.x.raw", {"", "a", " 5", "$1F", "a.act"}},
+         {"dir_1x2/", "", "", "pic", "dir_1x2/.act",
+          "dir_1x2/pic.raw.pal"}},  // the folder is not searched
+        {"_3x4.raw", {"", "", "3", "4", ".act", "_3x4.raw.pal"}},
+        {"a_ 5x$1F.x.raw", {"", "a", " 5", "$1F", "a.act", "a_ 5x$1F.x.raw.pal"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -40,6 +44,7 @@ TEST(RawImport, NameParsing) {
         EXPECT_EQ(n.widthText, c.name.widthText);
         EXPECT_EQ(n.heightText, c.name.heightText);
         EXPECT_EQ(n.palettePath, c.name.palettePath);
+        EXPECT_EQ(n.gimpPalettePath, c.name.gimpPalettePath);
     }
 }
 
@@ -116,7 +121,8 @@ TEST_F(ImportByName, FailuresChangeNothing) {
         {"sword_64x.raw", true, "sword.act", 768, "'' is not a valid integer value."},
         {"sword_x32.raw", true, "sword.act", 768, "'' is not a valid integer value."},
         {"sword_64 x32.raw", true, "sword.act", 768, "'64 ' is not a valid integer value."},
-        {"sword_64x32.raw", true, nullptr, 0, "File not found."},
+        {"sword_64x32.raw", true, nullptr, 0,
+         "File not found: neither HERE/sword.act nor HERE/sword_64x32.raw.pal exists."},
         {"sword_64x32.raw", true, "sword.act", 767, "Read beyond end of file."},
         {"gone_64x32.raw", false, "gone.act", 768, "File not found."},
         {"gone_64X32.raw", false, "gone.act", 768,
@@ -128,7 +134,10 @@ TEST_F(ImportByName, FailuresChangeNothing) {
         if (c.writeRaw) test::write_bytes(here.file(c.rawName), {5, 255, 6, 0});
         if (c.paletteName) test::write_bytes(here.file(c.paletteName), Data(c.paletteSize, 0x44));
         const Status s = import_raw_by_name(image, palette, here.file(c.rawName));
-        EXPECT_EQ(failure_text(s.message()), c.message);
+        std::string message = c.message;
+        for (std::size_t at; (at = message.find("HERE")) != std::string::npos;)
+            message.replace(at, 4, here.path());
+        EXPECT_EQ(failure_text(s.message()), message);
         expect_unchanged();
     }
 }
@@ -141,6 +150,26 @@ TEST_F(ImportByName, SizeTextsFollowTheIntegerRule) {
     EXPECT_EQ(image.height, -3);
     EXPECT_EQ(image.data, (Data{6, 5, 255}));
     EXPECT_EQ(palette[255], 0x444444u);
+}
+
+// GIMP's raw export writes its palette as <file>.raw.pal, 3 bytes a colour used: it is read
+// when the palette named by the prefix does not exist, and sets only the entries it holds.
+TEST_F(ImportByName, GimpsPaletteStandsInForAMissingOne) {
+    Data gimp(48);
+    for (std::size_t i = 0; i < gimp.size(); ++i) gimp[i] = static_cast<std::uint8_t>(i);
+    test::write_bytes(dir.file("g_2x1.raw"), {1, 255, 2, 0});
+    test::write_bytes(dir.file("g_2x1.raw.pal"), gimp);
+    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("g_2x1.raw")).ok());
+    EXPECT_EQ(palette[0], 0x000102u);
+    EXPECT_EQ(palette[15], 0x2D2E2Fu);
+    EXPECT_EQ(palette[16], 0x010203u);
+    EXPECT_EQ(image.width, 2);
+
+    // With both present the prefix's palette wins; a broken GIMP palette is not looked at.
+    test::write_bytes(dir.file("g.act"), Data(768, 0x44));
+    test::write_bytes(dir.file("g_2x1.raw.pal"), Data(47, 1));
+    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("g_2x1.raw")).ok());
+    EXPECT_EQ(palette[16], 0x444444u);
 }
 
 // Import a raw file by name, render it, and find every pixel of the file, blended with

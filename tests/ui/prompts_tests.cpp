@@ -46,7 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
                       DialogSpec{FileDialog::OpenDialog2, false, "*.raw|*.raw", "raw"},
                       DialogSpec{FileDialog::SaveDialog2, true, "*.raw|*.raw", "raw"},
                       DialogSpec{FileDialog::OpenDialog3, false, "*.act|*.act|*.raw|*.raw", ""},
-                      DialogSpec{FileDialog::SaveDialog3, true, "*.act|*.act", "act"}));
+                      DialogSpec{FileDialog::SaveDialog3, true, "*.act|*.act", "act"},
+                      DialogSpec{FileDialog::OpenDialog4, false,
+                                 "Palette files|*.act *.gpl *.pal *.raw|All files|*", ""},
+                      DialogSpec{FileDialog::SaveDialog4, true, "*.act|*.act", "act"}));
 
 // Runs `inspect` on the modal dialog as soon as it is open.
 template <typename Dialog, typename Inspect>

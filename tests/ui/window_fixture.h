@@ -34,8 +34,18 @@ class ScriptedPrompts : public UserPrompts {
     // Unscripted, the question is answered Discard.
     void answer_save(SaveChoice choice) { saveAnswers_.push_back(choice); }
     SaveChoice ask_save_changes(const QString& document) override;
+    // Unscripted, a list question is cancelled.
+    void answer_item(int index) { itemAnswers_.push_back(index); }
+    std::optional<int> choose_item(const ItemRequest& request) override {
+        itemRequests.push_back(request);
+        if (itemAnswers_.empty()) return std::nullopt;
+        const int index = itemAnswers_.front();
+        itemAnswers_.pop_front();
+        return index;
+    }
 
     std::vector<FileRequest> requests;
+    std::vector<ItemRequest> itemRequests;
     QStringList errors;
     QStringList saveQuestions;  // the document each question named
     QStringList abouts;         // "title: text"
@@ -43,6 +53,7 @@ class ScriptedPrompts : public UserPrompts {
   private:
     std::deque<std::optional<QString>> answers_;
     std::deque<SaveChoice> saveAnswers_;
+    std::deque<int> itemAnswers_;
 };
 
 // Three sequences over collections of 1, 4 and 8 directions, with plain names:

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/sprite_document.h"
+#include "document/status.h"
+
+namespace dabro {
+
+// The palette files other programs read and write.
+//   Act     768 bytes of red, green, blue triples (later bytes ignored)      read, write
+//   Act772  the same with a big-endian colour count and transparent index    read, write
+//   Gpl     GIMP's text palette (also Krita, Aseprite, Inkscape)             read, write
+//   Jasc    JASC-PAL text (Paint Shop Pro, Pixelorama, Aseprite)              read, write
+//   Riff    the Windows RIFF "PAL " file                                     read
+//   RawRgb  3 x N bytes, N from 1 to 255 (GIMP's raw export, <file>.raw.pal) read
+enum class PaletteFormat { Act, Act772, Gpl, Jasc, Riff, RawRgb };
+
+// "act", "act772", "gpl", "jasc", "riff", "raw".
+std::string_view palette_format_name(PaletteFormat format);
+
+// A format that can be written, by its name ("act", "act772", "gpl", "jasc").
+std::optional<PaletteFormat> writable_palette_format(std::string_view name);
+
+// The format a written file's extension asks for: .act, .gpl, and .pal (JASC, the text
+// format most programs that write .pal read).
+std::optional<PaletteFormat> palette_format_for_extension(std::string_view path);
+
+// A palette file's colours, in entry order: they set entries 0 to N - 1 of a palette.
+struct PaletteFile {
+    PaletteFormat format = PaletteFormat::Act;
+    std::vector<std::uint32_t> colours;  // 0x00RRGGBB, 1 to 256
+};
+
+// Text files longer than this are not palettes (256 named colours take a few kilobytes).
+inline constexpr std::size_t kMaxPaletteTextSize = std::size_t{1} << 20;
+
+// The text formats and the RIFF file, from their bytes. A failure says which line (for RIFF,
+// which byte) is wrong: "line 5: the value 300 is outside 0 to 255".
+Status parse_gpl(std::string_view text, std::vector<std::uint32_t>& colours);
+Status parse_jasc(std::string_view text, std::vector<std::uint32_t>& colours);
+Status parse_riff_palette(std::span<const std::uint8_t> bytes, std::vector<std::uint32_t>& colours);
+
+// Recognises a palette by its content: a file of `fileSize` bytes beginning with `head`
+// (at least its first min(fileSize, kMaxPaletteTextSize) bytes). When the content fits more
+// than one format, the extension of `path` decides; otherwise the signature formats come
+// first. Failures name the file.
+Status parse_palette_file(std::string_view path, std::size_t fileSize,
+                          std::span<const std::uint8_t> head, PaletteFile& out);
+
+// Reads a palette file of any of the formats above (read access only).
+Status read_palette_colours(const std::string& path, PaletteFile& out);
+
+// Reads a palette file of any of the formats above into `into`: its N colours set entries 0
+// to N - 1 and the others stay. All or nothing: on failure `into` is unchanged.
+Status read_any_palette(const std::string& path, Palette& into);
+
+// The bytes of a palette written in a writable format; `name` is the GIMP palette's name.
+std::vector<std::uint8_t> palette_file_contents(const Palette& palette, PaletteFormat format,
+                                                std::string_view name);
+
+// Writes all 256 entries in `format`, atomically. A GIMP palette is named `name`, or after
+// the file when `name` is empty.
+Status write_palette_as(const std::string& path, const Palette& palette, PaletteFormat format,
+                        std::string_view name = {});
+
+}  // namespace dabro

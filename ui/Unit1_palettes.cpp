@@ -1,0 +1,87 @@
+// Palette > "Import into palette…" and "Export palette…": any of a collection's four palettes,
+// in the palette formats of other programs. Palette > Import and Export stay as they were.
+#include <QAction>
+#include <QMenu>
+#include <iterator>
+
+#include "commands/document_commands.h"
+#include "interchange/palette_formats.h"
+#include "ui/Unit1.h"
+
+namespace dabro {
+
+namespace {
+
+const QStringList& palette_names() {
+    static const QStringList names = {QStringLiteral("Palette 0 (the preview's)"),
+                                      QStringLiteral("Palette 1"), QStringLiteral("Palette 2"),
+                                      QStringLiteral("Palette 3")};
+    return names;
+}
+
+struct ExportChoice {
+    const char* label;
+    PaletteFormat format;
+    const char* filter;
+    const char* extension;
+};
+
+constexpr ExportChoice kExportFormats[] = {
+    {"ACT, 768 bytes (.act)", PaletteFormat::Act, "*.act|*.act", "act"},
+    {"ACT with colour count, 772 bytes (.act)", PaletteFormat::Act772, "*.act|*.act", "act"},
+    {"GIMP palette (.gpl)", PaletteFormat::Gpl, "*.gpl|*.gpl", "gpl"},
+    {"JASC palette (.pal)", PaletteFormat::Jasc, "*.pal|*.pal", "pal"},
+};
+
+}  // namespace
+
+void TForm1::build_palette_items(QMenu* palette) {
+    ImportIntoPalette1 = palette->addAction(QStringLiteral("Import into palette\u2026"));
+    ImportIntoPalette1->setObjectName(QStringLiteral("ImportIntoPalette1"));
+    ExportPaletteAs1 = palette->addAction(QStringLiteral("Export palette\u2026"));
+    ExportPaletteAs1->setObjectName(QStringLiteral("ExportPaletteAs1"));
+    connect(ImportIntoPalette1, &QAction::triggered, this,
+            [this] { ImportIntoPalette1Click(ImportIntoPalette1); });
+    connect(ExportPaletteAs1, &QAction::triggered, this,
+            [this] { ExportPaletteAs1Click(ExportPaletteAs1); });
+}
+
+void TForm1::ImportIntoPalette1Click(QObject*) {
+    const int c = selected_collection();
+    if (c < 0) return;
+    const std::optional<int> slot = prompts_->choose_item(
+        {QStringLiteral("Import into palette"), QStringLiteral("Palette:"), palette_names()});
+    if (!slot || *slot < 0 || *slot >= kPalettesPerCollection) return;
+    const std::optional<std::string> path = choose_file(FileDialog::OpenDialog4);
+    if (!path) return;
+    Palette palette = doc().collections[c].palettes[*slot];
+    if (!reported_ok(read_any_palette(*path, palette))) return;
+    run(set_palette_command("Import palette", c, palette, *slot));
+    set_status(QStringLiteral("Palette imported"));
+}
+
+void TForm1::ExportPaletteAs1Click(QObject*) {
+    const int c = selected_collection();
+    if (c < 0) return;
+    const std::optional<int> slot = prompts_->choose_item(
+        {QStringLiteral("Export palette"), QStringLiteral("Palette:"), palette_names()});
+    if (!slot || *slot < 0 || *slot >= kPalettesPerCollection) return;
+    QStringList formats;
+    for (const ExportChoice& f : kExportFormats) formats << QLatin1String(f.label);
+    const std::optional<int> format = prompts_->choose_item(
+        {QStringLiteral("Export palette"), QStringLiteral("Format:"), formats});
+    if (!format || *format < 0 || *format >= static_cast<int>(std::size(kExportFormats))) return;
+    const ExportChoice& chosen = kExportFormats[*format];
+    FileRequest request = file_request(FileDialog::SaveDialog4);
+    request.filter = QLatin1String(chosen.filter);
+    request.defaultExtension = QLatin1String(chosen.extension);
+    const std::optional<std::string> path = choose_file(request);
+    if (!path) return;
+    const ImageCollection& collection = doc().collections[c];
+    if (!reported_ok(write_palette_as(*path, collection.palettes[*slot], chosen.format,
+                                      collection.name.view())))
+        return;
+    set_status(QStringLiteral("Palette exported"));
+}
+
+}  // namespace dabro
