@@ -28,8 +28,8 @@
 #include "imaging/halve.h"
 #include "imaging/palette_file.h"
 #include "imaging/raw_import.h"
-#include "ui/app_info.h"
 #include "interchange/palette_formats.h"
+#include "ui/app_info.h"
 
 // The handlers: list clicks, field exits, table buttons and menu commands.
 
