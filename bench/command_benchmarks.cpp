@@ -6,7 +6,7 @@
 #include "bench/large_documents.h"
 #include "commands/document_commands.h"
 #include "commands/history.h"
-#include "imaging/halve.h"
+#include "commands/image_commands.h"
 
 namespace dabro::bench {
 namespace {
@@ -26,12 +26,10 @@ void BM_UndoRedoHalve(benchmark::State& state) {
             }
         }
     }
-    CollectionImage halved = doc->collections[largest.collection].images[largest.slot];
-    if (!halve_image(halved).ok()) state.SkipWithError("halve_image failed");
+    CommandPtr halve;
+    if (!halve_step(*doc, largest, halve).ok()) state.SkipWithError("halve failed");
     History history;
-    history.run(replace_image_command("Halve image", Refresh::ImageDetails, largest,
-                                      {std::move(halved.data), halved.width, halved.height}),
-                *doc);
+    history.run(std::move(halve), *doc);
     for (auto _ : state) {
         history.undo(*doc);
         history.redo(*doc);

@@ -9,13 +9,12 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "commands/image_commands.h"
 #include "document/document_edits.h"
 #include "document/file_layer.h"
 #include "document/limits.h"
 #include "imaging/align.h"
-#include "imaging/halve.h"
 #include "imaging/palette_file.h"
-#include "imaging/raw_import.h"
 #include "imaging/render.h"
 #include "interchange/palette_formats.h"
 
@@ -25,8 +24,8 @@ namespace {
 
 // The collection of -c, refused when the sprite has no such collection or never read its
 // images and palettes.
-Status select_collection(const Arguments& a, SpriteDocument& doc, ImageCollection*& collection) {
-    int c = 0;
+Status select_collection(const Arguments& a, SpriteDocument& doc, int& c,
+                         ImageCollection*& collection) {
     if (Status s = int_option(a, "-c", c); !s.ok()) return s;
     if (!collection_in_use(doc, c)) {
         return Status::failure("There is no collection " + std::to_string(c) + ": the sprite has " +
@@ -75,7 +74,12 @@ Status select_slots(const Arguments& a, const ImageCollection& collection, int& 
 struct Context {
     Arguments args;
     LoadedSprite sprite;
+    int c = 0;
     ImageCollection* collection = nullptr;
+
+    ImageRef image(int slot) const { return {c, slot}; }
+    // Every change is a command, run as the window runs it.
+    void run(CommandPtr step) { step->apply(sprite.document()); }
 };
 
 Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
@@ -84,7 +88,7 @@ Status open_collection(const QStringList& args, const std::set<std::string>& val
     if (Status s = parse_arguments(args, valueOptions, flagOptions, ctx.args); !s.ok()) return s;
     if (Status s = require(ctx.args, required); !s.ok()) return s;
     if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
-    return select_collection(ctx.args, ctx.sprite.document(), ctx.collection);
+    return select_collection(ctx.args, ctx.sprite.document(), ctx.c, ctx.collection);
 }
 
 CollectionImage& image_at(ImageCollection& collection, int slot) {
@@ -143,13 +147,15 @@ int run_import_raw(const QStringList& args, QTextStream& out, QTextStream& err) 
     int slot = 0;
     if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok())
         return fail(err, s.message());
-    CollectionImage& image = image_at(*ctx.collection, slot);
     const std::string& raw = ctx.args.value("--raw");
+    const SpriteDocument& doc = ctx.sprite.document();
+    CommandPtr step;
     const Status imported =
         ctx.args.flags.count("--by-name")
-            ? import_raw_by_name(image, ctx.collection->palettes[0], raw, read_any_palette)
-            : load_raw_image(image, raw);
+            ? import_by_name_step(doc, ctx.image(slot), raw, read_any_palette, step)
+            : import_raw_step(doc, ctx.image(slot), raw, step);
     if (!imported.ok()) return fail(err, imported.message());
+    ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Image imported\n";
     return 0;
@@ -167,8 +173,10 @@ int run_halve(const QStringList& args, QTextStream& out, QTextStream& err) {
     // A failure part way leaves only this command's own copy of the document half done;
     // nothing is written.
     for (int slot = first; slot < end; ++slot) {
-        if (Status s = halve_image(image_at(*ctx.collection, slot)); !s.ok())
+        CommandPtr step;
+        if (Status s = halve_step(ctx.sprite.document(), ctx.image(slot), step); !s.ok())
             return fail(err, s.message());
+        ctx.run(std::move(step));
     }
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Image size halved\n";
@@ -189,11 +197,8 @@ int run_align(const QStringList& args, QTextStream&, QTextStream& err) {
     int end = 0;
     if (Status s = select_slots(ctx.args, *ctx.collection, first, end); !s.ok())
         return fail(err, s.message());
-    for (int slot = first; slot < end; ++slot) {
-        const CollectionImage& image = image_at(*ctx.collection, slot);
-        ctx.collection->boxes[static_cast<std::size_t>(slot)] =
-            align_box(image.width, image.height, frame);
-    }
+    for (int slot = first; slot < end; ++slot)
+        ctx.run(align_step(ctx.sprite.document(), ctx.image(slot), frame));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     return 0;
 }
@@ -257,7 +262,7 @@ int run_palette_import(const QStringList& args, QTextStream& out, QTextStream& e
     Palette palette = ctx.collection->palettes[static_cast<std::size_t>(p)];
     if (Status s = read_any_palette(ctx.args.value("--palette"), palette); !s.ok())
         return fail(err, s.message());
-    set_palette(ctx.sprite.document(), c, palette, p);
+    ctx.run(set_palette_command("Import palette", c, palette, p));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Palette imported\n";
     return 0;

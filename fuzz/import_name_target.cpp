@@ -64,16 +64,13 @@ int import_name(Input input) {
     files.put(expected.palettePath, paletteFile);
     const bool samePath = expected.palettePath == path;
 
-    CollectionImage image;
-    image.width = 11;
-    image.height = 13;
-    image.set_data({4, 4});
+    EncodedImage image{{4, 4}, 11, 13};
     Palette palette{};
     palette.fill(0x123456);
-    const CollectionImage imageBefore = image;
+    const EncodedImage imageBefore = image;
     const Palette paletteBefore = palette;
 
-    const Status status = import_raw_by_name(image, palette, path);
+    const Status status = import_raw_by_name(path, image, palette);
     FUZZ_CHECK(files.open_files() == 0);
     const auto height = dabro::text_to_int(expected.heightText);
     const auto width = dabro::text_to_int(expected.widthText);
@@ -87,7 +84,6 @@ int import_name(Input input) {
     FUZZ_CHECK(status.ok());
     FUZZ_CHECK(image.height == *height && image.width == *width);
     FUZZ_CHECK(image.data == encode_raw_pixels(samePath ? Input(paletteFile) : raw));
-    FUZZ_CHECK(image.dataLength == static_cast<std::int32_t>(image.data.size()));
     for (std::size_t i = 0; i < palette.size(); ++i)
         FUZZ_CHECK(palette[i] == (static_cast<std::uint32_t>(paletteFile[3 * i]) << 16 |
                                   static_cast<std::uint32_t>(paletteFile[3 * i + 1]) << 8 |

@@ -9,7 +9,7 @@ namespace dabro {
 
 namespace {
 
-std::int32_t halved(std::int32_t n) {
+std::int32_t half(std::int32_t n) {
     // In 64 bits, so the largest size does not overflow on the way.
     return static_cast<std::int32_t>((std::int64_t{n} + 1) / 2);
 }
@@ -20,7 +20,7 @@ bool retained(std::int64_t x, std::int64_t y) {
 
 }  // namespace
 
-Status halve_image(CollectionImage& image) {
+Status halve_image(const CollectionImage& image, EncodedImage& halved) {
     const auto data = encoded_bytes(image);
 
     // A run of 63 transparent pixels costs one byte but halves to up to 32 bytes, so the
@@ -39,9 +39,7 @@ Status halve_image(CollectionImage& image) {
                                    if (retained(x, y)) append_pixel(out, p.index, p.alpha);
                                });
 
-    image.set_data(std::move(out));
-    image.width = halved(image.width);
-    image.height = halved(image.height);
+    halved = {std::move(out), half(image.width), half(image.height)};
     return Status::success();
 }
 

@@ -5,11 +5,10 @@
 
 namespace dabro {
 
-// Halves an image in place: keeps each pixel whose x and y are both even under the halving
-// row rule (the width before halving), writes it in the one-pixel encoding, and sets width
-// and height to (n + 1) / 2. Box, kind, flag and source name stay. The result is sized
-// exactly before anything is allocated; a result that would not fit a 32-bit dataLength
-// fails and leaves the image unchanged.
-Status halve_image(CollectionImage& image);
+// The image halved: each pixel whose x and y are both even under the halving row rule (the
+// width before halving), in the one-pixel encoding, with width and height (n + 1) / 2. The
+// result is sized exactly before anything is allocated; one that would not fit a 32-bit
+// dataLength fails, and `halved` is left as it was.
+Status halve_image(const CollectionImage& image, EncodedImage& halved);
 
 }  // namespace dabro

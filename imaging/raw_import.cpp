@@ -17,9 +17,7 @@ std::vector<std::uint8_t> encode_raw_pixels(std::span<const std::uint8_t> raw) {
     return out;
 }
 
-namespace {
-
-Status read_raw_pixels(const std::string& path, std::vector<std::uint8_t>& encoded) {
+Status load_raw_image(const std::string& path, std::vector<std::uint8_t>& encoded) {
     std::vector<std::uint8_t> raw;
     if (Status s = read_whole_file(path, raw); !s.ok()) return s;
     // Three bytes per pixel at most: only a file of over 1.4 GB can overflow dataLength.
@@ -29,15 +27,6 @@ Status read_raw_pixels(const std::string& path, std::vector<std::uint8_t>& encod
         if (size > kMaxDataLength) return Status::failure(kDataTooLongMessage);
     }
     encoded = encode_raw_pixels(raw);
-    return Status::success();
-}
-
-}  // namespace
-
-Status load_raw_image(CollectionImage& image, const std::string& path) {
-    std::vector<std::uint8_t> encoded;
-    if (Status s = read_raw_pixels(path, encoded); !s.ok()) return s;
-    image.set_data(std::move(encoded));
     return Status::success();
 }
 
@@ -74,12 +63,12 @@ ImportName parse_import_name(std::string_view path) {
     return result;
 }
 
-Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::string& path,
+Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette& palette,
                           PaletteFileReader read) {
     // Every step that can fail runs before anything is stored, in the order the user
     // would meet the failures: the raw file, the height, the width, the palette file.
     std::vector<std::uint8_t> encoded;
-    if (Status s = read_raw_pixels(path, encoded); !s.ok()) return s;
+    if (Status s = load_raw_image(path, encoded); !s.ok()) return s;
 
     const ImportName name = parse_import_name(path);
     std::int32_t height = 0;
@@ -98,9 +87,7 @@ Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::s
         if (!gimp.ok()) return gimp;
     }
 
-    image.set_data(std::move(encoded));
-    image.height = height;
-    image.width = width;
+    image = {std::move(encoded), width, height};
     palette = newPalette;
     return Status::success();
 }

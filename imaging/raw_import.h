@@ -16,10 +16,9 @@ namespace dabro {
 // byte of an odd-sized file has no alpha and is ignored.
 std::vector<std::uint8_t> encode_raw_pixels(std::span<const std::uint8_t> raw);
 
-// Replaces the image's data with the pixels of a raw file; width, height and everything
-// else stay. The file is read (read access only) before anything changes, so a failure
-// leaves the image as it was.
-Status load_raw_image(CollectionImage& image, const std::string& path);
+// The pixels of a raw file in the one-pixel encoding, for an image whose width and height
+// stay. The file is read with read access only; on failure `data` is left as it was.
+Status load_raw_image(const std::string& path, std::vector<std::uint8_t>& data);
 
 // What Import by name takes from a file's path. For "items/sword_64x32.raw": folder
 // "items/", prefix "sword", widthText "64", heightText "32", palettePath "items/sword.act".
@@ -38,13 +37,14 @@ struct ImportName {
 ImportName parse_import_name(std::string_view path);
 
 // Import by name, all or nothing: reads the raw file, converts the height text and then
-// the width text, reads the palette file, and only then sets the image's data, height and
-// width and `palette` (palette 0 of the image's collection). The first failure is returned
-// ("File not found", "'e_64x32' is not a valid integer value", ...) and nothing changes.
+// the width text, reads the palette file, and only then gives the image (data, width,
+// height) and sets the entries the palette file holds in `palette` (palette 0 of the image's
+// collection). The first failure is returned ("File not found", "'e_64x32' is not a valid
+// integer value", ...) and neither output changes.
 // When the palette path does not exist, GIMP's palette beside the raw file is read instead;
 // when neither exists, the message names both. `read` reads either palette file: by default
 // the headerless layouts, or a reader that also knows other tools' formats.
-Status import_raw_by_name(CollectionImage& image, Palette& palette, const std::string& path,
+Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette& palette,
                           PaletteFileReader read = read_binary_palette);
 
 }  // namespace dabro

@@ -20,14 +20,13 @@
 #include <utility>
 
 #include "commands/document_commands.h"
+#include "commands/image_commands.h"
 #include "document/name_text.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "document/text_to_int.h"
 #include "imaging/align.h"
-#include "imaging/halve.h"
 #include "imaging/palette_file.h"
-#include "imaging/raw_import.h"
 #include "interchange/palette_formats.h"
 #include "ui/app_info.h"
 
@@ -502,11 +501,9 @@ void TForm1::load_imagesClick(QObject*) {
 void TForm1::import_raw_file(const std::string& path) {
     const ImageRef ref = selected_image();
     if (!is_valid(doc(), ref)) return;
-    CollectionImage imported;
-    if (!reported_ok(load_raw_image(imported, path))) return;
-    const CollectionImage& image = doc().collections[ref.collection].images[ref.slot];
-    run(replace_image_command("Import image", Refresh::Preview, ref,
-                              {std::move(imported.data), image.width, image.height}));
+    CommandPtr step;
+    if (!reported_ok(import_raw_step(doc(), ref, path, step))) return;
+    run(std::move(step));
     set_status(QStringLiteral("Image imported"));
 }
 
@@ -521,34 +518,24 @@ void TForm1::Importbyname1Click(QObject*) {
     if (!is_valid(doc(), ref)) return;
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
     if (!path) return;
-    CollectionImage imported;
-    Palette palette = doc().collections[ref.collection].palettes[0];
-    if (!reported_ok(import_raw_by_name(imported, palette, *path, read_any_palette))) return;
-    std::vector<CommandPtr> parts;
-    parts.push_back(
-        replace_image_command("", Refresh::ImageDetails, ref,
-                              {std::move(imported.data), imported.width, imported.height}));
-    parts.push_back(set_palette_command("", ref.collection, palette));
-    run(group_command("Import by name", Refresh::ImageDetails, std::move(parts)));
+    CommandPtr step;
+    if (!reported_ok(import_by_name_step(doc(), ref, *path, read_any_palette, step))) return;
+    run(std::move(step));
     set_status(QStringLiteral("Image imported"));
 }
 
 void TForm1::HalveImage1Click(QObject*) {
     const ImageRef ref = selected_image();
     if (!is_valid(doc(), ref)) return;
-    CollectionImage halved = doc().collections[ref.collection].images[ref.slot];
-    if (!reported_ok(halve_image(halved))) return;
-    run(replace_image_command("Halve image", Refresh::ImageDetails, ref,
-                              {std::move(halved.data), halved.width, halved.height}));
+    CommandPtr step;
+    if (!reported_ok(halve_step(doc(), ref, step))) return;
+    run(std::move(step));
     set_status(QStringLiteral("Image size halved"));
 }
 
 void TForm1::align(std::int32_t frameWidth, std::int32_t frameHeight) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref)) return;
-    ImageGeometry geometry = geometry_of(doc(), ref);
-    geometry.box = align_box(geometry.width, geometry.height, frameWidth, frameHeight);
-    run(set_geometry_command("Align image", ref, geometry));
+    if (is_valid(doc(), ref)) run(align_step(doc(), ref, {frameWidth, frameHeight}));
 }
 
 void TForm1::Alignweapon1Click(QObject*) {

@@ -189,7 +189,7 @@ TEST_F(SpriteFixture, HalveOneImageOrAll) {
     for (int slot = 0; slot < 6; ++slot) {
         CollectionImage expected = collection(*before).images[static_cast<std::size_t>(slot)];
         if (slot == 4) {
-            ASSERT_TRUE(halve_image(expected).ok());
+            ASSERT_TRUE(test::halve_in_place(expected).ok());
         }
         SCOPED_TRACE(slot);
         expect_same_pixels(collection(*halvedOne).images[static_cast<std::size_t>(slot)], expected);
@@ -202,7 +202,7 @@ TEST_F(SpriteFixture, HalveOneImageOrAll) {
     auto halvedAll = load(all);
     for (int slot = 0; slot < 6; ++slot) {
         CollectionImage expected = collection(*before).images[static_cast<std::size_t>(slot)];
-        ASSERT_TRUE(halve_image(expected).ok());
+        ASSERT_TRUE(test::halve_in_place(expected).ok());
         SCOPED_TRACE(slot);
         expect_same_pixels(collection(*halvedAll).images[static_cast<std::size_t>(slot)], expected);
         EXPECT_EQ(collection(*halvedAll).images[static_cast<std::size_t>(slot)].width, 3);

@@ -56,7 +56,7 @@ class CommandSource {
                 if (!is_valid(d, ref))
                     return replace_image_command("Import image", Refresh::Preview, ref, {});
                 CollectionImage halved = d.collections[ref.collection].images[ref.slot];
-                EXPECT_TRUE(halve_image(halved).ok());
+                EXPECT_TRUE(halve_in_place(halved).ok());
                 return replace_image_command("Halve image", Refresh::ImageDetails, ref,
                                              {std::move(halved.data), halved.width, halved.height});
             }

@@ -68,7 +68,7 @@ TEST(Halve, Table) {
         image.kind = 3;
         image.flag = 9;
         image.sourceName.assign("src.bmp");
-        ASSERT_TRUE(halve_image(image).ok());
+        ASSERT_TRUE(test::halve_in_place(image).ok());
         EXPECT_EQ(image.width, c.hw);
         EXPECT_EQ(image.height, c.hh);
         EXPECT_EQ(image.data, c.halved);
@@ -87,7 +87,7 @@ TEST(Halve, TransparentRunsCanGrow) {
         data.push_back(0x04);
     }
     auto image = image_of(64, 64, data);
-    ASSERT_TRUE(halve_image(image).ok());
+    ASSERT_TRUE(test::halve_in_place(image).ok());
     EXPECT_EQ(image.width, 32);
     EXPECT_EQ(image.height, 32);
     EXPECT_EQ(image.data, Data(1024, 4));
@@ -95,11 +95,11 @@ TEST(Halve, TransparentRunsCanGrow) {
 
 TEST(Halve, TwiceFiveByFive) {
     auto image = image_of(5, 5, numbered(5, 5));
-    ASSERT_TRUE(halve_image(image).ok());
+    ASSERT_TRUE(test::halve_in_place(image).ok());
     EXPECT_EQ(image.width, 3);
     EXPECT_EQ(image.height, 3);
     EXPECT_EQ(image.data, pixels_with_indexes({0, 2, 4, 20, 22, 24, 40, 42, 44}));
-    ASSERT_TRUE(halve_image(image).ok());
+    ASSERT_TRUE(test::halve_in_place(image).ok());
     EXPECT_EQ(image.width, 2);
     EXPECT_EQ(image.height, 2);
     EXPECT_EQ(image.data, pixels_with_indexes({0, 4, 40, 44}));
@@ -121,7 +121,7 @@ TEST(Halve, AgreesWithTheReferenceOnOtherEncodersData) {
                 append_pixel(expected, static_cast<std::uint8_t>(p.index),
                              static_cast<std::uint8_t>(p.alpha));
         auto image = image_of(w, h, data);
-        ASSERT_TRUE(halve_image(image).ok());
+        ASSERT_TRUE(test::halve_in_place(image).ok());
         ASSERT_EQ(image.data, expected) << "round " << round;
     }
 }
@@ -129,7 +129,7 @@ TEST(Halve, AgreesWithTheReferenceOnOtherEncodersData) {
 TEST(Halve, HostileWidthCostsOnlyWhatTheDataHold) {
     // The data cover 63 pixels of one row however wide the image says it is.
     auto image = image_of(2147483647, 2147483647, {0xFC});
-    ASSERT_TRUE(halve_image(image).ok());
+    ASSERT_TRUE(test::halve_in_place(image).ok());
     EXPECT_EQ(image.data, Data(32, 4));
     EXPECT_LE(image.data.capacity(), 32u);
 }
@@ -137,7 +137,7 @@ TEST(Halve, HostileWidthCostsOnlyWhatTheDataHold) {
 TEST(Halve, DataPastItsLengthAreNotRead) {
     auto image = image_of(2, 1, {0x05, 1, 0x05, 2});
     image.dataLength = 2;
-    ASSERT_TRUE(halve_image(image).ok());
+    ASSERT_TRUE(test::halve_in_place(image).ok());
     EXPECT_EQ(image.data, (Data{6, 1, 255}));
 }
 

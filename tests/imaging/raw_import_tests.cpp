@@ -5,6 +5,7 @@
 #include "imaging/raw_import.h"
 #include "imaging/render.h"
 #include "reference.h"
+#include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
 namespace dabro {
@@ -68,7 +69,7 @@ TEST(RawImport, OnePixelEncodingOfTheFile) {
         image.width = 3;
         image.height = 4;
         image.set_data({0xFC});
-        ASSERT_TRUE(load_raw_image(image, dir.file("p.raw")).ok());
+        ASSERT_TRUE(test::load_raw_into(image, dir.file("p.raw")).ok());
         EXPECT_EQ(image.data, c.encoded);
         EXPECT_EQ(image.dataLength, static_cast<std::int32_t>(c.encoded.size()));
         EXPECT_EQ(image.width, 3);  // the size stays, whatever the file's pixel count
@@ -81,7 +82,7 @@ TEST(RawImport, AMissingFileChangesNothing) {
     CollectionImage image;
     image.set_data({0x05, 0x01});
     const CollectionImage before = image;
-    const Status s = load_raw_image(image, dir.file("none.raw"));
+    const Status s = test::load_raw_into(image, dir.file("none.raw"));
     EXPECT_EQ(failure_text(s.message()), "File not found.");
     EXPECT_EQ(image, before);
 }
@@ -133,7 +134,7 @@ TEST_F(ImportByName, FailuresChangeNothing) {
         test::TempDir here;
         if (c.writeRaw) test::write_bytes(here.file(c.rawName), {5, 255, 6, 0});
         if (c.paletteName) test::write_bytes(here.file(c.paletteName), Data(c.paletteSize, 0x44));
-        const Status s = import_raw_by_name(image, palette, here.file(c.rawName));
+        const Status s = test::import_by_name_into(image, palette, here.file(c.rawName));
         std::string message = c.message;
         for (std::size_t at; (at = message.find("HERE")) != std::string::npos;)
             message.replace(at, 4, here.path());
@@ -145,7 +146,7 @@ TEST_F(ImportByName, FailuresChangeNothing) {
 TEST_F(ImportByName, SizeTextsFollowTheIntegerRule) {
     test::write_bytes(dir.file("t_ $10x-3.raw"), {5, 255});
     test::write_bytes(dir.file("t.act"), Data(800, 0x44));
-    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("t_ $10x-3.raw")).ok());
+    ASSERT_TRUE(test::import_by_name_into(image, palette, dir.file("t_ $10x-3.raw")).ok());
     EXPECT_EQ(image.width, 16);
     EXPECT_EQ(image.height, -3);
     EXPECT_EQ(image.data, (Data{6, 5, 255}));
@@ -159,7 +160,7 @@ TEST_F(ImportByName, GimpsPaletteStandsInForAMissingOne) {
     for (std::size_t i = 0; i < gimp.size(); ++i) gimp[i] = static_cast<std::uint8_t>(i);
     test::write_bytes(dir.file("g_2x1.raw"), {1, 255, 2, 0});
     test::write_bytes(dir.file("g_2x1.raw.pal"), gimp);
-    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("g_2x1.raw")).ok());
+    ASSERT_TRUE(test::import_by_name_into(image, palette, dir.file("g_2x1.raw")).ok());
     EXPECT_EQ(palette[0], 0x000102u);
     EXPECT_EQ(palette[15], 0x2D2E2Fu);
     EXPECT_EQ(palette[16], 0x010203u);
@@ -168,7 +169,7 @@ TEST_F(ImportByName, GimpsPaletteStandsInForAMissingOne) {
     // With both present the prefix's palette wins; a broken GIMP palette is not looked at.
     test::write_bytes(dir.file("g.act"), Data(768, 0x44));
     test::write_bytes(dir.file("g_2x1.raw.pal"), Data(47, 1));
-    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("g_2x1.raw")).ok());
+    ASSERT_TRUE(test::import_by_name_into(image, palette, dir.file("g_2x1.raw")).ok());
     EXPECT_EQ(palette[16], 0x444444u);
 }
 
@@ -184,7 +185,7 @@ TEST_F(ImportByName, RoundTripThroughTheRenderer) {
     test::write_bytes(dir.file("ship_37x23.raw"), raw);
     test::write_bytes(dir.file("ship.act"), paletteBytes);
 
-    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("ship_37x23.raw")).ok());
+    ASSERT_TRUE(test::import_by_name_into(image, palette, dir.file("ship_37x23.raw")).ok());
     ASSERT_EQ(image.width, w);
     ASSERT_EQ(image.height, h);
     const Picture picture = render_image(image, palette);
@@ -218,7 +219,7 @@ TEST_F(ImportByName, APaletteThatCannotBeOpenedChangesNothing) {
     test::write_bytes(dir.file("s.act"), Data(768, 0x44));
     FailingSecondOpen layer;
     ScopedFileLayer use(layer);
-    const Status s = import_raw_by_name(image, palette, dir.file("s_2x1.raw"));
+    const Status s = test::import_by_name_into(image, palette, dir.file("s_2x1.raw"));
     EXPECT_EQ(failure_text(s.message()), "File access denied.");
     expect_unchanged();
 }

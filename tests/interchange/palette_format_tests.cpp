@@ -8,6 +8,7 @@
 #include "imaging/raw_import.h"
 #include "imaging/reference.h"
 #include "interchange/palette_formats.h"
+#include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
 namespace dabro {
@@ -271,9 +272,9 @@ TEST(PaletteFiles, ImportByNameTakesGimpsPaletteInAnyFormat) {
     test::TempDir dir;
     test::write_bytes(dir.file("s_1x1.raw"), {3, 255});
     test::write_bytes(dir.file("s_1x1.raw.pal"), text("JASC-PAL\r\n0100\r\n1\r\n9 8 7\r\n"));
-    CollectionImage image;
+    EncodedImage image;
     Palette palette = untouched();
-    ASSERT_TRUE(import_raw_by_name(image, palette, dir.file("s_1x1.raw"), read_any_palette).ok());
+    ASSERT_TRUE(import_raw_by_name(dir.file("s_1x1.raw"), image, palette, read_any_palette).ok());
     EXPECT_EQ(palette[0], 0x090807u);
     EXPECT_EQ(palette[1], kUntouched);
 }

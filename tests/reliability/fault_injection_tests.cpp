@@ -378,7 +378,7 @@ TEST_P(ImportFault, PaletteImportChangesNothingOnFailure) {
 TEST_P(ImportFault, RawImportChangesNothingOnFailure) {
     const CollectionImage before = image_;
     for_every_call(
-        GetParam(), kChunk / 10, [&] { return load_raw_image(image_, rawPath_); },
+        GetParam(), kChunk / 10, [&] { return test::load_raw_into(image_, rawPath_); },
         [&](const Status& s) {
             if (s.ok()) {
                 EXPECT_EQ(image_.dataLength, 100 * 1 + 200 * 3);
@@ -393,7 +393,8 @@ TEST_P(ImportFault, ImportByNameChangesNothingOnFailure) {
     const CollectionImage imageBefore = image_;
     const Palette paletteBefore = palette_;
     for_every_call(
-        GetParam(), kChunk / 10, [&] { return import_raw_by_name(image_, palette_, rawPath_); },
+        GetParam(), kChunk / 10,
+        [&] { return test::import_by_name_into(image_, palette_, rawPath_); },
         [&](const Status& s) {
             if (s.ok()) {
                 EXPECT_EQ(image_.width, 20);

@@ -1,5 +1,8 @@
 #include "support/sprite_builder.h"
 
+#include "imaging/halve.h"
+#include "imaging/raw_import.h"
+
 #include "document/memory_files.h"
 #include "document/sprite_layout.h"
 
@@ -161,6 +164,34 @@ std::unique_ptr<SpriteDocument> make_document(const DocumentShape& shape) {
         }
     }
     return doc;
+}
+
+namespace {
+
+Status take(CollectionImage& image, Status status, EncodedImage& result) {
+    if (status.ok()) {
+        image.set_data(std::move(result.data));
+        image.width = result.width;
+        image.height = result.height;
+    }
+    return status;
+}
+
+}  // namespace
+
+Status halve_in_place(CollectionImage& image) {
+    EncodedImage halved;
+    return take(image, halve_image(image, halved), halved);
+}
+
+Status load_raw_into(CollectionImage& image, const std::string& path) {
+    EncodedImage loaded{{}, image.width, image.height};
+    return take(image, load_raw_image(path, loaded.data), loaded);
+}
+
+Status import_by_name_into(CollectionImage& image, Palette& palette, const std::string& path) {
+    EncodedImage imported;
+    return take(image, import_raw_by_name(path, imported, palette), imported);
 }
 
 }  // namespace dabro::test

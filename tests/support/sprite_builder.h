@@ -11,6 +11,7 @@
 
 #include "document/sprite_document.h"
 #include "document/sprite_loader.h"
+#include "document/status.h"
 
 namespace dabro::test {
 
@@ -73,6 +74,11 @@ std::vector<std::uint8_t> mixed_rle(int width, int height, std::uint32_t seed);
 // in, as File > Open would load them from the disk.
 Status load_bytes(std::span<const std::uint8_t> bytes, const std::string& path, Session& session,
                   LoadReport* report = nullptr);
+
+// The image tools applied to an image in place, for tests that compare the image after.
+Status halve_in_place(CollectionImage& image);
+Status load_raw_into(CollectionImage& image, const std::string& path);
+Status import_by_name_into(CollectionImage& image, Palette& palette, const std::string& path);
 
 // A document with deterministic pseudo-random contents of the given shape.
 std::unique_ptr<SpriteDocument> make_document(const DocumentShape& shape);

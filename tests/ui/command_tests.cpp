@@ -7,6 +7,7 @@
 #include "imaging/halve.h"
 #include "imaging/palette_file.h"
 #include "imaging/render.h"
+#include "support/sprite_builder.h"
 #include "ui/app_info.h"
 #include "ui/image_view.h"
 #include "window_fixture.h"
@@ -308,7 +309,7 @@ TEST_F(Commands, ImportByNameWithABadSizeChangesNothing) {
 TEST_F(Commands, HalveShowsTheNewSize) {
     open_document(*sample_document());
     CollectionImage expected = doc().collections[0].images[0];
-    ASSERT_TRUE(halve_image(expected).ok());
+    ASSERT_TRUE(halve_in_place(expected).ok());
     QTest::keyClick(form->Edit10, Qt::Key_H, Qt::ControlModifier);
     EXPECT_TRUE(doc().collections[0].images[0] == expected);
     EXPECT_EQ(form->Edit20->text(), "3");
