@@ -207,6 +207,18 @@ PlayerWindow& PlayerWindow::of(TForm1& form) {
     return *new PlayerWindow(form);
 }
 
+void PlayerWindow::show_beside() {
+    if (!placed_) {
+        placed_ = true;
+        const QRect main = form_.frameGeometry();
+        move(main.right() + 8, main.top());
+    }
+    show();
+    raise();
+    activateWindow();
+    view->setFocus();
+}
+
 void PlayerWindow::build() {
     auto noFocus = [](QWidget* w) {
         w->setFocusPolicy(Qt::NoFocus);
@@ -324,7 +336,8 @@ void PlayerWindow::choose_background(int index) {
                                    : QColor::fromRgb(kPreviewGrey);
             const QColor chosen = QColorDialog::getColor(now, this, QStringLiteral("Background"));
             if (chosen.isValid())
-                background_ = {Backdrop::Colour, static_cast<std::uint32_t>(chosen.rgb()) & 0xFFFFFF};
+                background_ = {Backdrop::Colour,
+                               static_cast<std::uint32_t>(chosen.rgb()) & 0xFFFFFF};
             break;
         }
     }
@@ -364,9 +377,8 @@ void PlayerWindow::follow_main_window() {
     for (int q = 0; q < std::max(frameCount_, 1); ++q) {
         const FrameImage image = image_of_frame(q);
         if (!image.found()) continue;
-        const Extent e = drawn_extent(
-            doc.collections[static_cast<std::size_t>(image.collection)]
-                .images[static_cast<std::size_t>(image.slot)]);
+        const Extent e = drawn_extent(doc.collections[static_cast<std::size_t>(image.collection)]
+                                          .images[static_cast<std::size_t>(image.slot)]);
         w = std::max(w, e.width);
         h = std::max(h, e.height);
     }
@@ -380,10 +392,10 @@ void PlayerWindow::follow_main_window() {
 
 FrameImage PlayerWindow::image_of_frame(int frame) const {
     const Session& session = form_.session();
-    FrameImage image = sequence_ >= 0
-                           ? sequence_frame_image(session.document, sequence_, frame, direction_)
-                           : collection_image(session.document, collection_, collectionFrame_,
-                                              direction_);
+    FrameImage image =
+        sequence_ >= 0
+            ? sequence_frame_image(session.document, sequence_, frame, direction_)
+            : collection_image(session.document, collection_, collectionFrame_, direction_);
     if (image.found() && !session.imagesReadable) {
         image.slot = -1;
         image.reason = "The sprite's images cannot be read";
@@ -429,9 +441,8 @@ void PlayerWindow::show_frame() {
         const QSignalBlocker block(slider);
         slider->setValue(frame_);
     }
-    frameLabel->setText(sequence_ >= 0
-                            ? QStringLiteral("%1 / %2").arg(frame_).arg(frameCount_)
-                            : QStringLiteral("image"));
+    frameLabel->setText(sequence_ >= 0 ? QStringLiteral("%1 / %2").arg(frame_).arg(frameCount_)
+                                       : QStringLiteral("image"));
     update_status();
 }
 
@@ -440,11 +451,13 @@ void PlayerWindow::update_status() {
 }
 
 QString PlayerWindow::status_text() const {
-    QString text = sequence_ >= 0
-                       ? QStringLiteral("Sequence %1, frame %2 of %3").arg(sequence_).arg(frame_).arg(
-                             frameCount_)
-                       : QStringLiteral("Selected image");
-    if (!shown_.found()) return text + QStringLiteral(" | ") + QString::fromStdString(shown_.reason);
+    QString text = sequence_ >= 0 ? QStringLiteral("Sequence %1, frame %2 of %3")
+                                        .arg(sequence_)
+                                        .arg(frame_)
+                                        .arg(frameCount_)
+                                  : QStringLiteral("Selected image");
+    if (!shown_.found())
+        return text + QStringLiteral(" | ") + QString::fromStdString(shown_.reason);
     const CollectionImage& image = *layer_of(shown_).image;
     text += QStringLiteral(" | collection %1, frame %2, direction %3 | %4 x %5 | zoom %6x")
                 .arg(shown_.collection)
@@ -460,7 +473,7 @@ QString PlayerWindow::status_text() const {
             text += p->pixel.uses_palette()
                         ? QStringLiteral(" index %1").arg(p->pixel.index)
                         : QStringLiteral(" %1").arg(p->pixel.kind == 0 ? QStringLiteral("clear")
-                                                                         : QStringLiteral("black"));
+                                                                       : QStringLiteral("black"));
             text += QStringLiteral(" alpha %1 colour #%2")
                         .arg(p->pixel.alpha)
                         .arg(p->colour, 6, 16, QLatin1Char('0'));
@@ -471,8 +484,8 @@ QString PlayerWindow::status_text() const {
 
 int PlayerWindow::frame_interval() const {
     if (frameValueBox->isChecked() && sequence_ >= 0) {
-        const FrameImage image = sequence_frame_image(form_.session().document, sequence_, frame_,
-                                                      direction_);
+        const FrameImage image =
+            sequence_frame_image(form_.session().document, sequence_, frame_, direction_);
         if (image.frameValue > 0 && image.reason.rfind("Sequence", 0) != 0)
             return std::min(image.frameValue, kMaxFrameMs);
     }

@@ -92,6 +92,9 @@ class PlayerWindow : public QWidget {
     // The player of `form`, created on first use.
     static PlayerWindow& of(TForm1& form);
 
+    // Shows the window, the first time to the right of the main window, and raises it.
+    void show_beside();
+
     // Reads the main window's selection and the document again and shows them.
     void follow_main_window();
 
@@ -159,6 +162,7 @@ class PlayerWindow : public QWidget {
     FrameImage shown_;
     Background background_;
     std::optional<QPoint> hovered_;
+    bool placed_ = false;
 };
 
 }  // namespace dabro
