@@ -94,18 +94,16 @@ Extent drawn_extent(const CollectionImage& image) {
 
 namespace {
 
-inline std::uint32_t mix(std::uint32_t below, std::uint32_t above, std::uint32_t alpha) {
-    return ((255 - alpha) * below + alpha * above) / 255;
-}
-
-// `colour` (0x00RRGGBB) with `alpha` over `below` (0xFFRRGGBB), per channel
-// ((255 - alpha) * below + alpha * colour) / 255: over the grey this is the preview's blend.
+// ((255 - alpha) * below + alpha * colour) / 255 per channel, red and blue side by side in
+// one word: each lane's sum stays below 65536, and (v + 1 + (v >> 8)) >> 8 is v / 255 for
+// every such v. Over the grey this is the preview's blend.
 inline std::uint32_t over(std::uint32_t below, std::uint32_t colour, std::uint32_t alpha) {
-    if (alpha == 255) return 0xFF000000u | colour;
-    if (alpha == 0) return below;
-    return 0xFF000000u | mix(below >> 16 & 0xFF, colour >> 16 & 0xFF, alpha) << 16 |
-           mix(below >> 8 & 0xFF, colour >> 8 & 0xFF, alpha) << 8 |
-           mix(below & 0xFF, colour & 0xFF, alpha);
+    const std::uint32_t rest = 255 - alpha;
+    std::uint32_t rb = (below & 0xFF00FFu) * rest + (colour & 0xFF00FFu) * alpha;
+    std::uint32_t g = ((below >> 8 & 0xFFu) * rest + (colour >> 8 & 0xFFu) * alpha);
+    rb = ((rb + 0x00010001u + (rb >> 8 & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    g = (g + 1 + (g >> 8)) >> 8;
+    return 0xFF000000u | rb | g << 8;
 }
 
 inline std::uint32_t colour_of(const RlePixel& p, const Palette& palette) {
@@ -120,6 +118,10 @@ inline std::int64_t floor_div(std::int64_t a, std::int64_t b) {
 int checker_cell(int zoom) {
     return std::max(1, kCheckerScreenPixels / zoom);
 }
+
+// Images with more encoded bytes than this are decoded again at each frame instead of being
+// kept for comparison.
+constexpr std::size_t kMaxKeptBytes = std::size_t{1} << 24;
 
 std::uint32_t solid_of(const Background& b) {
     return 0xFF000000u | (b.kind == Backdrop::Colour ? b.colour & 0xFFFFFFu : kPreviewGrey);
@@ -169,92 +171,159 @@ constexpr auto kExpandRow = expand_table(std::make_integer_sequence<int, kMaxZoo
 
 }  // namespace
 
-void FrameRenderer::draw_layer(const Layer& layer, std::uint32_t opacity, bool inspect) {
-    if (layer.image == nullptr || layer.palette == nullptr) return;
+const FrameRenderer::Decoded* FrameRenderer::decoded(const Layer& layer) {
+    if (layer.image == nullptr || layer.palette == nullptr) return nullptr;
     const CollectionImage& image = *layer.image;
-    const Palette& palette = *layer.palette;
+    const std::span<const std::uint8_t> bytes = encoded_bytes(image);
+    for (Decoded& d : decoded_) {
+        if (d.reusable && d.image == &image && d.nominalWidth == image.width &&
+            d.nominalHeight == image.height && d.data.size() == bytes.size() &&
+            std::equal(bytes.begin(), bytes.end(), d.data.begin()) && d.palette == *layer.palette) {
+            d.lastUse = clock_;
+            return &d;
+        }
+    }
+    Decoded& d =
+        *std::min_element(decoded_.begin(), decoded_.end(),
+                          [](const Decoded& x, const Decoded& y) { return x.lastUse < y.lastUse; });
+    d.lastUse = clock_;
+    d.image = &image;
+    d.nominalWidth = image.width;
+    d.nominalHeight = image.height;
+    // Only images of a sane size are kept to be compared; a hostile one is decoded again.
+    d.reusable = bytes.size() <= kMaxKeptBytes;
+    if (d.reusable)
+        d.data.assign(bytes.begin(), bytes.end());
+    else
+        d.data.clear();
+    d.palette = *layer.palette;
     const Extent extent = drawn_extent(image);
-    if (extent.width == 0 || extent.height == 0) return;
-    const std::int64_t w = extent.width;
-    const std::int64_t h = extent.height;
-    std::uint32_t* const out = composed_.data();
-    const std::int64_t stride = composedWidth_;
-    InspectCell* const cells = inspect_.data();
+    d.width = extent.width;
+    d.height = extent.height;
+    const auto n = static_cast<std::size_t>(d.width) * static_cast<std::size_t>(d.height);
+    if (d.colours.size() < n) d.colours.resize(n);
+    std::fill_n(d.colours.begin(), n, 0u);
+    if (n == 0) return &d;
+
+    const std::int64_t w = d.width;
+    const std::int64_t h = d.height;
+    std::uint32_t* const colours = d.colours.data();
+    const Palette& palette = d.palette;
     walk_rle<RowRule::Preview>(
-        encoded_bytes(image), image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+        bytes, image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
             if (y >= h) return false;
             if (x < w) {
-                std::uint32_t& dst = out[y * stride + x];
-                const std::uint32_t alpha = opacity == 255 ? p.alpha : p.alpha * opacity / 255;
-                dst = over(dst, colour_of(p, palette), alpha);
-                if (inspect) cells[y * w + x] = {p, 1};
+                const std::int64_t at = y * w + x;
+                colours[at] =
+                    p.alpha == 0 ? 0u : std::uint32_t{p.alpha} << 24 | colour_of(p, palette);
             }
             return true;
         });
+    return &d;
 }
 
 void FrameRenderer::compose(const FrameScene& scene) {
+    ++clock_;
+    const std::uint32_t opacity = scene.onionOpacity;
+    const Decoded* current = decoded(scene.current);
+    const Decoded* under[2] = {opacity > 0 ? decoded(scene.onion[0]) : nullptr,
+                               opacity > 0 ? decoded(scene.onion[1]) : nullptr};
+    current_ = current;
+
+    std::swap(composed_, previous_);
+    previousWidth_ = composedWidth_;
+    previousHeight_ = composedHeight_;
     std::int32_t w = 0;
     std::int32_t h = 0;
-    for (const Layer* layer : {&scene.current, &scene.onion[0], &scene.onion[1]}) {
-        if (layer->image == nullptr) continue;
-        const Extent e = drawn_extent(*layer->image);
-        if (e.width == 0 || e.height == 0) continue;
-        w = std::max(w, e.width);
-        h = std::max(h, e.height);
+    for (const Decoded* d : {current, under[0], under[1]}) {
+        if (d == nullptr || d->width == 0 || d->height == 0) continue;
+        w = std::max(w, d->width);
+        h = std::max(h, d->height);
     }
     composedWidth_ = w;
     composedHeight_ = h;
     const auto pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     if (composed_.size() < pixels) composed_.resize(pixels);
-
-    const Extent current = scene.current.image ? drawn_extent(*scene.current.image) : Extent{};
-    inspectWidth_ = current.width;
-    inspectHeight_ = current.height;
-    inspectPalette_ = scene.current.palette;
-    const auto cells =
-        static_cast<std::size_t>(current.width) * static_cast<std::size_t>(current.height);
-    if (inspect_.size() < cells) inspect_.resize(cells);
-    std::fill_n(inspect_.begin(), cells, InspectCell{});
-
     if (pixels == 0) return;
-    if (scene.background.kind == Backdrop::Checkerboard) {
-        const int cell = checker_cell(scene.zoom);
-        for (std::int32_t y = 0; y < h; ++y) {
-            std::uint32_t* row =
-                composed_.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
-            for (std::int32_t x = 0; x < w; ++x) row[x] = checker_at(x / cell, y / cell);
+
+    // An onion pixel of alpha a is drawn at a x opacity / 255.
+    std::array<std::uint8_t, 256> faded{};
+    for (std::uint32_t a = 0; a < 256; ++a) faded[a] = static_cast<std::uint8_t>(a * opacity / 255);
+
+    const bool checker = scene.background.kind == Backdrop::Checkerboard;
+    const std::uint32_t solid = solid_of(scene.background);
+    const int cell = checker_cell(scene.zoom);
+    auto row_of = [](const Decoded* d, std::int32_t y, std::int32_t& width) {
+        if (d == nullptr || y >= d->height) {
+            width = 0;
+            return static_cast<const std::uint32_t*>(nullptr);
         }
-    } else {
-        std::fill_n(composed_.begin(), pixels, solid_of(scene.background));
+        width = d->width;
+        return d->colours.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    };
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint32_t* row = composed_.data() + static_cast<std::size_t>(y) * w;
+        if (checker) {
+            for (std::int32_t x = 0; x < w; ++x) row[x] = checker_at(x / cell, y / cell);
+        } else {
+            std::fill_n(row, w, solid);
+        }
+        std::int32_t cw = 0;
+        std::int32_t w0 = 0;
+        std::int32_t w1 = 0;
+        const std::uint32_t* c = row_of(current, y, cw);
+        const std::uint32_t* u0 = row_of(under[0], y, w0);
+        const std::uint32_t* u1 = row_of(under[1], y, w1);
+        const std::int32_t end = std::max({cw, w0, w1});
+        for (std::int32_t x = 0; x < end; ++x) {
+            const std::uint32_t top = x < cw ? c[x] : 0u;
+            const std::uint32_t topAlpha = top >> 24;
+            if (topAlpha == 255) {
+                row[x] = top;
+                continue;
+            }
+            std::uint32_t out = row[x];
+            if (x < w0 && u0[x] != 0) out = over(out, u0[x], faded[u0[x] >> 24]);
+            if (x < w1 && u1[x] != 0) out = over(out, u1[x], faded[u1[x] >> 24]);
+            if (topAlpha != 0) out = over(out, top, topAlpha);
+            row[x] = out;
+        }
     }
-    const std::uint32_t opacity = scene.onionOpacity;
-    if (opacity > 0) {
-        draw_layer(scene.onion[0], opacity, false);
-        draw_layer(scene.onion[1], opacity, false);
-    }
-    draw_layer(scene.current, 255, true);
 }
 
-void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view,
-                           const Rect& area) const {
+void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
+                           bool onlyChanges) const {
     if (area.empty()) return;
     const int z = scene.zoom;
     const ExpandRow expandRow = kExpandRow[static_cast<std::size_t>(z - 1)];
-    const auto bytes = static_cast<std::size_t>(area.right - area.left) * sizeof(std::uint32_t);
-    std::int64_t previousSy = -1;
-    const std::uint32_t* previousRow = nullptr;
-    for (std::int64_t vy = area.top; vy < area.bottom; ++vy) {
-        std::uint32_t* row = view.pixels + vy * view.stride;
-        const std::int64_t sy = (vy - scene.originY) / z;
-        if (sy == previousSy) {
-            std::memcpy(row + area.left, previousRow + area.left, bytes);
-        } else {
-            expandRow(composed_.data() + sy * composedWidth_, row, area.left, area.right,
-                      scene.originX);
-            previousSy = sy;
+    const std::int64_t w = composedWidth_;
+    std::int64_t sy = (area.top - scene.originY) / z;
+    std::int64_t vy = area.top;
+    while (vy < area.bottom) {
+        // The view rows of image row sy.
+        const std::int64_t rowsEnd = std::min(area.bottom, scene.originY + (sy + 1) * z);
+        const std::uint32_t* src = composed_.data() + sy * w;
+        std::int64_t left = area.left;
+        std::int64_t right = area.right;
+        if (onlyChanges) {
+            // Only the columns between the first and the last changed pixel of the row.
+            const std::uint32_t* old = previous_.data() + sy * w;
+            std::int64_t first = 0;
+            std::int64_t last = w;
+            while (first < w && src[first] == old[first]) ++first;
+            while (last > first && src[last - 1] == old[last - 1]) --last;
+            left = std::max(left, scene.originX + first * z);
+            right = std::min(right, scene.originX + last * z);
         }
-        previousRow = row;
+        if (left < right) {
+            std::uint32_t* row = view.pixels + vy * view.stride;
+            expandRow(src, row, left, right, scene.originX);
+            const auto bytes = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
+            for (std::int64_t y = vy + 1; y < rowsEnd; ++y)
+                std::memcpy(view.pixels + y * view.stride + left, row + left, bytes);
+        }
+        vy = rowsEnd;
+        ++sy;
     }
 }
 
@@ -294,7 +363,10 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
     FrameScene scene = sceneIn;
     scene.zoom = std::clamp(scene.zoom, 1, kMaxZoom);
     compose(scene);
-    if (view.pixels == nullptr || view.width <= 0 || view.height <= 0) return;
+    if (view.pixels == nullptr || view.width <= 0 || view.height <= 0) {
+        drawnValid_ = false;
+        return;
+    }
 
     const Rect whole{0, 0, view.width, view.height};
     Rect images;
@@ -315,7 +387,9 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
     // Outside the images the view changes only where the last frame's images were, unless
     // the buffer, the background, the zoom or the position changed.
     fill_background(scene, view, sameSurroundings ? drawnImages_ : whole, images);
-    expand(scene, view, images);
+    const bool onlyChanges =
+        sameSurroundings && previousWidth_ == composedWidth_ && previousHeight_ == composedHeight_;
+    expand(scene, view, images, onlyChanges);
 
     drawnValid_ = true;
     drawnView_ = view;
@@ -327,17 +401,30 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
 }
 
 std::optional<InspectedPixel> FrameRenderer::pixel_at(std::int64_t x, std::int64_t y) const {
-    if (x < 0 || y < 0 || x >= inspectWidth_ || y >= inspectHeight_) return std::nullopt;
-    const InspectCell& cell = inspect_[static_cast<std::size_t>(y * inspectWidth_ + x)];
-    if (cell.reached == 0) return std::nullopt;
-    InspectedPixel out;
-    out.pixel = cell.pixel;
-    out.colour = inspectPalette_ ? colour_of(cell.pixel, *inspectPalette_) : 0;
-    return out;
+    const Decoded* d = current_;
+    if (d == nullptr || x < 0 || y < 0 || x >= d->width || y >= d->height) return std::nullopt;
+    // The pixel is found by walking the data the picture was decoded from again: the
+    // inspector asks once per mouse move, playback never.
+    const std::span<const std::uint8_t> bytes =
+        d->reusable ? std::span<const std::uint8_t>(d->data) : encoded_bytes(*d->image);
+    std::optional<InspectedPixel> found;
+    walk_rle<RowRule::Preview>(bytes, d->nominalWidth,
+                               [&](std::int64_t px, std::int64_t py, const RlePixel& p) {
+                                   if (py > y) return false;
+                                   if (py == y && px == x) {
+                                       found = InspectedPixel{p, colour_of(p, d->palette)};
+                                       return false;
+                                   }
+                                   return true;
+                               });
+    return found;
 }
 
 std::size_t FrameRenderer::capacity_bytes() const {
-    return composed_.capacity() * sizeof(std::uint32_t) + inspect_.capacity() * sizeof(InspectCell);
+    std::size_t bytes = (composed_.capacity() + previous_.capacity()) * sizeof(std::uint32_t);
+    for (const Decoded& d : decoded_)
+        bytes += d.data.capacity() + d.colours.capacity() * sizeof(std::uint32_t);
+    return bytes;
 }
 
 void draw_rgba(const CollectionImage& image, const Palette& palette, int zoom,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -89,12 +90,16 @@ struct InspectedPixel {
     std::uint32_t colour = 0;  // the palette entry, or 0 (black) for kinds 0 and 3
 };
 
-// Draws frames for the player. The layers are composed once at the images' own size (with
-// the background, the onion layers and the current image blended per pixel), then each
-// composed pixel is written zoom x zoom times into the view: row by row, with every further
-// view row of the same image row copied from the one above. The background outside the
-// images is written again only where it may have changed. Buffers grow to the largest
-// frame seen and are then reused, so playback allocates nothing per frame.
+// Draws frames for the player. Each image is decoded once into straight colours and kept
+// while its data, size and palette stay the same (a few images: during playback the
+// current frame and its neighbours), so stepping through a sequence decodes one new image
+// per frame. The layers are composed at the images' own size (background, onion layers,
+// current image), then each composed pixel is written zoom x zoom times into the view, row
+// by row, with every further view row of the same image row copied from the one above.
+// Only what changed since the last frame is written again: composed rows equal to the last
+// frame's are skipped, and the background outside the images is filled only where the last
+// frame's images were. Buffers grow to the largest frame seen and are then reused, so
+// playback allocates nothing per frame.
 class FrameRenderer {
   public:
     void render(const FrameScene& scene, const ViewBuffer& view);
@@ -118,26 +123,40 @@ class FrameRenderer {
         bool empty() const { return left >= right || top >= bottom; }
         bool operator==(const Rect&) const = default;
     };
-    struct InspectCell {
-        RlePixel pixel;
-        std::uint8_t reached = 0;
+    // One image decoded with one palette, and what it was decoded from.
+    struct Decoded {
+        const CollectionImage* image = nullptr;
+        std::int32_t nominalWidth = 0;
+        std::int32_t nominalHeight = 0;
+        bool reusable = false;
+        std::vector<std::uint8_t> data;
+        Palette palette{};
+        std::int32_t width = 0;
+        std::int32_t height = 0;
+        std::vector<std::uint32_t> colours;  // straight 0xAARRGGBB; 0 where nothing is drawn
+        std::uint64_t lastUse = 0;
     };
+    static constexpr int kDecodedKept = 4;
 
+    const Decoded* decoded(const Layer& layer);
     void compose(const FrameScene& scene);
-    void draw_layer(const Layer& layer, std::uint32_t opacity, bool inspect);
-    void expand(const FrameScene& scene, const ViewBuffer& view, const Rect& area) const;
+    void expand(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
+                bool onlyChanges) const;
     void fill_background(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
                          const Rect& except) const;
 
+    std::array<Decoded, kDecodedKept> decoded_;
+    std::uint64_t clock_ = 0;
+    const Decoded* current_ = nullptr;
+
     std::vector<std::uint32_t> composed_;
+    std::vector<std::uint32_t> previous_;  // the last frame's composed pixels
     std::int32_t composedWidth_ = 0;
     std::int32_t composedHeight_ = 0;
-    std::vector<InspectCell> inspect_;
-    std::int32_t inspectWidth_ = 0;
-    std::int32_t inspectHeight_ = 0;
-    const Palette* inspectPalette_ = nullptr;
+    std::int32_t previousWidth_ = 0;
+    std::int32_t previousHeight_ = 0;
 
-    // What the view holds outside the images since the last render.
+    // What the view holds since the last render.
     bool drawnValid_ = false;
     ViewBuffer drawnView_;
     Background drawnBackground_;

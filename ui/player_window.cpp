@@ -444,6 +444,7 @@ void PlayerWindow::show_frame() {
     frameLabel->setText(sequence_ >= 0 ? QStringLiteral("%1 / %2").arg(frame_).arg(frameCount_)
                                        : QStringLiteral("image"));
     update_status();
+    emit frame_shown(frame_);
 }
 
 void PlayerWindow::update_status() {

@@ -133,6 +133,10 @@ class PlayerWindow : public QWidget {
     QSpinBox* onionOpacity;
     QLabel* statusLine;
 
+  signals:
+    // A frame was put on show (its view repaints at the next paint).
+    void frame_shown(int frame);
+
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
