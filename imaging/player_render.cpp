@@ -171,6 +171,21 @@ constexpr auto kExpandRow = expand_table(std::make_integer_sequence<int, kMaxZoo
 
 }  // namespace
 
+void FrameRenderer::keep_within_budget(const Decoded& keep) {
+    std::size_t total = 0;
+    for (const Decoded& d : decoded_) total += d.colours.capacity();
+    while (total > kMaxKeptPixels) {
+        Decoded* oldest = nullptr;
+        for (Decoded& d : decoded_) {
+            if (&d == &keep || d.colours.capacity() == 0 || d.lastUse == clock_) continue;
+            if (oldest == nullptr || d.lastUse < oldest->lastUse) oldest = &d;
+        }
+        if (oldest == nullptr) return;
+        total -= oldest->colours.capacity();
+        *oldest = Decoded{};
+    }
+}
+
 const FrameRenderer::Decoded* FrameRenderer::decoded(const Layer& layer) {
     if (layer.image == nullptr || layer.palette == nullptr) return nullptr;
     const CollectionImage& image = *layer.image;
@@ -201,7 +216,10 @@ const FrameRenderer::Decoded* FrameRenderer::decoded(const Layer& layer) {
     d.width = extent.width;
     d.height = extent.height;
     const auto n = static_cast<std::size_t>(d.width) * static_cast<std::size_t>(d.height);
-    if (d.colours.size() < n) d.colours.resize(n);
+    if (d.colours.size() < n) {
+        d.colours.resize(n);
+        keep_within_budget(d);
+    }
     std::fill_n(d.colours.begin(), n, 0u);
     if (n == 0) return &d;
 
@@ -253,39 +271,42 @@ void FrameRenderer::compose(const FrameScene& scene) {
     const bool checker = scene.background.kind == Backdrop::Checkerboard;
     const std::uint32_t solid = solid_of(scene.background);
     const int cell = checker_cell(scene.zoom);
-    auto row_of = [](const Decoded* d, std::int32_t y, std::int32_t& width) {
-        if (d == nullptr || y >= d->height) {
-            width = 0;
-            return static_cast<const std::uint32_t*>(nullptr);
-        }
-        width = d->width;
-        return d->colours.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+    // Every layer's row as w pixels: its own when it is w wide, else a copy padded with
+    // nothing drawn, so the loop below needs no bounds.
+    const auto width = static_cast<std::size_t>(w);
+    if (rows_.size() < 4 * width) rows_.resize(4 * width);
+    const std::uint32_t* const nothing = rows_.data() + 3 * width;
+    std::fill_n(rows_.begin() + static_cast<std::ptrdiff_t>(3 * width), width, 0u);
+    auto row_of = [&](const Decoded* d, std::int32_t y, std::size_t scratch) {
+        if (d == nullptr || y >= d->height || d->width == 0) return nothing;
+        const std::uint32_t* own =
+            d->colours.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(d->width);
+        if (d->width == w) return own;
+        std::uint32_t* copy = rows_.data() + scratch * width;
+        std::copy_n(own, d->width, copy);
+        std::fill(copy + d->width, copy + width, 0u);
+        return static_cast<const std::uint32_t*>(copy);
     };
     for (std::int32_t y = 0; y < h; ++y) {
-        std::uint32_t* row = composed_.data() + static_cast<std::size_t>(y) * w;
+        std::uint32_t* row = composed_.data() + static_cast<std::size_t>(y) * width;
         if (checker) {
             for (std::int32_t x = 0; x < w; ++x) row[x] = checker_at(x / cell, y / cell);
         } else {
             std::fill_n(row, w, solid);
         }
-        std::int32_t cw = 0;
-        std::int32_t w0 = 0;
-        std::int32_t w1 = 0;
-        const std::uint32_t* c = row_of(current, y, cw);
-        const std::uint32_t* u0 = row_of(under[0], y, w0);
-        const std::uint32_t* u1 = row_of(under[1], y, w1);
-        const std::int32_t end = std::max({cw, w0, w1});
-        for (std::int32_t x = 0; x < end; ++x) {
-            const std::uint32_t top = x < cw ? c[x] : 0u;
-            const std::uint32_t topAlpha = top >> 24;
-            if (topAlpha == 255) {
+        const std::uint32_t* c = row_of(current, y, 0);
+        const std::uint32_t* u0 = row_of(under[0], y, 1);
+        const std::uint32_t* u1 = row_of(under[1], y, 2);
+        for (std::int32_t x = 0; x < w; ++x) {
+            const std::uint32_t top = c[x];
+            if (top >= 0xFF000000u) {
                 row[x] = top;
                 continue;
             }
             std::uint32_t out = row[x];
-            if (x < w0 && u0[x] != 0) out = over(out, u0[x], faded[u0[x] >> 24]);
-            if (x < w1 && u1[x] != 0) out = over(out, u1[x], faded[u1[x] >> 24]);
-            if (topAlpha != 0) out = over(out, top, topAlpha);
+            if (u0[x] != 0) out = over(out, u0[x], faded[u0[x] >> 24]);
+            if (u1[x] != 0) out = over(out, u1[x], faded[u1[x] >> 24]);
+            if (top != 0) out = over(out, top, top >> 24);
             row[x] = out;
         }
     }
@@ -421,7 +442,8 @@ std::optional<InspectedPixel> FrameRenderer::pixel_at(std::int64_t x, std::int64
 }
 
 std::size_t FrameRenderer::capacity_bytes() const {
-    std::size_t bytes = (composed_.capacity() + previous_.capacity()) * sizeof(std::uint32_t);
+    std::size_t bytes =
+        (composed_.capacity() + previous_.capacity() + rows_.capacity()) * sizeof(std::uint32_t);
     for (const Decoded& d : decoded_)
         bytes += d.data.capacity() + d.colours.capacity() * sizeof(std::uint32_t);
     return bytes;

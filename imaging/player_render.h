@@ -91,15 +91,14 @@ struct InspectedPixel {
 };
 
 // Draws frames for the player. Each image is decoded once into straight colours and kept
-// while its data, size and palette stay the same (a few images: during playback the
-// current frame and its neighbours), so stepping through a sequence decodes one new image
-// per frame. The layers are composed at the images' own size (background, onion layers,
-// current image), then each composed pixel is written zoom x zoom times into the view, row
-// by row, with every further view row of the same image row copied from the one above.
-// Only what changed since the last frame is written again: composed rows equal to the last
-// frame's are skipped, and the background outside the images is filled only where the last
-// frame's images were. Buffers grow to the largest frame seen and are then reused, so
-// playback allocates nothing per frame.
+// while its data, size and palette stay the same (as many images as a sequence has frames),
+// so a looping sequence is decoded only in its first round. The layers are composed at the images'
+// own size (background, onion layers, current image), then each composed pixel is written zoom x
+// zoom times into the view, row by row, with every further view row of the same image row copied
+// from the one above. Only what changed since the last frame is written again: composed rows equal
+// to the last frame's are skipped, and the background outside the images is filled only where the
+// last frame's images were. Buffers grow to the largest frame seen and are then reused, so playback
+// allocates nothing per frame.
 class FrameRenderer {
   public:
     void render(const FrameScene& scene, const ViewBuffer& view);
@@ -136,7 +135,11 @@ class FrameRenderer {
         std::vector<std::uint32_t> colours;  // straight 0xAARRGGBB; 0 where nothing is drawn
         std::uint64_t lastUse = 0;
     };
-    static constexpr int kDecodedKept = 4;
+    // Every frame of a sequence and a few more, so a looping sequence is decoded once; at
+    // most kMaxKeptPixels decoded pixels in all (hostile sizes evict older images).
+    static constexpr std::size_t kDecodedKept = kMaxSequenceFrames + 4;
+    static constexpr std::size_t kMaxKeptPixels = std::size_t{1} << 24;
+    void keep_within_budget(const Decoded& keep);
 
     const Decoded* decoded(const Layer& layer);
     void compose(const FrameScene& scene);
@@ -145,12 +148,13 @@ class FrameRenderer {
     void fill_background(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
                          const Rect& except) const;
 
-    std::array<Decoded, kDecodedKept> decoded_;
+    std::vector<Decoded> decoded_ = std::vector<Decoded>(kDecodedKept);
     std::uint64_t clock_ = 0;
     const Decoded* current_ = nullptr;
 
     std::vector<std::uint32_t> composed_;
     std::vector<std::uint32_t> previous_;  // the last frame's composed pixels
+    std::vector<std::uint32_t> rows_;      // padded layer rows, and a row of nothing
     std::int32_t composedWidth_ = 0;
     std::int32_t composedHeight_ = 0;
     std::int32_t previousWidth_ = 0;
