@@ -217,6 +217,7 @@ void PlayerWindow::show_beside() {
     raise();
     activateWindow();
     view->setFocus();
+    follow_main_window();
 }
 
 void PlayerWindow::build() {
@@ -345,6 +346,8 @@ void PlayerWindow::choose_background(int index) {
 }
 
 void PlayerWindow::follow_main_window() {
+    // A hidden player follows when it is shown again.
+    if (!isVisible()) return;
     const Session& session = form_.session();
     const SpriteDocument& doc = session.document;
     const int s = form_.ListBox1->item_index();
@@ -583,6 +586,11 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event) {
             return;
     }
     event->accept();
+}
+
+void PlayerWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    follow_main_window();
 }
 
 void PlayerWindow::hideEvent(QHideEvent* event) {

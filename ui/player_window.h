@@ -140,6 +140,7 @@ class PlayerWindow : public QWidget {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void build();
