@@ -299,10 +299,10 @@ void PlayerWindow::build() {
         if (v != frame_) go_to(v);
     });
     connect(fpsBox, &QSpinBox::valueChanged, this, [this] {
-        if (playing_) schedule_tick();
+        if (playing_) schedule_tick(true);
     });
     connect(frameValueBox, &QCheckBox::toggled, this, [this] {
-        if (playing_) schedule_tick();
+        if (playing_) schedule_tick(true);
     });
     connect(zoomBox, &QSpinBox::valueChanged, view, &PlayerView::set_zoom);
     connect(view, &PlayerView::view_changed, this, [this] {
@@ -496,8 +496,18 @@ int PlayerWindow::frame_interval() const {
     return 1000 / fpsBox->value();
 }
 
-void PlayerWindow::schedule_tick() {
-    timer_.start(frame_interval());
+void PlayerWindow::schedule_tick(bool fromNow) {
+    // Each frame is due one interval after the last was due, so the time spent drawing
+    // does not slow the rate down.
+    if (fromNow || !clock_.isValid()) {
+        clock_.start();
+        due_ = 0;
+    }
+    const qint64 now = clock_.elapsed();
+    due_ += frame_interval();
+    // A player that fell behind (a busy machine) goes on from now instead of racing.
+    if (due_ < now) due_ = now;
+    timer_.start(static_cast<int>(due_ - now));
 }
 
 void PlayerWindow::play() {
@@ -506,7 +516,7 @@ void PlayerWindow::play() {
     playing_ = true;
     playButton->setText(QStringLiteral("Pause"));
     show_frame();
-    schedule_tick();
+    schedule_tick(true);
 }
 
 void PlayerWindow::pause() {
@@ -530,7 +540,7 @@ void PlayerWindow::tick() {
     }
     frame_ = frameCount_ > 0 ? (frame_ + 1) % frameCount_ : 0;
     show_frame();
-    schedule_tick();
+    schedule_tick(false);
 }
 
 void PlayerWindow::step(int delta) {

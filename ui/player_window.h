@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPoint>
 #include <QTimer>
@@ -150,12 +151,15 @@ class PlayerWindow : public QWidget {
     // Sets the view's scene, the slider and the status from the current frame.
     void show_frame();
     void tick();
-    void schedule_tick();
+    // Starts the timer for the next frame; `fromNow` starts counting afresh.
+    void schedule_tick(bool fromNow);
     void update_status();
     void choose_background(int index);
 
     TForm1& form_;
     QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 due_ = 0;  // when the next frame is due, in ms of clock_
     bool playing_ = false;
     int sequence_ = -1;  // -1: the selected image is shown
     int collection_ = -1;
