@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QSpinBox>
 #include <QTest>
 #include <QWheelEvent>
@@ -197,6 +198,19 @@ TEST_F(Player, AnEditInTheMainWindowShowsAtOnce) {
             ASSERT_EQ(picture.pixel(o.x() + x, o.y() + y),
                       flat[static_cast<std::size_t>(y / 4 * 3 + x / 4)])
                 << x << "," << y;
+
+    // The status line inspects the pixel under the cursor.
+    const QPointF over(o.x() + 2 * 4 + 1, o.y() + 1 * 4 + 2);
+    QMouseEvent move(QEvent::MouseMove, over, player.view->mapToGlobal(over), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(player.view, &move);
+    const auto pixel = player.view->renderer().pixel_at(2, 1);
+    ASSERT_TRUE(pixel.has_value());
+    EXPECT_TRUE(player.status_text().contains(QStringLiteral("| (2, 1) ")))
+        << player.status_text().toStdString();
+    EXPECT_TRUE(player.status_text().endsWith(QStringLiteral("alpha %1 colour #%2")
+                                                  .arg(pixel->pixel.alpha)
+                                                  .arg(pixel->colour, 6, 16, QLatin1Char('0'))));
 
     // Palette 1 is the player's own choice; the main preview keeps palette 0.
     player.paletteBox->setCurrentIndex(1);
