@@ -90,7 +90,7 @@ void check_against_reference(const FrameScene& scene, const std::vector<std::uin
                 FUZZ_CHECK(got == kMargin);
                 continue;
             }
-            std::uint32_t expected = 0xFF000000u | kPreviewGrey;
+            std::uint32_t expected = 0xFF000000u | kGreyColour;
             if (scene.background.kind == Backdrop::Colour)
                 expected = 0xFF000000u | (scene.background.colour & 0xFFFFFF);
             if (scene.background.kind == Backdrop::Checkerboard) {

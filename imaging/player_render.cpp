@@ -124,7 +124,7 @@ int checker_cell(int zoom) {
 constexpr std::size_t kMaxKeptBytes = std::size_t{1} << 24;
 
 std::uint32_t solid_of(const Background& b) {
-    return 0xFF000000u | (b.kind == Backdrop::Colour ? b.colour & 0xFFFFFFu : kPreviewGrey);
+    return 0xFF000000u | (b.kind == Backdrop::Colour ? b.colour & 0xFFFFFFu : kGreyColour);
 }
 
 inline std::uint32_t checker_at(std::int64_t cellX, std::int64_t cellY) {

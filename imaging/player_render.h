@@ -40,12 +40,15 @@ FrameImage sequence_frame_image(const SpriteDocument& document, int sequence, in
 FrameImage collection_image(const SpriteDocument& document, int collection, int frame,
                             int direction);
 
+// The preview's grey as a colour 0x00RRGGBB.
+inline constexpr std::uint32_t kGreyColour = kPreviewGreyRgb32 & 0xFFFFFFu;
+
 // What lies behind the images.
 enum class Backdrop : std::uint8_t { Grey, Checkerboard, Colour };
 
 struct Background {
     Backdrop kind = Backdrop::Grey;
-    std::uint32_t colour = kPreviewGrey;  // 0x00RRGGBB, used by Backdrop::Colour
+    std::uint32_t colour = kGreyColour;  // 0x00RRGGBB, used by Backdrop::Colour
     bool operator==(const Background&) const = default;
 };
 

@@ -334,7 +334,7 @@ void PlayerWindow::choose_background(int index) {
         default: {
             const QColor now = background_.kind == Backdrop::Colour
                                    ? QColor::fromRgb(background_.colour)
-                                   : QColor::fromRgb(kPreviewGrey);
+                                   : QColor::fromRgb(kGreyColour);
             const QColor chosen = QColorDialog::getColor(now, this, QStringLiteral("Background"));
             if (chosen.isValid())
                 background_ = {Backdrop::Colour,
