@@ -26,6 +26,9 @@ class NoPrompts : public dabro::UserPrompts {
         std::fprintf(stderr, "error: %s\n", text.toLocal8Bit().constData());
         std::exit(1);
     }
+    dabro::SaveChoice ask_save_changes(const QString&) override {
+        return dabro::SaveChoice::Discard;
+    }
 };
 
 double cpu_seconds() {

@@ -339,6 +339,8 @@ void PlayerWindow::choose_background(int index) {
             if (chosen.isValid())
                 background_ = {Backdrop::Colour,
                                static_cast<std::uint32_t>(chosen.rgb()) & 0xFFFFFF};
+            // A cancelled choice keeps the background, and the box says which it is.
+            backgroundBox->setCurrentIndex(static_cast<int>(background_.kind));
             break;
         }
     }
@@ -403,7 +405,7 @@ FrameImage PlayerWindow::image_of_frame(int frame) const {
         image.slot = -1;
         image.reason = "The sprite's images cannot be read";
     }
-    if (sequence_ < 0 && collection_ < 0 && image.reason.rfind("Collection -1", 0) == 0)
+    if (sequence_ < 0 && (collection_ < 0 || collectionFrame_ < 0 || direction_ < 0))
         image.reason = "No image is selected";
     return image;
 }
