@@ -87,6 +87,9 @@ END {
     if (has("BM_UndoRefresh"))
         row("`BM_UndoRefresh` (one undo or redo with its refresh)", sprintf("%.3f ms", ms("BM_UndoRefresh") / 2),
             "< 2 ms", verdict(ms("BM_UndoRefresh") / 2 < 2))
+    ratio("BM_PlayerFrame", "BM_QPainterScaledDraw", 0.25)
+    below_ms("BM_PlayerFrame", 1, " (8x, onion skin)")
+    figure("BM_PlayerFrameFirstRound", " (a sequence's first round)")
     for (f = 1; f <= 16; f *= 4) {
         key = "BM_LoadScaling/" f
         if (has(key))

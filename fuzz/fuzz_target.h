@@ -22,6 +22,7 @@ int import_name(Input data);
 int palette_gpl(Input data);
 int palette_jasc(Input data);
 int palette_riff(Input data);
+int player_frame(Input data);
 
 struct Target {
     const char* name;

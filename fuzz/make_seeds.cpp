@@ -106,6 +106,19 @@ std::vector<Seed> image_seeds() {
     return seeds;
 }
 
+// The player's frames: a scene (zoom, origin, options) before each image seed.
+std::vector<Seed> player_frame_seeds() {
+    std::vector<Seed> seeds;
+    const Seed scenes[] = {{0, 0, 0, 0}, {7, 3, 250, 0xF5}, {2, 200, 9, 0x8E}, {15, 0, 0, 0x3D}};
+    std::size_t i = 0;
+    for (const Seed& image : image_seeds()) {
+        Seed seed = scenes[i++ % std::size(scenes)];
+        seed.insert(seed.end(), image.begin(), image.end());
+        seeds.push_back(std::move(seed));
+    }
+    return seeds;
+}
+
 std::vector<Seed> raw_seeds() {
     std::vector<Seed> seeds{{}, {7}, {0x07, 0xFF, 0x03, 0x00}};
     for (std::size_t n : {64u, 301u}) {
@@ -241,5 +254,6 @@ int main(int argc, char** argv) {
     write_all(root / "palette_gpl", gpl_seeds());
     write_all(root / "palette_jasc", jasc_seeds());
     write_all(root / "palette_riff", riff_seeds());
+    write_all(root / "player_frame", player_frame_seeds());
     return 0;
 }

@@ -31,7 +31,7 @@ cmake --build "$build" -j "${DABRO_FUZZ_JOBS:-2}" >/dev/null
 # The run-length targets share one dictionary.
 dictionary() {
     case $1 in
-        render | halve) echo "$root/fuzz/dict/rle.dict" ;;
+        render | halve | player_frame) echo "$root/fuzz/dict/rle.dict" ;;
         *) echo "$root/fuzz/dict/$1.dict" ;;
     esac
 }

@@ -3,7 +3,7 @@
 include_guard(GLOBAL)
 
 set(DABRO_FUZZ_TARGETS sprite_loader render halve raw_import palette text_to_int import_name
-    palette_gpl palette_jasc palette_riff)
+    palette_gpl palette_jasc palette_riff player_frame)
 set(DABRO_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
 set(dabro_fuzz_src ${PROJECT_SOURCE_DIR}/fuzz)
 
@@ -19,6 +19,7 @@ add_library(dabro_fuzz_targets STATIC
     ${dabro_fuzz_src}/palette_gpl_target.cpp
     ${dabro_fuzz_src}/palette_jasc_target.cpp
     ${dabro_fuzz_src}/palette_riff_target.cpp
+    ${dabro_fuzz_src}/player_frame_target.cpp
 )
 target_link_libraries(dabro_fuzz_targets PUBLIC dabro_core dabro_interchange)
 

@@ -19,6 +19,7 @@ constexpr std::array kTargets = {
     Target{"palette_gpl", palette_gpl},
     Target{"palette_jasc", palette_jasc},
     Target{"palette_riff", palette_riff},
+    Target{"player_frame", player_frame},
 };
 
 }  // namespace

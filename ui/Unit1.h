@@ -218,6 +218,15 @@ class TForm1 : public QMainWindow {
     QAction* SaveImage1;
     QAction* ExportPalette1;
 
+    // View
+    QAction* Player1 = nullptr;
+
+  signals:
+    // The preview was just asked to show the selected image: every refresh and every list
+    // click ends so. Views beside the window (the player) follow the document and the
+    // selection through it.
+    void documentShown();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -15,6 +15,7 @@
 #include <iterator>
 
 #include "ui/image_view.h"
+#include "ui/player_window.h"
 
 // The window's controls, menus and the wiring of their events.
 
@@ -270,6 +271,12 @@ void TForm1::build_menus() {
     Redo1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     build_palette_items(palette);
+
+    // View: the player, a window of its own beside this one (ui/player_window.h).
+    QMenu* viewMenu = MainMenu1->addMenu(QStringLiteral("View"));
+    viewMenu->setObjectName(QStringLiteral("ViewMenu"));
+    Player1 = item(viewMenu, "Player1", "Player", Qt::CTRL | Qt::Key_P);
+    connect(Player1, &QAction::triggered, this, [this] { PlayerWindow::of(*this).show_beside(); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));

@@ -251,6 +251,7 @@ void TForm1::gui_fr_box_ref_sub() {
 }
 
 void TForm1::gui_image_ref() {
+    emit documentShown();
     if (!session_.imagesReadable) return;
     const ImageRef ref = selected_image();
     if (!is_valid(doc(), ref)) {

@@ -204,6 +204,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MenuItem{"ExportImage1", "Export", "", false},
                       MenuItem{"ImportPalette2", "Import", "Ctrl+M", true},
                       MenuItem{"ExportPalette2", "Export", "Ctrl+X", true},
+                      MenuItem{"Player1", "Player", "Ctrl+P", true},
                       MenuItem{"ImportImage1", "Import Image", "", true},
                       MenuItem{"ImportPalette1", "Import Palette", "", true},
                       MenuItem{"HalveImage1", "Halve Image", "", true},
@@ -216,6 +217,7 @@ TEST_F(Layout, MenuBarAndPopupInOrder) {
     QStringList bar;
     for (const QAction* a : form->MainMenu1->actions()) bar << a->text();
     EXPECT_EQ(bar.mid(0, 5), QStringList({"File", "Options", "Help", "Image", "Palette"}));
+    EXPECT_EQ(bar.last(), "View");
     QStringList file;
     for (const QAction* a : form->MainMenu1->actions().first()->menu()->actions())
         file << (a->isSeparator() ? QStringLiteral("-") : a->text());

@@ -1,0 +1,474 @@
+#include "imaging/player_render.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <utility>
+
+namespace dabro {
+
+namespace {
+
+std::string count_of(std::int64_t n, const char* what) {
+    return std::to_string(n) + ' ' + what;
+}
+
+}  // namespace
+
+int sequence_length(const SpriteDocument& document, int sequence) {
+    if (sequence < 0 || sequence >= std::min(document.sequenceCount, kMaxSequences)) return 0;
+    return std::clamp(document.sequences[static_cast<std::size_t>(sequence)].frameCount, 0,
+                      kMaxSequenceFrames);
+}
+
+FrameImage collection_image(const SpriteDocument& document, int collection, int frame,
+                            int direction) {
+    FrameImage cell;
+    cell.collection = collection;
+    cell.collectionFrame = frame;
+    cell.direction = direction;
+    const int collections = std::clamp(document.collectionCount, 0, kMaxCollections);
+    if (collection < 0 || collection >= collections) {
+        cell.reason = "Collection " + std::to_string(collection) +
+                      " is not in the sprite, which has " + count_of(collections, "collections");
+        return cell;
+    }
+    const ImageCollection& c = document.collections[static_cast<std::size_t>(collection)];
+    if (frame < 0 || frame >= c.frames) {
+        cell.reason = "Collection " + std::to_string(collection) + " has no frame " +
+                      std::to_string(frame) + ": it has " +
+                      count_of(std::max(c.frames, 0), "frames");
+        return cell;
+    }
+    if (direction < 0 || direction >= c.directions) {
+        cell.reason = "Collection " + std::to_string(collection) + " has no direction " +
+                      std::to_string(direction) + ": it has " +
+                      count_of(std::max(c.directions, 0), "directions");
+        return cell;
+    }
+    cell.slot = c.slot_of(frame, direction);
+    if (cell.slot < 0) {
+        cell.reason = "Frame " + std::to_string(frame) + ", direction " +
+                      std::to_string(direction) + " lies beyond the collection's " +
+                      count_of(kMaxImageSlots, "image slots");
+    }
+    return cell;
+}
+
+FrameImage sequence_frame_image(const SpriteDocument& document, int sequence, int frame,
+                                int direction) {
+    const int sequences = std::clamp(document.sequenceCount, 0, kMaxSequences);
+    if (sequence < 0 || sequence >= sequences) {
+        FrameImage cell;
+        cell.direction = direction;
+        cell.reason = "Sequence " + std::to_string(sequence) + " is not in the sprite, which has " +
+                      count_of(sequences, "sequences");
+        return cell;
+    }
+    const Sequence& s = document.sequences[static_cast<std::size_t>(sequence)];
+    const int frames = sequence_length(document, sequence);
+    if (frame < 0 || frame >= frames) {
+        FrameImage cell;
+        cell.collection = s.collectionIndex;
+        cell.direction = direction;
+        cell.reason = "Sequence " + std::to_string(sequence) + " has no frame " +
+                      std::to_string(frame) + ": it has " + count_of(frames, "frames");
+        return cell;
+    }
+    const auto q = static_cast<std::size_t>(frame);
+    FrameImage cell = collection_image(document, s.collectionIndex, s.imageIndex[q], direction);
+    cell.frameValue = s.frameValue[q];
+    return cell;
+}
+
+Extent drawn_extent(const CollectionImage& image) {
+    if (image.width <= 0 || image.height <= 0) return {};
+    Extent size{image.width, image.height};
+    // Every pixel takes at least one byte in the encoding the program writes, so only data
+    // shorter than the pixel count need the walk that finds what they reach.
+    if (std::int64_t{image.width} * image.height >
+        static_cast<std::int64_t>(encoded_bytes(image).size()))
+        size = reachable_extent(image);
+    return {std::min(size.width, kMaxLayerSide), std::min(size.height, kMaxLayerSide)};
+}
+
+namespace {
+
+// ((255 - alpha) * below + alpha * colour) / 255 per channel, red and blue side by side in
+// one word: each lane's sum stays below 65536, and (v + 1 + (v >> 8)) >> 8 is v / 255 for
+// every such v. Over the grey this is the preview's blend.
+inline std::uint32_t over(std::uint32_t below, std::uint32_t colour, std::uint32_t alpha) {
+    const std::uint32_t rest = 255 - alpha;
+    std::uint32_t rb = (below & 0xFF00FFu) * rest + (colour & 0xFF00FFu) * alpha;
+    std::uint32_t g = ((below >> 8 & 0xFFu) * rest + (colour >> 8 & 0xFFu) * alpha);
+    rb = ((rb + 0x00010001u + (rb >> 8 & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    g = (g + 1 + (g >> 8)) >> 8;
+    return 0xFF000000u | rb | g << 8;
+}
+
+inline std::uint32_t colour_of(const RlePixel& p, const Palette& palette) {
+    return p.uses_palette() ? palette[p.index] & 0xFFFFFFu : 0u;
+}
+
+inline std::int64_t floor_div(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+int checker_cell(int zoom) {
+    return std::max(1, kCheckerScreenPixels / zoom);
+}
+
+// Images with more encoded bytes than this are decoded again at each frame instead of being
+// kept for comparison.
+constexpr std::size_t kMaxKeptBytes = std::size_t{1} << 24;
+
+std::uint32_t solid_of(const Background& b) {
+    return 0xFF000000u | (b.kind == Backdrop::Colour ? b.colour & 0xFFFFFFu : kGreyColour);
+}
+
+inline std::uint32_t checker_at(std::int64_t cellX, std::int64_t cellY) {
+    return 0xFF000000u | (((cellX + cellY) & 1) != 0 ? kCheckerDark : kCheckerLight);
+}
+
+// Writes `v` into d[0..n).
+inline void put(std::uint32_t* d, std::int64_t n, std::uint32_t v) {
+    for (std::int64_t i = 0; i < n; ++i) d[i] = v;
+}
+
+// One view row of the images: view columns [left, right), image pixel sx covering columns
+// originX + sx * Z to originX + (sx + 1) * Z - 1.
+template <int Z>
+void expand_row(const std::uint32_t* src, std::uint32_t* row, std::int64_t left, std::int64_t right,
+                std::int64_t originX) {
+    const std::int64_t offset = left - originX;
+    std::int64_t sx = offset / Z;
+    std::uint32_t* d = row + left;
+    std::uint32_t* const end = row + right;
+    if constexpr (Z == 1) {
+        std::memcpy(d, src + sx, static_cast<std::size_t>(end - d) * sizeof(std::uint32_t));
+    } else {
+        const std::int64_t lead = std::min<std::int64_t>(Z - offset % Z, end - d);
+        put(d, lead, src[sx++]);
+        d += lead;
+        for (; end - d >= Z; d += Z) {
+            const std::uint32_t v = src[sx++];
+            for (int i = 0; i < Z; ++i) d[i] = v;
+        }
+        if (d < end) put(d, end - d, src[sx]);
+    }
+}
+
+using ExpandRow = void (*)(const std::uint32_t*, std::uint32_t*, std::int64_t, std::int64_t,
+                           std::int64_t);
+
+template <int... Z>
+constexpr auto expand_table(std::integer_sequence<int, Z...>) {
+    return std::array<ExpandRow, sizeof...(Z)>{&expand_row<Z + 1>...};
+}
+
+constexpr auto kExpandRow = expand_table(std::make_integer_sequence<int, kMaxZoom>{});
+
+}  // namespace
+
+void FrameRenderer::keep_within_budget(const Decoded& keep) {
+    std::size_t total = 0;
+    for (const Decoded& d : decoded_) total += d.colours.capacity();
+    while (total > kMaxKeptPixels) {
+        Decoded* oldest = nullptr;
+        for (Decoded& d : decoded_) {
+            if (&d == &keep || d.colours.capacity() == 0 || d.lastUse == clock_) continue;
+            if (oldest == nullptr || d.lastUse < oldest->lastUse) oldest = &d;
+        }
+        if (oldest == nullptr) return;
+        total -= oldest->colours.capacity();
+        *oldest = Decoded{};
+    }
+}
+
+const FrameRenderer::Decoded* FrameRenderer::decoded(const Layer& layer) {
+    if (layer.image == nullptr || layer.palette == nullptr) return nullptr;
+    const CollectionImage& image = *layer.image;
+    const std::span<const std::uint8_t> bytes = encoded_bytes(image);
+    for (Decoded& d : decoded_) {
+        if (d.reusable && d.image == &image && d.nominalWidth == image.width &&
+            d.nominalHeight == image.height && d.data.size() == bytes.size() &&
+            std::equal(bytes.begin(), bytes.end(), d.data.begin()) && d.palette == *layer.palette) {
+            d.lastUse = clock_;
+            return &d;
+        }
+    }
+    Decoded& d =
+        *std::min_element(decoded_.begin(), decoded_.end(),
+                          [](const Decoded& x, const Decoded& y) { return x.lastUse < y.lastUse; });
+    d.lastUse = clock_;
+    d.image = &image;
+    d.nominalWidth = image.width;
+    d.nominalHeight = image.height;
+    // Only images of a sane size are kept to be compared; a hostile one is decoded again.
+    d.reusable = bytes.size() <= kMaxKeptBytes;
+    if (d.reusable)
+        d.data.assign(bytes.begin(), bytes.end());
+    else
+        d.data.clear();
+    d.palette = *layer.palette;
+    const Extent extent = drawn_extent(image);
+    d.width = extent.width;
+    d.height = extent.height;
+    const auto n = static_cast<std::size_t>(d.width) * static_cast<std::size_t>(d.height);
+    if (d.colours.size() < n) {
+        d.colours.resize(n);
+        keep_within_budget(d);
+    }
+    std::fill_n(d.colours.begin(), n, 0u);
+    if (n == 0) return &d;
+
+    const std::int64_t w = d.width;
+    const std::int64_t h = d.height;
+    std::uint32_t* const colours = d.colours.data();
+    const Palette& palette = d.palette;
+    walk_rle<RowRule::Preview>(
+        bytes, image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+            if (y >= h) return false;
+            if (x < w) {
+                const std::int64_t at = y * w + x;
+                colours[at] =
+                    p.alpha == 0 ? 0u : std::uint32_t{p.alpha} << 24 | colour_of(p, palette);
+            }
+            return true;
+        });
+    return &d;
+}
+
+void FrameRenderer::compose(const FrameScene& scene) {
+    ++clock_;
+    const std::uint32_t opacity = scene.onionOpacity;
+    const Decoded* current = decoded(scene.current);
+    const Decoded* under[2] = {opacity > 0 ? decoded(scene.onion[0]) : nullptr,
+                               opacity > 0 ? decoded(scene.onion[1]) : nullptr};
+    current_ = current;
+
+    std::swap(composed_, previous_);
+    previousWidth_ = composedWidth_;
+    previousHeight_ = composedHeight_;
+    std::int32_t w = 0;
+    std::int32_t h = 0;
+    for (const Decoded* d : {current, under[0], under[1]}) {
+        if (d == nullptr || d->width == 0 || d->height == 0) continue;
+        w = std::max(w, d->width);
+        h = std::max(h, d->height);
+    }
+    composedWidth_ = w;
+    composedHeight_ = h;
+    const auto pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
+    if (composed_.size() < pixels) composed_.resize(pixels);
+    if (pixels == 0) return;
+
+    // An onion pixel of alpha a is drawn at a x opacity / 255.
+    std::array<std::uint8_t, 256> faded{};
+    for (std::uint32_t a = 0; a < 256; ++a) faded[a] = static_cast<std::uint8_t>(a * opacity / 255);
+
+    const bool checker = scene.background.kind == Backdrop::Checkerboard;
+    const std::uint32_t solid = solid_of(scene.background);
+    const int cell = checker_cell(scene.zoom);
+    // Every layer's row as w pixels: its own when it is w wide, else a copy padded with
+    // nothing drawn, so the loop below needs no bounds.
+    const auto width = static_cast<std::size_t>(w);
+    if (rows_.size() < 4 * width) rows_.resize(4 * width);
+    const std::uint32_t* const nothing = rows_.data() + 3 * width;
+    std::fill_n(rows_.begin() + static_cast<std::ptrdiff_t>(3 * width), width, 0u);
+    auto row_of = [&](const Decoded* d, std::int32_t y, std::size_t scratch) {
+        if (d == nullptr || y >= d->height || d->width == 0) return nothing;
+        const std::uint32_t* own =
+            d->colours.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(d->width);
+        if (d->width == w) return own;
+        std::uint32_t* copy = rows_.data() + scratch * width;
+        std::copy_n(own, d->width, copy);
+        std::fill(copy + d->width, copy + width, 0u);
+        return static_cast<const std::uint32_t*>(copy);
+    };
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint32_t* row = composed_.data() + static_cast<std::size_t>(y) * width;
+        if (checker) {
+            for (std::int32_t x = 0; x < w; ++x) row[x] = checker_at(x / cell, y / cell);
+        } else {
+            std::fill_n(row, w, solid);
+        }
+        const std::uint32_t* c = row_of(current, y, 0);
+        const std::uint32_t* u0 = row_of(under[0], y, 1);
+        const std::uint32_t* u1 = row_of(under[1], y, 2);
+        for (std::int32_t x = 0; x < w; ++x) {
+            const std::uint32_t top = c[x];
+            if (top >= 0xFF000000u) {
+                row[x] = top;
+                continue;
+            }
+            std::uint32_t out = row[x];
+            if (u0[x] != 0) out = over(out, u0[x], faded[u0[x] >> 24]);
+            if (u1[x] != 0) out = over(out, u1[x], faded[u1[x] >> 24]);
+            if (top != 0) out = over(out, top, top >> 24);
+            row[x] = out;
+        }
+    }
+}
+
+void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
+                           bool onlyChanges) const {
+    if (area.empty()) return;
+    const int z = scene.zoom;
+    const ExpandRow expandRow = kExpandRow[static_cast<std::size_t>(z - 1)];
+    const std::int64_t w = composedWidth_;
+    std::int64_t sy = (area.top - scene.originY) / z;
+    std::int64_t vy = area.top;
+    while (vy < area.bottom) {
+        // The view rows of image row sy.
+        const std::int64_t rowsEnd = std::min(area.bottom, scene.originY + (sy + 1) * z);
+        const std::uint32_t* src = composed_.data() + sy * w;
+        std::int64_t left = area.left;
+        std::int64_t right = area.right;
+        if (onlyChanges) {
+            // Only the columns between the first and the last changed pixel of the row.
+            const std::uint32_t* old = previous_.data() + sy * w;
+            std::int64_t first = 0;
+            std::int64_t last = w;
+            while (first < w && src[first] == old[first]) ++first;
+            while (last > first && src[last - 1] == old[last - 1]) --last;
+            left = std::max(left, scene.originX + first * z);
+            right = std::min(right, scene.originX + last * z);
+        }
+        if (left < right) {
+            std::uint32_t* row = view.pixels + vy * view.stride;
+            expandRow(src, row, left, right, scene.originX);
+            const auto bytes = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
+            for (std::int64_t y = vy + 1; y < rowsEnd; ++y)
+                std::memcpy(view.pixels + y * view.stride + left, row + left, bytes);
+        }
+        vy = rowsEnd;
+        ++sy;
+    }
+}
+
+void FrameRenderer::fill_background(const FrameScene& scene, const ViewBuffer& view,
+                                    const Rect& area, const Rect& except) const {
+    if (area.empty()) return;
+    const Background& b = scene.background;
+    const std::uint32_t solid = solid_of(b);
+    const std::int64_t side = std::int64_t{checker_cell(scene.zoom)} * scene.zoom;
+    auto span = [&](std::int64_t vy, std::int64_t x0, std::int64_t x1) {
+        if (x0 >= x1) return;
+        std::uint32_t* row = view.pixels + vy * view.stride;
+        if (b.kind != Backdrop::Checkerboard) {
+            put(row + x0, x1 - x0, solid);
+            return;
+        }
+        const std::int64_t cellY = floor_div(vy - scene.originY, side);
+        std::int64_t x = x0;
+        while (x < x1) {
+            const std::int64_t cellX = floor_div(x - scene.originX, side);
+            const std::int64_t next = std::min(x1, scene.originX + (cellX + 1) * side);
+            put(row + x, next - x, checker_at(cellX, cellY));
+            x = next;
+        }
+    };
+    for (std::int64_t vy = area.top; vy < area.bottom; ++vy) {
+        if (except.empty() || vy < except.top || vy >= except.bottom) {
+            span(vy, area.left, area.right);
+        } else {
+            span(vy, area.left, std::min(area.right, except.left));
+            span(vy, std::max(area.left, except.right), area.right);
+        }
+    }
+}
+
+void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
+    FrameScene scene = sceneIn;
+    scene.zoom = std::clamp(scene.zoom, 1, kMaxZoom);
+    compose(scene);
+    if (view.pixels == nullptr || view.width <= 0 || view.height <= 0) {
+        drawnValid_ = false;
+        return;
+    }
+
+    const Rect whole{0, 0, view.width, view.height};
+    Rect images;
+    if (composedWidth_ > 0 && composedHeight_ > 0) {
+        images = {std::max<std::int64_t>(scene.originX, 0),
+                  std::max<std::int64_t>(scene.originY, 0),
+                  std::min<std::int64_t>(scene.originX + std::int64_t{composedWidth_} * scene.zoom,
+                                         view.width),
+                  std::min<std::int64_t>(scene.originY + std::int64_t{composedHeight_} * scene.zoom,
+                                         view.height)};
+        if (images.empty()) images = {};
+    }
+    const bool sameSurroundings =
+        drawnValid_ && drawnView_.pixels == view.pixels && drawnView_.width == view.width &&
+        drawnView_.height == view.height && drawnView_.stride == view.stride &&
+        drawnBackground_ == scene.background && drawnZoom_ == scene.zoom &&
+        drawnOriginX_ == scene.originX && drawnOriginY_ == scene.originY;
+    // Outside the images the view changes only where the last frame's images were, unless
+    // the buffer, the background, the zoom or the position changed.
+    fill_background(scene, view, sameSurroundings ? drawnImages_ : whole, images);
+    const bool onlyChanges =
+        sameSurroundings && previousWidth_ == composedWidth_ && previousHeight_ == composedHeight_;
+    expand(scene, view, images, onlyChanges);
+
+    drawnValid_ = true;
+    drawnView_ = view;
+    drawnBackground_ = scene.background;
+    drawnZoom_ = scene.zoom;
+    drawnOriginX_ = scene.originX;
+    drawnOriginY_ = scene.originY;
+    drawnImages_ = images;
+}
+
+std::optional<InspectedPixel> FrameRenderer::pixel_at(std::int64_t x, std::int64_t y) const {
+    const Decoded* d = current_;
+    if (d == nullptr || x < 0 || y < 0 || x >= d->width || y >= d->height) return std::nullopt;
+    // The pixel is found by walking the data the picture was decoded from again: the
+    // inspector asks once per mouse move, playback never.
+    const std::span<const std::uint8_t> bytes =
+        d->reusable ? std::span<const std::uint8_t>(d->data) : encoded_bytes(*d->image);
+    std::optional<InspectedPixel> found;
+    walk_rle<RowRule::Preview>(bytes, d->nominalWidth,
+                               [&](std::int64_t px, std::int64_t py, const RlePixel& p) {
+                                   if (py > y) return false;
+                                   if (py == y && px == x) {
+                                       found = InspectedPixel{p, colour_of(p, d->palette)};
+                                       return false;
+                                   }
+                                   return true;
+                               });
+    return found;
+}
+
+std::size_t FrameRenderer::capacity_bytes() const {
+    std::size_t bytes =
+        (composed_.capacity() + previous_.capacity() + rows_.capacity()) * sizeof(std::uint32_t);
+    for (const Decoded& d : decoded_)
+        bytes += d.data.capacity() + d.colours.capacity() * sizeof(std::uint32_t);
+    return bytes;
+}
+
+void draw_rgba(const CollectionImage& image, const Palette& palette, int zoom,
+               std::uint32_t* pixels, std::int32_t width, std::int32_t height,
+               std::ptrdiff_t stridePixels) {
+    const Extent extent = drawn_extent(image);
+    if (extent.width == 0 || extent.height == 0 || width <= 0 || height <= 0) return;
+    const std::int64_t z = std::clamp(zoom, 1, kMaxZoom);
+    const std::int64_t w = extent.width;
+    const std::int64_t h = extent.height;
+    walk_rle<RowRule::Preview>(
+        encoded_bytes(image), image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+            if (y >= h || y * z >= height) return false;
+            if (x >= w || x * z >= width) return true;
+            const std::uint32_t value =
+                p.alpha == 0 ? 0u : std::uint32_t{p.alpha} << 24 | colour_of(p, palette);
+            const std::int64_t x1 = std::min<std::int64_t>((x + 1) * z, width);
+            const std::int64_t y1 = std::min<std::int64_t>((y + 1) * z, height);
+            for (std::int64_t vy = y * z; vy < y1; ++vy)
+                put(pixels + vy * stridePixels + x * z, x1 - x * z, value);
+            return true;
+        });
+}
+
+}  // namespace dabro

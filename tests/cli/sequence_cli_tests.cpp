@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <filesystem>
+
+#include "cli_runner.h"
+#include "document/sprite_saver.h"
+#include "imaging/render.h"
+#include "support/sprite_builder.h"
+#include "support/temp_dir.h"
+
+namespace dabro {
+namespace {
+
+using test::q;
+
+// Sequence 0 shows collection 0 (3 frames x 2 directions) through image indexes 2, 0, 5, 1;
+// index 5 is outside the collection. Images come in two sizes and every palette differs.
+struct RenderSequence : testing::Test {
+    test::TempDir dir;
+    std::string sprite = dir.file("in.spr");
+    std::unique_ptr<SpriteDocument> doc;
+
+    void SetUp() override {
+        doc = test::make_document({.sequences = 2,
+                                   .framesPerSequence = 4,
+                                   .collections = {{3, 2}, {1, 1, kShortSection}}});
+        Sequence& s = doc->sequences[0];
+        s.collectionIndex = 0;
+        const std::int16_t indexes[] = {2, 0, 5, 1};
+        for (std::size_t i = 0; i < 4; ++i) {
+            s.imageIndex[i] = indexes[i];
+            s.frameValue[i] = static_cast<std::int32_t>(i * 100) - 50;
+        }
+        doc->sequences[1].collectionIndex = 1;
+        ImageCollection& c = doc->collections[0];
+        for (int slot : {1, 4}) {
+            CollectionImage& image = c.images[static_cast<std::size_t>(slot)];
+            image.width = 9;
+            image.height = 4;
+            image.set_data(test::mixed_rle(9, 4, static_cast<std::uint32_t>(slot)));
+        }
+        for (std::size_t p = 0; p < 4; ++p)
+            for (std::size_t i = 0; i < 256; ++i)
+                c.palettes[p][i] =
+                    static_cast<std::uint32_t>(i * 0x030201 + p * 0x405060) & 0xFFFFFF;
+        ASSERT_TRUE(save_sprite(sprite, *doc, header_of(*doc)).ok());
+    }
+};
+
+TEST_F(RenderSequence, EachCellHoldsItsFrameAsThePreviewDrawsIt) {
+    const std::string png = dir.file("row.png");
+    const auto r = test::run_cli({"render-sequence", q(sprite), "-s", "0", "-d", "1", "-p", "2",
+                                  "--scale", "3", "-o", q(png)});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const QImage sheet = QImage(q(png)).convertToFormat(QImage::Format_ARGB32);
+    QFile jsonFile(q(dir.file("row.json")));
+    ASSERT_TRUE(jsonFile.open(QIODevice::ReadOnly));
+    const QJsonObject index = QJsonDocument::fromJson(jsonFile.readAll()).object();
+    const QJsonArray frames = index["frames"].toArray();
+    ASSERT_EQ(frames.size(), 4);
+    // Cells are the largest frame (9 x 5) times 3.
+    EXPECT_EQ(sheet.size(), QSize(4 * 27, 15));
+
+    const ImageCollection& c = doc->collections[0];
+    const std::int16_t indexes[] = {2, 0, 5, 1};
+    for (int f = 0; f < 4; ++f) {
+        SCOPED_TRACE(f);
+        const QJsonObject entry = frames[f].toObject();
+        EXPECT_EQ(entry["index"].toInt(), f);
+        EXPECT_EQ(entry["collectionFrame"].toInt(), indexes[f]);
+        EXPECT_EQ(entry["frameValue"].toInt(), f * 100 - 50);
+        const QJsonObject cell = entry["cell"].toObject();
+        EXPECT_EQ(QRect(cell["x"].toInt(), cell["y"].toInt(), cell["width"].toInt(),
+                        cell["height"].toInt()),
+                  QRect(f * 27, 0, 27, 15));
+        const bool empty = indexes[f] >= 3;
+        EXPECT_EQ(entry.contains("empty"), empty);
+        const CollectionImage* image =
+            empty ? nullptr : &c.images[static_cast<std::size_t>(indexes[f] * 2 + 1)];
+        std::vector<std::uint32_t> flat;
+        if (image) {
+            flat.resize(static_cast<std::size_t>(image->width * image->height));
+            render_image_into(*image, c.palettes[2], flat.data(), image->width, image->height,
+                              image->width);
+        }
+        for (int y = 0; y < 15; ++y) {
+            for (int x = 0; x < 27; ++x) {
+                const QRgb got = sheet.pixel(f * 27 + x, y);
+                const int ix = x / 3;
+                const int iy = y / 3;
+                if (!image || ix >= image->width || iy >= image->height) {
+                    ASSERT_EQ(got, 0u) << x << "," << y;
+                    continue;
+                }
+                // Straight RGBA over the preview's grey gives the preview's pixel.
+                const auto alpha = static_cast<std::uint8_t>(qAlpha(got));
+                ASSERT_EQ(blend_rgb32(alpha, alpha == 0 ? 0 : got & 0xFFFFFF),
+                          flat[static_cast<std::size_t>(iy * image->width + ix)])
+                    << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(RenderSequence, RefusesWhatTheSpriteDoesNotHave) {
+    struct Case {
+        QStringList options;
+        std::string error;
+    };
+    const Case cases[] = {
+        {{"-s", "2"}, "There is no sequence 2: the sprite has 2 sequences"},
+        {{"-s", "-1"}, "There is no sequence -1: the sprite has 2 sequences"},
+        {{"-s", "0", "-d", "2"}, "There is no direction 2: use 0 to 1"},
+        {{"-s", "0", "-p", "4"}, "There is no palette 4: use 0 to 3"},
+        {{"-s", "0", "--scale", "0"}, "There is no scale 0: use 1 to 16"},
+        {{"-s", "0", "--scale", "17"}, "There is no scale 17: use 1 to 16"},
+        {{"-s", "1"}, "Sprite with compressed images. Images unaccesible"},
+        {{"-s", "x"}, "'x' is not a valid integer value"},
+        {{}, "Option -s is required"},
+    };
+    const std::string png = dir.file("out.png");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.options.join(' ').toStdString());
+        const auto r = test::run_cli(QStringList{"render-sequence", q(sprite)} + c.options +
+                                     QStringList{"-o", q(png)});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.last_error_line(), c.error + ".");
+        EXPECT_FALSE(std::filesystem::exists(png));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("out.json")));
+    }
+}
+
+}  // namespace
+}  // namespace dabro

@@ -1,0 +1,177 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPoint>
+#include <QTimer>
+#include <QWidget>
+#include <optional>
+
+#include "imaging/player_render.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSlider;
+class QSpinBox;
+
+namespace dabro {
+
+class TForm1;
+
+// The player's canvas: draws one FrameScene, zoomed and panned, into a buffer of its own
+// size. The images' content box (contentWidth x contentHeight image pixels from pixel
+// (0, 0)) is centred and then moved by the pan; Ctrl+wheel zooms about the cursor and a
+// drag with the left button pans.
+class PlayerView : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PlayerView(QWidget* parent);
+
+    // What to draw; the layers point into the document and are read at each paint.
+    void set_scene(const FrameScene& scene);
+    void set_content_size(int width, int height);
+    // The box outline to draw, in image pixels, or none.
+    void set_box(std::optional<BoundingBox> box);
+
+    int zoom() const { return zoom_; }
+    void set_zoom(int zoom);
+    // The largest zoom at which the content fits, centred.
+    void fit();
+    QPoint pan() const { return pan_; }
+
+    // View pixel (originX, originY) shows image pixel (0, 0).
+    QPoint origin() const;
+    // The image pixel under a point of the view (floor of the zoomed position).
+    QPoint image_pixel_at(QPoint viewPoint) const;
+
+    // The picture as shown, with the current scene drawn.
+    const QImage& picture();
+    const FrameRenderer& renderer() const { return renderer_; }
+
+  signals:
+    // The zoom or the pan changed.
+    void view_changed();
+    // The cursor moved over the view, or left it.
+    void hovered(std::optional<QPoint> imagePixel);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+  private:
+    void draw();
+    void zoom_about(int zoom, QPointF viewPoint);
+
+    FrameScene scene_;
+    FrameRenderer renderer_;
+    QImage buffer_;
+    bool stale_ = true;
+    int contentWidth_ = 0;
+    int contentHeight_ = 0;
+    int zoom_ = 1;
+    QPoint pan_;
+    std::optional<QPoint> dragFrom_;
+    std::optional<BoundingBox> box_;
+};
+
+// The sequence player and image inspector: a window beside the main window that follows
+// its selection. With a sequence selected it plays that sequence in the selected direction;
+// without one it shows the selected image. It reads the document at every frame, so edits
+// made in the main window show at once.
+class PlayerWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PlayerWindow(TForm1& form);
+    ~PlayerWindow() override;
+
+    // The player of `form`, created on first use.
+    static PlayerWindow& of(TForm1& form);
+
+    // Shows the window, the first time to the right of the main window, and raises it.
+    void show_beside();
+
+    // Reads the main window's selection and the document again and shows them.
+    void follow_main_window();
+
+    void play();
+    void pause();
+    void toggle_play();
+    // Moves by `delta` frames; past either end it wraps when looping and stops otherwise.
+    void step(int delta);
+    void go_to(int frame);
+
+    bool playing() const { return playing_; }
+    bool timer_running() const { return timer_.isActive(); }
+    int frame() const { return frame_; }
+    int frame_count() const { return frameCount_; }
+    int sequence() const { return sequence_; }
+    int direction() const { return direction_; }
+    const FrameImage& shown() const { return shown_; }
+    // Milliseconds until the next frame while playing.
+    int frame_interval() const;
+    QString status_text() const;
+
+    PlayerView* view;
+    QPushButton* playButton;
+    QCheckBox* loopBox;
+    QSpinBox* fpsBox;
+    QCheckBox* frameValueBox;
+    QSlider* slider;
+    QLabel* frameLabel;
+    QSpinBox* zoomBox;
+    QPushButton* fitButton;
+    QComboBox* backgroundBox;
+    QComboBox* paletteBox;
+    QCheckBox* boxOutline;
+    QCheckBox* onionPrevious;
+    QCheckBox* onionNext;
+    QSpinBox* onionOpacity;
+    QLabel* statusLine;
+
+  signals:
+    // A frame was put on show (its view repaints at the next paint).
+    void frame_shown(int frame);
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void build();
+    // The image of frame `frame` of what is shown (the sequence, or the selected image).
+    FrameImage image_of_frame(int frame) const;
+    Layer layer_of(const FrameImage& image) const;
+    // Sets the view's scene, the slider and the status from the current frame.
+    void show_frame();
+    void tick();
+    // Starts the timer for the next frame; `fromNow` starts counting afresh.
+    void schedule_tick(bool fromNow);
+    void update_status();
+    void choose_background(int index);
+
+    TForm1& form_;
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 due_ = 0;  // when the next frame is due, in ms of clock_
+    bool playing_ = false;
+    int sequence_ = -1;  // -1: the selected image is shown
+    int collection_ = -1;
+    int collectionFrame_ = -1;
+    int direction_ = 0;
+    int frame_ = 0;
+    int frameCount_ = 0;
+    int listFrame_ = -1;  // the main window's sequence frame when last followed
+    FrameImage shown_;
+    Background background_;
+    std::optional<QPoint> hovered_;
+    bool placed_ = false;
+};
+
+}  // namespace dabro
