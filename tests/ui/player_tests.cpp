@@ -182,7 +182,7 @@ TEST_F(Player, AnEditInTheMainWindowShowsAtOnce) {
     PlayerWindow& player = open_player(*sample_document());
     ASSERT_EQ(player.shown().slot, 0);
     CollectionImage expected = doc().collections[0].images[0];
-    ASSERT_TRUE(halve_image(expected).ok());
+    ASSERT_TRUE(halve_in_place(expected).ok());
     QTest::keyClick(form->ListBox1, Qt::Key_H, Qt::ControlModifier);
     ASSERT_EQ(form->status_text(), "Image size halved");
 
