@@ -153,6 +153,25 @@ bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,
     return changed;
 }
 
+bool replace_collection_images(SpriteDocument& document, int collection,
+                               std::vector<CollectionImage> images,
+                               const std::vector<BoundingBox>& boxes,
+                               const std::array<Palette, kPalettesPerCollection>& palettes) {
+    if (!collection_in_use(document, collection)) return false;
+    ImageCollection& col = document.collections[collection];
+    const auto slots = static_cast<std::size_t>(col.slot_count());
+    if (images.size() != slots || boxes.size() != slots) return false;
+    bool changed = assign(col.palettes, palettes);
+    for (std::size_t k = 0; k < slots; ++k) {
+        changed = assign(col.boxes[k], boxes[k]) || changed;
+        if (col.images[k] == images[k]) continue;
+        col.images[k] = std::move(images[k]);
+        col.images[k].dataLength = static_cast<std::int32_t>(col.images[k].data.size());
+        changed = true;
+    }
+    return changed;
+}
+
 bool reset_document(Session& session) {
     const SpriteDocument& d = session.document;
     const bool changed = !session.currentFileName.empty() ||

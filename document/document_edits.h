@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,14 @@ bool set_palette(SpriteDocument& document, int collection, const Palette& palett
 // Puts back a state of the sequence table: its count and the contents of one slot.
 bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,
                       const Sequence& sequence);
+
+// Every image slot in use of a collection at once, each with its size, kind, flag and
+// source name, together with the slots' boxes and the four palettes (a collection sheet
+// read back). Refused, changing nothing, unless there is one image and one box per slot.
+bool replace_collection_images(SpriteDocument& document, int collection,
+                               std::vector<CollectionImage> images,
+                               const std::vector<BoundingBox>& boxes,
+                               const std::array<Palette, kPalettesPerCollection>& palettes);
 
 // The document of File > New: see reset() in sprite_document.h.
 bool reset_document(Session& session);
