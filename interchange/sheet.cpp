@@ -56,10 +56,10 @@ Status sheet_layout(const ImageCollection& collection, SheetLayout& out) {
                                std::to_string(w) + " x " + std::to_string(h) +
                                " pixels, more than the " + std::to_string(kMaxImagePixels) +
                                " allowed");
-    l.slots.resize(static_cast<std::size_t>(slots));
+    l.imageSlots.resize(static_cast<std::size_t>(slots));
     for (int k = 0; k < slots; ++k) {
         const CollectionImage& image = collection.images[static_cast<std::size_t>(k)];
-        SheetSlot& s = l.slots[static_cast<std::size_t>(k)];
+        SheetSlot& s = l.imageSlots[static_cast<std::size_t>(k)];
         s.frame = k / l.directions;
         s.direction = k % l.directions;
         s.x = std::int64_t{s.frame} * l.cellWidth;
@@ -84,7 +84,7 @@ nlohmann::ordered_json sheet_json(const SheetLayout& layout) {
         palettes.push_back(std::move(entries));
     }
     Json slots = Json::array();
-    for (const SheetSlot& s : layout.slots) {
+    for (const SheetSlot& s : layout.imageSlots) {
         slots.push_back(Json{{"frame", s.frame},
                              {"direction", s.direction},
                              {"x", s.x},
@@ -164,7 +164,7 @@ void read_layout(const jf::Json& json, SheetLayout& out) {
                               std::to_string(out.frames) + " frames x " +
                               std::to_string(out.directions) + " directions need " +
                               std::to_string(count));
-    out.slots.assign(static_cast<std::size_t>(count), SheetSlot{});
+    out.imageSlots.assign(static_cast<std::size_t>(count), SheetSlot{});
     std::vector<bool> seen(static_cast<std::size_t>(count), false);
     for (std::size_t i = 0; i < slots.size(); ++i) {
         const std::string path = jf::at_index("slots", i);
@@ -191,7 +191,7 @@ void read_layout(const jf::Json& json, SheetLayout& out) {
         slot.sourceName = jf::latin1_name(jf::member(s, path, "sourceName"),
                                           jf::at_key(path, "sourceName"), kMaxSourceNameLength);
         slot.box = read_box(jf::member(s, path, "box"), jf::at_key(path, "box"));
-        out.slots[k] = std::move(slot);
+        out.imageSlots[k] = std::move(slot);
     }
 }
 
@@ -273,13 +273,13 @@ Status images_from_sheet(const RgbaImage& sheet, const SheetLayout& layout, Enco
     RgbaPalette basePalette{};
     if (base) basePalette = rgba_palette(base->palettes[0]);
     std::vector<std::uint32_t> scratch;
-    std::vector<CollectionImage> out(layout.slots.size());
+    std::vector<CollectionImage> out(layout.imageSlots.size());
     PixelImage pixels;
-    const auto total = static_cast<std::int64_t>(layout.slots.size());
-    for (std::size_t k = 0; k < layout.slots.size(); ++k) {
+    const auto total = static_cast<std::int64_t>(layout.imageSlots.size());
+    for (std::size_t k = 0; k < layout.imageSlots.size(); ++k) {
         if (k % 64 == 0 && !keep_going(progress, static_cast<std::int64_t>(k), total))
             return Status::failure(kCancelledMessage);
-        const SheetSlot& s = layout.slots[k];
+        const SheetSlot& s = layout.imageSlots[k];
         const std::int64_t w = std::max(s.width, 0);
         const std::int64_t h = std::max(s.height, 0);
         if (w > 0 && h > 0 && (s.x + w > sheet.width || s.y + h > sheet.height)) {
@@ -398,8 +398,8 @@ Status apply_sheet(SpriteDocument& document, int collection, SheetContent conten
                                std::to_string(col.directions) + " directions");
     }
     std::vector<BoundingBox> boxes;
-    boxes.reserve(l.slots.size());
-    for (const SheetSlot& s : l.slots) boxes.push_back(s.box);
+    boxes.reserve(l.imageSlots.size());
+    for (const SheetSlot& s : l.imageSlots) boxes.push_back(s.box);
     replace_collection_images(document, collection, std::move(content.images), boxes, l.palettes);
     return Status::success();
 }

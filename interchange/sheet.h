@@ -42,7 +42,7 @@ struct SheetLayout {
     std::int32_t cellWidth = 0;
     std::int32_t cellHeight = 0;
     std::array<Palette, kPalettesPerCollection> palettes{};
-    std::vector<SheetSlot> slots;  // in slot order: frame x directions + direction
+    std::vector<SheetSlot> imageSlots;  // in slot order: frame x directions + direction
 
     // The PNG's size: the cells, or 1 x 1 when they have no pixels (a PNG cannot be empty).
     std::uint32_t sheet_width() const;
