@@ -2,6 +2,7 @@
 
 #include <spng.h>
 
+#include <algorithm>
 #include <bit>
 #include <limits>
 #include <memory>
@@ -27,6 +28,9 @@ Status png_failure(const std::string& name, int err) {
 // before anything of that size exists.
 Status open_png(std::span<const std::uint8_t> png, const std::string& name, const PngLimits& limits,
                 Context& ctx, spng_ihdr& ihdr) {
+    static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (png.size() < sizeof(kSignature) || !std::equal(kSignature, kSignature + 8, png.begin()))
+        return png_failure(name, SPNG_ESIGNATURE);
     ctx.reset(spng_ctx_new(0));
     if (!ctx) return Status::failure("Out of memory");
     const auto side = static_cast<std::uint32_t>(std::numeric_limits<std::int32_t>::max());
@@ -45,9 +49,14 @@ Status open_png(std::span<const std::uint8_t> png, const std::string& name, cons
 }
 
 // Reads what follows the image data up to the end chunk, so a cut file or a bad checksum
-// there is not taken for a sound one.
-Status finish_png(spng_ctx* ctx, const std::string& name) {
+// there is not taken for a sound one. libspng does not read the end chunk's checksum, so
+// the whole chunk must be there as well.
+Status finish_png(spng_ctx* ctx, std::span<const std::uint8_t> png, const std::string& name) {
     if (int err = spng_decode_chunks(ctx); err != 0) return png_failure(name, err);
+    static constexpr std::uint8_t kEnd[12] = {0,   0,   0,    0,    'I',  'E',
+                                              'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+    if (std::find_end(png.begin(), png.end(), kEnd, kEnd + sizeof(kEnd)) == png.end())
+        return Status::failure(name + " is not a readable PNG: its end chunk is missing or cut");
     return Status::success();
 }
 
@@ -58,18 +67,19 @@ Status decode_png(std::span<const std::uint8_t> png, const std::string& name, Rg
     Context ctx;
     spng_ihdr ihdr{};
     if (Status s = open_png(png, name, limits, ctx, ihdr); !s.ok()) return s;
-    std::size_t size = 0;
-    if (int err = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size); err != 0)
-        return png_failure(name, err);
     RgbaImage image;
     image.width = ihdr.width;
     image.height = ihdr.height;
-    image.pixels.resize(size / 4);
+    image.pixels.resize(std::size_t{ihdr.width} * ihdr.height);
+    std::size_t size = 0;
+    if (int err = spng_decoded_image_size(ctx.get(), SPNG_FMT_RGBA8, &size); err != 0)
+        return png_failure(name, err);
+    if (size != image.pixels.size() * 4) return png_failure(name, SPNG_EINTERNAL);
     if (int err = spng_decode_image(ctx.get(), image.pixels.data(), size, SPNG_FMT_RGBA8,
                                     SPNG_DECODE_TRNS);
         err != 0)
         return png_failure(name, err);
-    if (Status s = finish_png(ctx.get(), name); !s.ok()) return s;
+    if (Status s = finish_png(ctx.get(), png, name); !s.ok()) return s;
     out = std::move(image);
     return Status::success();
 }
@@ -94,7 +104,7 @@ Status decode_png_indices(std::span<const std::uint8_t> png, const std::string& 
     std::vector<std::uint8_t> samples(size);
     if (int err = spng_decode_image(ctx.get(), samples.data(), size, SPNG_FMT_PNG, 0); err != 0)
         return png_failure(name, err);
-    if (Status s = finish_png(ctx.get(), name); !s.ok()) return s;
+    if (Status s = finish_png(ctx.get(), png, name); !s.ok()) return s;
 
     spng_trns trns{};
     const bool hasTrns = spng_get_trns(ctx.get(), &trns) == 0;
