@@ -22,6 +22,9 @@ int import_name(Input data);
 int palette_gpl(Input data);
 int palette_jasc(Input data);
 int palette_riff(Input data);
+int png_import(Input data);
+int sheet_json(Input data);
+int pack_folder(Input data);
 
 struct Target {
     const char* name;

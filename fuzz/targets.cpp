@@ -19,6 +19,9 @@ constexpr std::array kTargets = {
     Target{"palette_gpl", palette_gpl},
     Target{"palette_jasc", palette_jasc},
     Target{"palette_riff", palette_riff},
+    Target{"png_import", png_import},
+    Target{"sheet_json", sheet_json},
+    Target{"pack_folder", pack_folder},
 };
 
 }  // namespace
