@@ -1,6 +1,7 @@
 #include "imaging/pixel_image.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "imaging/rle.h"
@@ -84,12 +85,12 @@ constexpr int kMaxRun = 63;
 }  // namespace
 
 std::vector<std::uint8_t> encode_compact(const PixelImage& image) {
-    std::vector<std::uint8_t> out;
-    if (image.width <= 0 || image.height <= 0) return out;
+    if (image.width <= 0 || image.height <= 0) return {};
     const std::size_t w = static_cast<std::size_t>(image.width);
-    // At most three bytes a pixel: a lone kind 2 pixel between others.
-    out.resize(image.pixels.size() * 3);
-    std::uint8_t* o = out.data();
+    // At most three bytes a pixel: a lone kind 2 pixel between others. The result is copied
+    // out at its real size, which is usually far smaller.
+    const auto buffer = std::make_unique_for_overwrite<std::uint8_t[]>(image.pixels.size() * 3);
+    std::uint8_t* o = buffer.get();
     const Pixel* row = image.pixels.data();
     for (std::int32_t y = 0; y < image.height; ++y, row += w) {
         std::size_t x = 0;
@@ -118,8 +119,7 @@ std::vector<std::uint8_t> encode_compact(const PixelImage& image) {
             x = end;
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
-    return out;
+    return std::vector<std::uint8_t>(buffer.get(), o);
 }
 
 std::vector<std::uint8_t> encode_one_pixel(const PixelImage& image) {

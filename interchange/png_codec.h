@@ -39,6 +39,14 @@ struct RgbaImage {
 Status decode_png(std::span<const std::uint8_t> png, const std::string& name, RgbaImage& out,
                   const PngLimits& limits = {});
 
+// Decodes as decode_png does, handing the pixels over a row at a time, top to bottom:
+// `header` gets the size first (a failure it returns ends the decoding), then `row` gets
+// each row's width pixels. A PNG without interlacing is never held whole in memory.
+Status decode_png_rows(
+    std::span<const std::uint8_t> png, const std::string& name, const PngLimits& limits,
+    const std::function<Status(std::uint32_t width, std::uint32_t height)>& header,
+    const std::function<void(std::uint32_t y, const std::uint32_t* row)>& row);
+
 // The stored indices of an indexed PNG with their alpha from tRNS, or the grey values of a
 // grey PNG of 8 bits or fewer (with its alpha channel or tRNS), taken as palette indices
 // without any colour matching. Any other PNG is refused.
@@ -49,7 +57,7 @@ Status decode_png_indices(std::span<const std::uint8_t> png, const std::string& 
 // a fast deflate already packs well.
 struct PngWriteOptions {
     int compressionLevel = 1;
-    int filter = 16;  // libspng's filter choice: sub
+    int filter = 8;  // libspng's filter choice: none
 };
 
 // Writes an 8-bit RGBA PNG of width x height, without interlacing. `row(y)` returns the

@@ -70,6 +70,12 @@ Status images_from_sheet(const RgbaImage& sheet, const SheetLayout& layout, Enco
                          const ImageCollection* base, std::vector<CollectionImage>& images,
                          const Progress& progress = {});
 
+// The same straight from the PNG's bytes, a row at a time, without the whole sheet in memory.
+Status images_from_png(std::span<const std::uint8_t> png, const std::string& name,
+                       const SheetLayout& layout, Encoding encoding, const ImageCollection* base,
+                       std::vector<CollectionImage>& images, const Progress& progress = {},
+                       const PngLimits& limits = {});
+
 // The JSON file beside a sheet: the PNG's name with ".json" in place of ".png" (or added).
 std::string sheet_json_path(const std::string& pngPath);
 

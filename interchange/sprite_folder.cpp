@@ -370,12 +370,13 @@ Status pack_sprite(const FolderReader& read, const PackOptions& options,
             base->collections[c].imageSectionType == kReadableSection)
             baseCol = &base->collections[c];
         if (Status s = read(from.sheet, kMaxPngBytes, bytes); !s.ok()) return s;
-        RgbaImage sheet;
-        if (Status s = decode_png(bytes, from.sheet, sheet, options.limits); !s.ok()) return s;
         std::vector<CollectionImage> images;
-        if (Status s = images_from_sheet(sheet, from.layout, options.encoding, baseCol, images);
+        if (Status s = images_from_png(bytes, from.sheet, from.layout, options.encoding, baseCol,
+                                       images, {}, options.limits);
             !s.ok())
-            return Status::failure(from.sheet + ": " + s.message());
+            return s.message().rfind(from.sheet, 0) == 0
+                       ? s
+                       : Status::failure(from.sheet + ": " + s.message());
         for (std::size_t p = 0; p < col.palettes.size(); ++p)
             col.palettes[p] = baseCol
                                   ? with_base_values(from.layout.palettes[p], baseCol->palettes[p])
