@@ -71,13 +71,19 @@ bool set_palette(SpriteDocument& document, int collection, const Palette& palett
 bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,
                       const Sequence& sequence);
 
-// Every image slot in use of a collection at once, each with its size, kind, flag and
-// source name, together with the slots' boxes and the four palettes (a collection sheet
-// read back). Refused, changing nothing, unless there is one image and one box per slot.
-bool replace_collection_images(SpriteDocument& document, int collection,
-                               std::vector<CollectionImage> images,
-                               const std::vector<BoundingBox>& boxes,
-                               const std::array<Palette, kPalettesPerCollection>& palettes);
+// Everything a collection sheet holds: every image slot in use, each with its size, kind,
+// flag and source name, the slots' boxes, and the four palettes.
+struct CollectionContent {
+    std::vector<CollectionImage> images;
+    std::vector<BoundingBox> boxes;
+    std::array<Palette, kPalettesPerCollection> palettes{};
+};
+
+// Exchanges the collection's content with `content`, so the caller holds what the
+// collection held. False, and nothing exchanged, when they are the same, the collection is
+// not in use, or `content` does not hold one image and one box per slot in use.
+bool exchange_collection_content(SpriteDocument& document, int collection,
+                                 CollectionContent& content);
 
 // The document of File > New: see reset() in sprite_document.h.
 bool reset_document(Session& session);

@@ -543,21 +543,32 @@ Status read_sheet(const std::string& pngPath, Encoding encoding, const ImageColl
     return Status::success();
 }
 
-Status apply_sheet(SpriteDocument& document, int collection, SheetContent content) {
+CollectionContent collection_content(SheetContent content) {
+    CollectionContent out;
+    out.images = std::move(content.images);
+    out.palettes = content.layout.palettes;
+    out.boxes.reserve(content.layout.imageSlots.size());
+    for (const SheetSlot& s : content.layout.imageSlots) out.boxes.push_back(s.box);
+    return out;
+}
+
+Status check_sheet_fits(const SpriteDocument& document, int collection, const SheetLayout& l) {
     if (collection < 0 || collection >= document.collectionCount)
         return Status::failure("There is no collection " + std::to_string(collection));
     const ImageCollection& col = document.collections[static_cast<std::size_t>(collection)];
-    const SheetLayout& l = content.layout;
     if (l.frames != col.frames || l.directions != col.directions) {
         return Status::failure("The sheet has " + std::to_string(l.frames) + " frames and " +
                                std::to_string(l.directions) + " directions; the collection has " +
                                std::to_string(col.frames) + " frames and " +
                                std::to_string(col.directions) + " directions");
     }
-    std::vector<BoundingBox> boxes;
-    boxes.reserve(l.imageSlots.size());
-    for (const SheetSlot& s : l.imageSlots) boxes.push_back(s.box);
-    replace_collection_images(document, collection, std::move(content.images), boxes, l.palettes);
+    return Status::success();
+}
+
+Status apply_sheet(SpriteDocument& document, int collection, SheetContent content) {
+    if (Status s = check_sheet_fits(document, collection, content.layout); !s.ok()) return s;
+    CollectionContent replacement = collection_content(std::move(content));
+    exchange_collection_content(document, collection, replacement);
     return Status::success();
 }
 

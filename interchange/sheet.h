@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "document/document_edits.h"
 #include "document/file_layer.h"
 #include "document/sprite_document.h"
 #include "document/status.h"
@@ -99,6 +100,12 @@ Status read_input_file(const std::string& path, std::size_t maxBytes,
                        std::vector<std::uint8_t>& bytes);
 inline constexpr std::size_t kMaxJsonBytes = std::size_t{64} << 20;
 inline constexpr std::size_t kMaxPngBytes = std::size_t{1} << 30;
+
+// What a sheet puts into a collection, as the document's edits take it.
+CollectionContent collection_content(SheetContent content);
+
+// Refuses a sheet whose frames and directions differ from the collection's, naming both.
+Status check_sheet_fits(const SpriteDocument& document, int collection, const SheetLayout& layout);
 
 // Replaces every image of the collection, with its size, box, flag and source name, and
 // its four palettes, from the sheet, all or nothing. The sheet's frames and directions must
