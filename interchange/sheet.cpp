@@ -7,6 +7,7 @@
 #include <deque>
 #include <limits>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include "document/document_edits.h"
@@ -278,7 +279,11 @@ class SheetCutter {
         std::stable_sort(order_.begin(), order_.end(), [&](std::size_t a, std::size_t b) {
             return layout.imageSlots[a].y < layout.imageSlots[b].y;
         });
-        if (!order_.empty()) worker_ = std::thread([this] { work(); });
+        // Without a thread to be had, the caller's thread does the work itself.
+        try {
+            if (!order_.empty()) worker_ = std::thread([this] { work(); });
+        } catch (const std::system_error&) {
+        }
     }
 
     ~SheetCutter() {
@@ -358,6 +363,11 @@ class SheetCutter {
     }
 
     void hand_over(std::size_t k) {
+        if (!worker_.joinable()) {
+            finish_image(k);
+            spare_.push_back(std::move(cells_[k]));
+            return;
+        }
         std::unique_lock lock(mutex_);
         room_.wait(lock, [&] { return waiting_.size() < kMaxWaiting; });
         waiting_.push_back(k);
