@@ -13,7 +13,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct PngSpec {
+struct PngRecipe {
     std::uint32_t width = 2;
     std::uint32_t height = 2;
     std::uint8_t colourType = SPNG_COLOR_TYPE_TRUECOLOR_ALPHA;
@@ -25,31 +25,31 @@ struct PngSpec {
 };
 
 // Builds a PNG of any colour type and depth with libspng's own encoder.
-Bytes make_png(const PngSpec& spec) {
+Bytes make_png(const PngRecipe& recipe) {
     spng_ctx* ctx = spng_ctx_new(SPNG_CTX_ENCODER);
     spng_set_option(ctx, SPNG_ENCODE_TO_BUFFER, 1);
-    spng_ihdr ihdr{spec.width,
-                   spec.height,
-                   spec.bitDepth,
-                   spec.colourType,
+    spng_ihdr ihdr{recipe.width,
+                   recipe.height,
+                   recipe.bitDepth,
+                   recipe.colourType,
                    0,
                    0,
-                   static_cast<std::uint8_t>(spec.interlaced ? 1 : 0)};
+                   static_cast<std::uint8_t>(recipe.interlaced ? 1 : 0)};
     EXPECT_EQ(spng_set_ihdr(ctx, &ihdr), 0);
-    if (!spec.palette.empty()) {
+    if (!recipe.palette.empty()) {
         spng_plte plte{};
-        plte.n_entries = static_cast<std::uint32_t>(spec.palette.size());
-        for (std::size_t i = 0; i < spec.palette.size(); ++i)
-            plte.entries[i] = {static_cast<std::uint8_t>(spec.palette[i] >> 16),
-                               static_cast<std::uint8_t>(spec.palette[i] >> 8),
-                               static_cast<std::uint8_t>(spec.palette[i]), 0};
+        plte.n_entries = static_cast<std::uint32_t>(recipe.palette.size());
+        for (std::size_t i = 0; i < recipe.palette.size(); ++i)
+            plte.entries[i] = {static_cast<std::uint8_t>(recipe.palette[i] >> 16),
+                               static_cast<std::uint8_t>(recipe.palette[i] >> 8),
+                               static_cast<std::uint8_t>(recipe.palette[i]), 0};
         EXPECT_EQ(spng_set_plte(ctx, &plte), 0);
     }
-    if (spec.trns) {
-        spng_trns trns = *spec.trns;
+    if (recipe.trns) {
+        spng_trns trns = *recipe.trns;
         EXPECT_EQ(spng_set_trns(ctx, &trns), 0);
     }
-    EXPECT_EQ(spng_encode_image(ctx, spec.samples.data(), spec.samples.size(), SPNG_FMT_PNG,
+    EXPECT_EQ(spng_encode_image(ctx, recipe.samples.data(), recipe.samples.size(), SPNG_FMT_PNG,
                                 SPNG_ENCODE_FINALIZE),
               0);
     std::size_t size = 0;
@@ -86,7 +86,7 @@ spng_trns indexed_trns(std::initializer_list<std::uint8_t> alphas) {
 
 struct DecodeCase {
     const char* name;
-    PngSpec spec;
+    PngRecipe recipe;
     std::vector<std::uint32_t> rgba;
 };
 
@@ -132,7 +132,7 @@ std::vector<DecodeCase> decode_cases() {
                       .palette = {0xFF0000, 0x00FF00, 0x0000FF},
                       .trns = indexed_trns({0, 128})},
                      {rgba(255, 0, 0, 0), rgba(0, 255, 0, 128), rgba(0, 0, 255, 255)}});
-    PngSpec interlaced{.width = 5, .height = 5, .interlaced = true};
+    PngRecipe interlaced{.width = 5, .height = 5, .interlaced = true};
     std::vector<std::uint32_t> expected;
     for (std::uint32_t i = 0; i < 25; ++i) {
         interlaced.samples.insert(interlaced.samples.end(),
@@ -148,10 +148,10 @@ TEST(DecodePng, EveryColourTypeAndDepthWithTransparencyAndInterlacing) {
     for (const DecodeCase& c : decode_cases()) {
         SCOPED_TRACE(c.name);
         RgbaImage image;
-        const Status s = decode_png(make_png(c.spec), "in.png", image);
+        const Status s = decode_png(make_png(c.recipe), "in.png", image);
         ASSERT_TRUE(s.ok()) << s.message();
-        EXPECT_EQ(image.width, c.spec.width);
-        EXPECT_EQ(image.height, c.spec.height);
+        EXPECT_EQ(image.width, c.recipe.width);
+        EXPECT_EQ(image.height, c.recipe.height);
         EXPECT_EQ(image.pixels, c.rgba);
     }
 }
@@ -183,12 +183,12 @@ TEST(DecodePngIndices, TakesIndicesAndGreysAsTheyStandAndRefusesColour) {
     ASSERT_TRUE(decode_png_indices(greyAlpha, "ga.png", out).ok());
     EXPECT_EQ(out.pixels, (std::vector<Pixel>{indexed_pixel(200, 17)}));
 
-    for (const PngSpec& refused :
-         {PngSpec{.samples = Bytes(16, 1)}, PngSpec{.width = 1,
-                                            .height = 1,
-                                            .colourType = SPNG_COLOR_TYPE_GRAYSCALE,
-                                            .bitDepth = 16,
-                                            .samples = {1, 2}}}) {
+    for (const PngRecipe& refused :
+         {PngRecipe{.samples = Bytes(16, 1)}, PngRecipe{.width = 1,
+                                              .height = 1,
+                                              .colourType = SPNG_COLOR_TYPE_GRAYSCALE,
+                                              .bitDepth = 16,
+                                              .samples = {1, 2}}}) {
         const Status s = decode_png_indices(make_png(refused), "c.png", out);
         EXPECT_EQ(s.message(),
                   "c.png holds no indices: keeping indices needs an indexed PNG or a grey PNG of "
