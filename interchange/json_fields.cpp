@@ -144,6 +144,12 @@ Status parse(std::span<const std::uint8_t> bytes, const std::string& name, Json&
         }
         return Status::failure(name + " is not valid JSON: line " + std::to_string(line) +
                                ", column " + std::to_string(column) + ": " + reason);
+    } catch (const Json::exception& e) {
+        // A number too large for any type, which the parser reports without its place.
+        std::string reason = e.what();
+        if (const auto at = reason.find("] "); at != std::string::npos)
+            reason = reason.substr(at + 2);
+        return Status::failure(name + " is not valid JSON: " + reason);
     }
     return Status::success();
 }

@@ -134,6 +134,12 @@ TEST_F(SheetFixture, BadInputIsRefusedWithAClearMessage) {
              test::write_bytes(f.json, Bytes{'{', '\n', ' ', ']'});
          },
          "walk.json is not valid JSON: line 2, column 2: "},
+        {"number beyond any type",
+         [](SheetFixture& f) {
+             const std::string text = "{\"version\": 1e999}";
+             test::write_bytes(f.json, Bytes(text.begin(), text.end()));
+         },
+         "walk.json is not valid JSON: number overflow parsing '1e999'"},
         {"missing key",
          [](SheetFixture& f) {
              Json j = f.read_json();
