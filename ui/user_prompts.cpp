@@ -115,24 +115,26 @@ std::optional<int> QtUserPrompts::choose_item(const ItemRequest& request) {
     const qsizetype index = request.items.indexOf(chosen);
     if (index < 0) return std::nullopt;
     return static_cast<int>(index);
-    bool QtUserPrompts::show_progress(const QString& label, long long done, long long total) {
-        if (progress_ == nullptr) {
-            progress_ = new QProgressDialog(label, QStringLiteral("Cancel"), 0, 1000, owner_);
-            progress_->setWindowTitle(QStringLiteral("Dabro"));
-            progress_->setWindowModality(Qt::WindowModal);
-            progress_->setMinimumDuration(500);
-            progress_->setAutoReset(false);
-            progress_->setAutoClose(false);
-        }
-        progress_->setLabelText(label);
-        progress_->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
-        QCoreApplication::processEvents();
-        return !progress_->wasCanceled();
-    }
+}
 
-    void QtUserPrompts::end_progress() {
-        delete progress_;
-        progress_ = nullptr;
+bool QtUserPrompts::show_progress(const QString& label, long long done, long long total) {
+    if (progress_ == nullptr) {
+        progress_ = new QProgressDialog(label, QStringLiteral("Cancel"), 0, 1000, owner_);
+        progress_->setWindowTitle(QStringLiteral("Dabro"));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(500);
+        progress_->setAutoReset(false);
+        progress_->setAutoClose(false);
     }
+    progress_->setLabelText(label);
+    progress_->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+    QCoreApplication::processEvents();
+    return !progress_->wasCanceled();
+}
+
+void QtUserPrompts::end_progress() {
+    delete progress_;
+    progress_ = nullptr;
+}
 
 }  // namespace dabro
