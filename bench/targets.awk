@@ -34,6 +34,8 @@ function ms(key) { return ns[key] / 1e6 }
 }
 /"error_occurred": *true/ { failed = 1 }
 /"real_time":/ { real = number_of($0) }
+/"items_per_second":/ { if (keep) items[name] = number_of($0) }
+/"size_ratio":/ { if (keep) sizeRatio = number_of($0) }
 /"[a-z_]+_bytes":/ {
     counter = $0
     sub(/^ *"/, "", counter)
@@ -90,6 +92,15 @@ END {
     ratio("BM_PlayerFrame", "BM_QPainterScaledDraw", 0.25)
     below_ms("BM_PlayerFrame", 1, " (8x, onion skin)")
     figure("BM_PlayerFrameFirstRound", " (a sequence's first round)")
+    ratio("BM_ExportSheet", "BM_QImageSavePng", 0.5)
+    ratio("BM_ImportSheet", "BM_QImageLoadPng", 1.0)
+    if ("BM_EncodeCompact" in items) {
+        rate = items["BM_EncodeCompact"] / 1e6
+        row("`BM_EncodeCompact`", sprintf("%.1f M pixels/s", rate), ">= 300 M/s", verdict(rate >= 300))
+    }
+    if (sizeRatio != "")
+        row("Max document compact / one-pixel file size", sprintf("%.3f", sizeRatio), "<= 0.45",
+            verdict(sizeRatio <= 0.45))
     for (f = 1; f <= 16; f *= 4) {
         key = "BM_LoadScaling/" f
         if (has(key))

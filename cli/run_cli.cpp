@@ -14,8 +14,8 @@ void print_help(QTextStream& out) {
            "(diff: 0 same, 1 different, 2 failure, as diff and cmp do).\n"
            "Image commands select image F x directions + D of collection C, as the editor does.\n\n"
            "Commands:\n";
-    for (auto commands :
-         {document_commands(), imaging_commands(), diff_commands(), sequence_commands()}) {
+    for (auto commands : {document_commands(), imaging_commands(), diff_commands(),
+                          sequence_commands(), png_commands()}) {
         for (const Command& c : commands) {
             out << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
         }
@@ -46,8 +46,8 @@ int run_cli(const QStringList& args, QTextStream& out, QTextStream& err) {
         out << "dabro-cli " << DABRO_VERSION << '\n';
         return 0;
     }
-    for (auto commands :
-         {document_commands(), imaging_commands(), diff_commands(), sequence_commands()}) {
+    for (auto commands : {document_commands(), imaging_commands(), diff_commands(),
+                          sequence_commands(), png_commands()}) {
         for (const Command& c : commands) {
             if (name != QLatin1String(c.name)) continue;
             if (args.contains("--help")) {

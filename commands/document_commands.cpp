@@ -224,6 +224,37 @@ CommandPtr set_palette_command(std::string name, int collection, const Palette& 
         });
 }
 
+namespace {
+
+class ReplaceCollection final : public Command {
+  public:
+    ReplaceCollection(std::string name, int collection, CollectionContent content)
+        : Command(std::move(name), Refresh::Directions),
+          collection_(collection),
+          held_(std::move(content)) {
+        for (const CollectionImage& image : held_.images) bytes_ += image.data.size();
+        bytes_ += sizeof(held_.palettes);
+    }
+    bool apply(SpriteDocument& document) override {
+        return exchange_collection_content(document, collection_, held_);
+    }
+    void revert(SpriteDocument& document) override {
+        exchange_collection_content(document, collection_, held_);
+    }
+    std::size_t stored_bytes() const override { return bytes_; }
+
+  private:
+    int collection_;
+    CollectionContent held_;
+    std::size_t bytes_ = 0;
+};
+
+}  // namespace
+
+CommandPtr replace_collection_command(std::string name, int collection, CollectionContent content) {
+    return std::make_unique<ReplaceCollection>(std::move(name), collection, std::move(content));
+}
+
 CommandPtr group_command(std::string name, Refresh refresh, std::vector<CommandPtr> parts) {
     return std::make_unique<Group>(std::move(name), refresh, std::move(parts));
 }

@@ -43,6 +43,10 @@ CommandPtr replace_image_command(std::string name, Refresh refresh, ImageRef ref
 CommandPtr set_palette_command(std::string name, int collection, const Palette& palette,
                                int slot = 0);
 
+// A collection's images, boxes and palettes all at once (a collection sheet read back).
+// Undo and redo exchange the contents, so neither copies image data.
+CommandPtr replace_collection_command(std::string name, int collection, CollectionContent content);
+
 // Several commands as one step: applied in order, undone in reverse. Only the parts that
 // changed the document are kept.
 CommandPtr group_command(std::string name, Refresh refresh, std::vector<CommandPtr> parts);

@@ -153,6 +153,25 @@ bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,
     return changed;
 }
 
+bool exchange_collection_content(SpriteDocument& document, int collection,
+                                 CollectionContent& content) {
+    if (!collection_in_use(document, collection)) return false;
+    ImageCollection& col = document.collections[collection];
+    const auto slots = static_cast<std::size_t>(col.slot_count());
+    if (content.images.size() != slots || content.boxes.size() != slots) return false;
+    bool same = col.palettes == content.palettes;
+    for (std::size_t k = 0; same && k < slots; ++k)
+        same = col.boxes[k] == content.boxes[k] && col.images[k] == content.images[k];
+    if (same) return false;
+    std::swap(col.palettes, content.palettes);
+    for (std::size_t k = 0; k < slots; ++k) {
+        std::swap(col.boxes[k], content.boxes[k]);
+        std::swap(col.images[k], content.images[k]);
+        col.images[k].dataLength = static_cast<std::int32_t>(col.images[k].data.size());
+    }
+    return true;
+}
+
 bool reset_document(Session& session) {
     const SpriteDocument& d = session.document;
     const bool changed = !session.currentFileName.empty() ||

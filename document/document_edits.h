@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,20 @@ bool set_palette(SpriteDocument& document, int collection, const Palette& palett
 // Puts back a state of the sequence table: its count and the contents of one slot.
 bool restore_sequence(SpriteDocument& document, std::int32_t count, int slot,
                       const Sequence& sequence);
+
+// Everything a collection sheet holds: every image slot in use, each with its size, kind,
+// flag and source name, the slots' boxes, and the four palettes.
+struct CollectionContent {
+    std::vector<CollectionImage> images;
+    std::vector<BoundingBox> boxes;
+    std::array<Palette, kPalettesPerCollection> palettes{};
+};
+
+// Exchanges the collection's content with `content`, so the caller holds what the
+// collection held. False, and nothing exchanged, when they are the same, the collection is
+// not in use, or `content` does not hold one image and one box per slot in use.
+bool exchange_collection_content(SpriteDocument& document, int collection,
+                                 CollectionContent& content);
 
 // The document of File > New: see reset() in sprite_document.h.
 bool reset_document(Session& session);

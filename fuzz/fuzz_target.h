@@ -23,6 +23,9 @@ int palette_gpl(Input data);
 int palette_jasc(Input data);
 int palette_riff(Input data);
 int player_frame(Input data);
+int png_import(Input data);
+int sheet_json(Input data);
+int pack_folder(Input data);
 
 struct Target {
     const char* name;

@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "document/file_layer.h"
 #include "document/sprite_saver.h"
+#include "interchange/image_png.h"
+#include "interchange/sheet.h"
+#include "interchange/sprite_folder.h"
 #include "support/sprite_builder.h"
 
 namespace {
@@ -221,6 +225,75 @@ std::vector<Seed> riff_seeds() {
     return seeds;
 }
 
+std::vector<Seed> png_seeds() {
+    std::vector<Seed> seeds;
+    const int sizes[][2] = {{1, 1}, {3, 2}, {8, 8}, {17, 5}};
+    std::uint32_t salt = 1;
+    for (const auto& size : sizes) {
+        dabro::RgbaImage image{
+            static_cast<std::uint32_t>(size[0]), static_cast<std::uint32_t>(size[1]), {}};
+        for (int i = 0; i < size[0] * size[1]; ++i)
+            image.pixels.push_back(i % 3 == 0 ? 0 : (salt++ * 0x9E3779B1u) | 0x80000000u);
+        Seed png;
+        if (!dabro::encode_png(image, png).ok()) std::abort();
+        seeds.push_back(png);
+    }
+    return seeds;
+}
+
+std::unique_ptr<dabro::SpriteDocument> small_document(std::uint32_t seed) {
+    auto doc = dabro::test::make_document({.sequences = 2,
+                                           .framesPerSequence = 2,
+                                           .nameLength = 5,
+                                           .collections = {{2, 2}, {1, 1, ' '}, {3, 1}},
+                                           .imageWidth = 4,
+                                           .imageHeight = 3,
+                                           .seed = seed});
+    return doc;
+}
+
+std::vector<Seed> sheet_json_seeds() {
+    std::vector<Seed> seeds;
+    for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+        const auto doc = small_document(seed);
+        for (int c : {0, 2}) {
+            dabro::SheetLayout layout;
+            if (!dabro::sheet_layout(doc->collections[static_cast<std::size_t>(c)], layout).ok())
+                std::abort();
+            seeds.push_back(text(dabro::sheet_json(layout).dump()));
+        }
+    }
+    return seeds;
+}
+
+// Folders as unpack writes them, in the pack target's form: sprite.json, a NUL byte, then
+// each sheet with a 16-bit length.
+std::vector<Seed> pack_folder_seeds(const fs::path& scratch) {
+    std::vector<Seed> seeds;
+    for (std::uint32_t seed = 1; seed <= 2; ++seed) {
+        const fs::path folder = scratch / ("unpacked-" + std::to_string(seed));
+        fs::remove_all(folder);
+        if (!dabro::unpack_sprite(*small_document(seed), folder.string()).ok()) std::abort();
+        Seed blob;
+        if (!dabro::read_whole_file((folder / dabro::kSpriteJsonName).string(), blob).ok())
+            std::abort();
+        blob.push_back(0);
+        for (const char* sheet : {"00-", "02-"}) {
+            for (const auto& entry : fs::directory_iterator(folder)) {
+                if (entry.path().filename().string().rfind(sheet, 0) != 0) continue;
+                Seed png;
+                if (!dabro::read_whole_file(entry.path().string(), png).ok()) std::abort();
+                blob.push_back(static_cast<std::uint8_t>(png.size()));
+                blob.push_back(static_cast<std::uint8_t>(png.size() >> 8));
+                blob.insert(blob.end(), png.begin(), png.end());
+            }
+        }
+        fs::remove_all(folder);
+        seeds.push_back(blob);
+    }
+    return seeds;
+}
+
 void write_all(const fs::path& folder, const std::vector<Seed>& seeds) {
     fs::create_directories(folder);
     for (std::size_t i = 0; i < seeds.size(); ++i) {
@@ -255,5 +328,9 @@ int main(int argc, char** argv) {
     write_all(root / "palette_jasc", jasc_seeds());
     write_all(root / "palette_riff", riff_seeds());
     write_all(root / "player_frame", player_frame_seeds());
+    write_all(root / "png_import", png_seeds());
+    write_all(root / "sheet_json", sheet_json_seeds());
+    fs::create_directories(root);
+    write_all(root / "pack_folder", pack_folder_seeds(root));
     return 0;
 }

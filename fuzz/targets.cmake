@@ -3,7 +3,7 @@
 include_guard(GLOBAL)
 
 set(DABRO_FUZZ_TARGETS sprite_loader render halve raw_import palette text_to_int import_name
-    palette_gpl palette_jasc palette_riff player_frame)
+    palette_gpl palette_jasc palette_riff player_frame png_import sheet_json pack_folder)
 set(DABRO_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
 set(dabro_fuzz_src ${PROJECT_SOURCE_DIR}/fuzz)
 
@@ -20,6 +20,9 @@ add_library(dabro_fuzz_targets STATIC
     ${dabro_fuzz_src}/palette_jasc_target.cpp
     ${dabro_fuzz_src}/palette_riff_target.cpp
     ${dabro_fuzz_src}/player_frame_target.cpp
+    ${dabro_fuzz_src}/png_import_target.cpp
+    ${dabro_fuzz_src}/sheet_json_target.cpp
+    ${dabro_fuzz_src}/pack_folder_target.cpp
 )
 target_link_libraries(dabro_fuzz_targets PUBLIC dabro_core dabro_interchange)
 
@@ -30,7 +33,7 @@ target_link_libraries(dabro_fuzz_replay PRIVATE dabro_fuzz_targets)
 add_executable(dabro_make_seeds ${dabro_fuzz_src}/make_seeds.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/support/sprite_builder.cpp)
 target_include_directories(dabro_make_seeds PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(dabro_make_seeds PRIVATE dabro_core)
+target_link_libraries(dabro_make_seeds PRIVATE dabro_core dabro_interchange)
 add_custom_command(
     OUTPUT ${DABRO_FUZZ_SEEDS}.stamp
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${DABRO_FUZZ_SEEDS}

@@ -20,6 +20,9 @@ constexpr std::array kTargets = {
     Target{"palette_jasc", palette_jasc},
     Target{"palette_riff", palette_riff},
     Target{"player_frame", player_frame},
+    Target{"png_import", png_import},
+    Target{"sheet_json", sheet_json},
+    Target{"pack_folder", pack_folder},
 };
 
 }  // namespace

@@ -113,6 +113,12 @@ class TForm1 : public QMainWindow {
 
     // Help > About Dabro: the version and what the program is.
     void AboutDabro1Click(QObject* Sender = nullptr);
+    // The PNG bridge: the selected image to PNG or raw, a PNG into it, the selected
+    // collection to and from a sheet (Unit1_png.cpp).
+    void ExportImage1Click(QObject* Sender = nullptr);
+    void ImportPng1Click(QObject* Sender = nullptr);
+    void ExportSheet1Click(QObject* Sender = nullptr);
+    void ImportSheet1Click(QObject* Sender = nullptr);
 
     // Centres the selected image's box in a frame of that size.
     void align(std::int32_t frameWidth, std::int32_t frameHeight);
@@ -217,6 +223,11 @@ class TForm1 : public QMainWindow {
     QAction* N2;
     QAction* SaveImage1;
     QAction* ExportPalette1;
+    // Image menu, after its first items.
+    QAction* N4;
+    QAction* ImportPng1;
+    QAction* ExportSheet1;
+    QAction* ImportSheet1;
 
     // View
     QAction* Player1 = nullptr;
@@ -303,7 +314,7 @@ class TForm1 : public QMainWindow {
     Session& session_;
     std::unique_ptr<UserPrompts> ownedPrompts_;
     UserPrompts* prompts_;
-    std::array<QString, 8> lastPaths_;  // per dialog, offered again next time
+    std::array<QString, kFileDialogCount> lastPaths_;  // per dialog, offered again next time
     // The collection index that gui_seq_box_ref_sub hands to gui_col_box_ref.
     int collectionHandOver_ = 0;
     QLabel* statusText_ = nullptr;

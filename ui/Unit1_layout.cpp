@@ -250,7 +250,6 @@ void TForm1::build_menus() {
     Alignweapon1 = item(image, "Alignweapon1", "Align big gui item", Qt::CTRL | Qt::Key_A);
     Align1 = item(image, "Align1", "Align small gui item", Qt::CTRL | Qt::Key_B);
     ExportImage1 = item(image, "ExportImage1", "Export");
-    ExportImage1->setEnabled(false);
 
     QMenu* palette = MainMenu1->addMenu(QStringLiteral("Palette"));
     palette->setObjectName(QStringLiteral("PaletteMenu"));
@@ -263,6 +262,14 @@ void TForm1::build_menus() {
     OpenRecent1 = file->addMenu(QStringLiteral("Open recent"));
     OpenRecent1->setObjectName(QStringLiteral("OpenRecent1"));
     ClearRecent1 = item(OpenRecent1, "ClearRecent1", "Clear");
+
+    N4 = separator(image, "N4");
+    ImportPng1 = item(image, "ImportPng1", "");
+    ImportPng1->setText(QStringLiteral("Import PNG\u2026"));
+    ExportSheet1 = item(image, "ExportSheet1", "");
+    ExportSheet1->setText(QStringLiteral("Export collection sheet\u2026"));
+    ImportSheet1 = item(image, "ImportSheet1", "");
+    ImportSheet1->setText(QStringLiteral("Import collection sheet\u2026"));
 
     EditMenu = MainMenu1->addMenu(QStringLiteral("Edit"));
     EditMenu->setObjectName(QStringLiteral("EditMenu"));
@@ -319,6 +326,11 @@ void TForm1::wire_events() {
     wire(Undo1, triggered, &TForm1::Undo1Click);
     wire(Redo1, triggered, &TForm1::Redo1Click);
     wire(ClearRecent1, triggered, &TForm1::ClearRecent1Click);
+    wire(ExportImage1, triggered, &TForm1::ExportImage1Click);
+    wire(SaveImage1, triggered, &TForm1::ExportImage1Click);
+    wire(ImportPng1, triggered, &TForm1::ImportPng1Click);
+    wire(ExportSheet1, triggered, &TForm1::ExportSheet1Click);
+    wire(ImportSheet1, triggered, &TForm1::ImportSheet1Click);
 
     // A typed header value is an unsaved change, though it reaches the document only when
     // the file is saved.

@@ -1,8 +1,10 @@
 #include "ui/user_prompts.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QStringList>
 
 namespace dabro {
@@ -33,9 +35,20 @@ FileRequest file_request(FileDialog dialog) {
         case FileDialog::OpenDialog4:
             r.filter = QStringLiteral("Palette files|*.act *.gpl *.pal *.raw|All files|*");
             break;
+        case FileDialog::ExportImageDialog:
+            r.filter = QStringLiteral("*.png|*.png|*.raw|*.raw");
+            r.defaultExtension = QStringLiteral("png");
+            break;
+        case FileDialog::ImportPngDialog:
+        case FileDialog::ExportSheetDialog:
+        case FileDialog::ImportSheetDialog:
+            r.filter = QStringLiteral("*.png|*.png");
+            r.defaultExtension = QStringLiteral("png");
+            break;
     }
     r.save = dialog == FileDialog::SaveDialog1 || dialog == FileDialog::SaveDialog2 ||
-             dialog == FileDialog::SaveDialog3 || dialog == FileDialog::SaveDialog4;
+             dialog == FileDialog::SaveDialog3 || dialog == FileDialog::SaveDialog4 ||
+             dialog == FileDialog::ExportImageDialog || dialog == FileDialog::ExportSheetDialog;
     return r;
 }
 
@@ -102,6 +115,26 @@ std::optional<int> QtUserPrompts::choose_item(const ItemRequest& request) {
     const qsizetype index = request.items.indexOf(chosen);
     if (index < 0) return std::nullopt;
     return static_cast<int>(index);
+}
+
+bool QtUserPrompts::show_progress(const QString& label, long long done, long long total) {
+    if (progress_ == nullptr) {
+        progress_ = new QProgressDialog(label, QStringLiteral("Cancel"), 0, 1000, owner_);
+        progress_->setWindowTitle(QStringLiteral("Dabro"));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(500);
+        progress_->setAutoReset(false);
+        progress_->setAutoClose(false);
+    }
+    progress_->setLabelText(label);
+    progress_->setValue(total > 0 ? static_cast<int>(done * 1000 / total) : 0);
+    QCoreApplication::processEvents();
+    return !progress_->wasCanceled();
+}
+
+void QtUserPrompts::end_progress() {
+    delete progress_;
+    progress_ = nullptr;
 }
 
 }  // namespace dabro

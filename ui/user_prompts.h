@@ -2,13 +2,16 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstddef>
 #include <optional>
 
+class QProgressDialog;
 class QWidget;
 
 namespace dabro {
 
-// The window's six file dialogs, named as the window names them.
+// The window's six file dialogs, named as the window names them, and those of the PNG
+// commands that came after them.
 enum class FileDialog {
     OpenDialog1,
     SaveDialog1,
@@ -16,9 +19,14 @@ enum class FileDialog {
     SaveDialog2,
     OpenDialog3,
     SaveDialog3,
-    OpenDialog4,  // Palette > Import into palette...: every palette format
-    SaveDialog4   // Palette > Export palette...: the filter follows the chosen format
+    OpenDialog4,        // Palette > Import into palette...: every palette format
+    SaveDialog4,        // Palette > Export palette...: the filter follows the chosen format
+    ExportImageDialog,  // the selected image as PNG or raw
+    ImportPngDialog,
+    ExportSheetDialog,
+    ImportSheetDialog,
 };
+inline constexpr std::size_t kFileDialogCount = 12;
 
 // What a file dialog is asked to show. The filter is a list of description|pattern pairs
 // joined by "|", each description equal to its pattern ("*.act|*.act|*.raw|*.raw").
@@ -63,6 +71,10 @@ class UserPrompts {
     virtual SaveChoice ask_save_changes(const QString& document) = 0;
     // The index of the chosen item, or nothing when the user cancels.
     virtual std::optional<int> choose_item(const ItemRequest& request) = 0;
+    // Long work reports how far it is; false once the user has cancelled it. A dialog with a
+    // Cancel button appears when the work goes on for a while, and goes at end_progress().
+    virtual bool show_progress(const QString&, long long, long long) { return true; }
+    virtual void end_progress() {}
 };
 
 class QtUserPrompts : public UserPrompts {
@@ -73,9 +85,12 @@ class QtUserPrompts : public UserPrompts {
     void show_about(const QString& title, const QString& text) override;
     SaveChoice ask_save_changes(const QString& document) override;
     std::optional<int> choose_item(const ItemRequest& request) override;
+    bool show_progress(const QString& label, long long done, long long total) override;
+    void end_progress() override;
 
   private:
     QWidget* owner_;
+    QProgressDialog* progress_ = nullptr;
 };
 
 }  // namespace dabro

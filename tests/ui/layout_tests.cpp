@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
                       MenuItem{"HalveImage2", "Halve image size", "Ctrl+H", true},
                       MenuItem{"Alignweapon1", "Align big gui item", "Ctrl+A", true},
                       MenuItem{"Align1", "Align small gui item", "Ctrl+B", true},
-                      MenuItem{"ExportImage1", "Export", "", false},
+                      MenuItem{"ExportImage1", "Export", "", true},
                       MenuItem{"ImportPalette2", "Import", "Ctrl+M", true},
                       MenuItem{"ExportPalette2", "Export", "Ctrl+X", true},
                       MenuItem{"Player1", "Player", "Ctrl+P", true},

@@ -49,7 +49,12 @@ INSTANTIATE_TEST_SUITE_P(
                       DialogSpec{FileDialog::SaveDialog3, true, "*.act|*.act", "act"},
                       DialogSpec{FileDialog::OpenDialog4, false,
                                  "Palette files|*.act *.gpl *.pal *.raw|All files|*", ""},
-                      DialogSpec{FileDialog::SaveDialog4, true, "*.act|*.act", "act"}));
+                      DialogSpec{FileDialog::SaveDialog4, true, "*.act|*.act", "act"},
+                      DialogSpec{FileDialog::ExportImageDialog, true, "*.png|*.png|*.raw|*.raw",
+                                 "png"},
+                      DialogSpec{FileDialog::ImportPngDialog, false, "*.png|*.png", "png"},
+                      DialogSpec{FileDialog::ExportSheetDialog, true, "*.png|*.png", "png"},
+                      DialogSpec{FileDialog::ImportSheetDialog, false, "*.png|*.png", "png"}));
 
 // Runs `inspect` on the modal dialog as soon as it is open.
 template <typename Dialog, typename Inspect>

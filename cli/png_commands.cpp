@@ -1,0 +1,261 @@
+#include <set>
+#include <string>
+
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "document/document_edits.h"
+#include "document/file_layer.h"
+#include "interchange/image_png.h"
+#include "interchange/sheet.h"
+#include "interchange/sprite_folder.h"
+
+namespace dabro::cli {
+
+namespace {
+
+struct Context {
+    Arguments args;
+    LoadedSprite sprite;
+    int collection = -1;
+};
+
+ImageCollection& collection_of(Context& ctx) {
+    return ctx.sprite.document().collections[static_cast<std::size_t>(ctx.collection)];
+}
+
+// Parses, loads the sprite and selects the readable collection of -c.
+Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
+                       const std::set<std::string>& flagOptions,
+                       std::initializer_list<const char*> required, Context& ctx) {
+    if (Status s = parse_arguments(args, valueOptions, flagOptions, ctx.args); !s.ok()) return s;
+    if (Status s = require(ctx.args, required); !s.ok()) return s;
+    if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
+    int c = 0;
+    if (Status s = int_option(ctx.args, "-c", c); !s.ok()) return s;
+    const SpriteDocument& doc = ctx.sprite.document();
+    if (c < 0 || c >= doc.collectionCount) {
+        return Status::failure("There is no collection " + std::to_string(c) + ": the sprite has " +
+                               std::to_string(doc.collectionCount) + " collections");
+    }
+    ctx.collection = c;
+    if (collection_of(ctx).imageSectionType != kReadableSection)
+        return Status::failure("Sprite with compressed images. Images unaccesible");
+    return Status::success();
+}
+
+Status select_image(Context& ctx, ImageRef& ref) {
+    int f = 0;
+    int d = 0;
+    if (Status s = int_option(ctx.args, "-f", f); !s.ok()) return s;
+    if (Status s = int_option(ctx.args, "-d", d); !s.ok()) return s;
+    ref = image_ref(ctx.sprite.document(), ctx.collection, f, d);
+    if (!is_valid(ctx.sprite.document(), ref)) {
+        const ImageCollection& col = collection_of(ctx);
+        return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
+                               std::to_string(d) + ": the collection has " +
+                               std::to_string(col.frames) + " frames and " +
+                               std::to_string(col.directions) + " directions");
+    }
+    return Status::success();
+}
+
+// Palette -p, 0 unless given.
+Status select_palette(const Arguments& a, int& palette) {
+    palette = 0;
+    if (!a.has("-p")) return Status::success();
+    if (Status s = int_option(a, "-p", palette); !s.ok()) return s;
+    if (palette < 0 || palette >= kPalettesPerCollection)
+        return Status::failure("There is no palette " + std::to_string(palette) +
+                               ": a collection has palettes 0 to 3");
+    return Status::success();
+}
+
+Status select_encoding(const Arguments& a, Encoding& encoding) {
+    encoding = Encoding::Compact;
+    if (!a.has("--encoding")) return Status::success();
+    const std::string& name = a.value("--encoding");
+    if (name == "compact") return Status::success();
+    if (name == "one-pixel") {
+        encoding = Encoding::OnePixel;
+        return Status::success();
+    }
+    return Status::failure("Unknown encoding '" + name + "': use compact or one-pixel");
+}
+
+int run_export_png(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "-f", "-d", "-p", "-o"}, {},
+                                   {"-c", "-f", "-d", "-o"}, ctx);
+        !s.ok())
+        return fail(err, s.message());
+    ImageRef ref;
+    int palette = 0;
+    if (Status s = select_image(ctx, ref); !s.ok()) return fail(err, s.message());
+    if (Status s = select_palette(ctx.args, palette); !s.ok()) return fail(err, s.message());
+    const ImageCollection& col = collection_of(ctx);
+    std::vector<std::uint8_t> png;
+    if (Status s = export_image_png(col.images[static_cast<std::size_t>(ref.slot)],
+                                    col.palettes[static_cast<std::size_t>(palette)], png);
+        !s.ok())
+        return fail(err, s.message());
+    if (Status s = write_file_atomically(ctx.args.value("-o"), png); !s.ok())
+        return fail(err, s.message());
+    out << "Image exported\n";
+    return 0;
+}
+
+int run_import_png(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "-f", "-d", "--png", "-p", "--encoding", "-o"},
+                                   {"--keep-indices"}, {"-c", "-f", "-d", "--png", "-o"}, ctx);
+        !s.ok())
+        return fail(err, s.message());
+    ImageRef ref;
+    int palette = 0;
+    Encoding encoding = Encoding::Compact;
+    if (Status s = select_image(ctx, ref); !s.ok()) return fail(err, s.message());
+    if (Status s = select_palette(ctx.args, palette); !s.ok()) return fail(err, s.message());
+    if (Status s = select_encoding(ctx.args, encoding); !s.ok()) return fail(err, s.message());
+    const std::string& path = ctx.args.value("--png");
+    std::vector<std::uint8_t> bytes;
+    if (Status s = read_input_file(path, kMaxPngBytes, bytes); !s.ok())
+        return fail(err, s.message());
+    PngImportOptions options;
+    options.keepIndices = ctx.args.flags.count("--keep-indices") != 0;
+    PixelImage pixels;
+    if (Status s = import_image_png(bytes, path,
+                                    collection_of(ctx).palettes[static_cast<std::size_t>(palette)],
+                                    options, pixels);
+        !s.ok())
+        return fail(err, s.message());
+    replace_image(ctx.sprite.document(), ref, encode_pixels(pixels, encoding), pixels.width,
+                  pixels.height);
+    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
+    out << "Image imported\n";
+    return 0;
+}
+
+int run_export_sheet(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "-o"}, {}, {"-c", "-o"}, ctx); !s.ok())
+        return fail(err, s.message());
+    if (Status s = export_sheet(collection_of(ctx), ctx.args.value("-o")); !s.ok())
+        return fail(err, s.message());
+    out << "Sheet exported\n";
+    return 0;
+}
+
+int run_import_sheet(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Context ctx;
+    if (Status s = open_collection(args, {"-c", "--sheet", "--encoding", "-o"}, {},
+                                   {"-c", "--sheet", "-o"}, ctx);
+        !s.ok())
+        return fail(err, s.message());
+    Encoding encoding = Encoding::Compact;
+    if (Status s = select_encoding(ctx.args, encoding); !s.ok()) return fail(err, s.message());
+    SheetContent content;
+    if (Status s = read_sheet(ctx.args.value("--sheet"), encoding, &collection_of(ctx), content);
+        !s.ok())
+        return fail(err, s.message());
+    if (Status s = apply_sheet(ctx.sprite.document(), ctx.collection, std::move(content)); !s.ok())
+        return fail(err, s.message());
+    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
+    out << "Sheet imported\n";
+    return 0;
+}
+
+int run_unpack(const QStringList& args, QTextStream& out, QTextStream& err) {
+    for (const QString& arg : args) {
+        if (arg.startsWith('-') && arg.size() > 1)
+            return fail(err, "Unknown option " + arg.toStdString());
+    }
+    if (args.size() != 2) return fail(err, "Give the sprite file and the folder to unpack into");
+    LoadedSprite sprite;
+    if (Status s = load(args[0].toStdString(), sprite); !s.ok()) return fail(err, s.message());
+    if (Status s = unpack_sprite(sprite.document(), args[1].toStdString()); !s.ok())
+        return fail(err, s.message());
+    out << "Sprite unpacked\n";
+    return 0;
+}
+
+int run_pack(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Arguments a;
+    if (Status s = parse_arguments(args, {"--base", "--encoding", "-o"}, {}, a); !s.ok())
+        return fail(err, s.message() == "No sprite file given" ? "No folder given" : s.message());
+    if (Status s = require(a, {"-o"}); !s.ok()) return fail(err, s.message());
+    PackOptions options;
+    if (Status s = select_encoding(a, options.encoding); !s.ok()) return fail(err, s.message());
+    LoadedSprite base;
+    if (a.has("--base")) {
+        if (Status s = load(a.value("--base"), base); !s.ok()) return fail(err, s.message());
+        options.base = &base.document();
+    }
+    LoadedSprite packed;
+    std::unique_ptr<SpriteDocument> document;
+    if (Status s = pack_folder(a.file, options, document); !s.ok()) return fail(err, s.message());
+    packed.session->document = std::move(*document);
+    if (Status s = save(a.value("-o"), packed); !s.ok()) return fail(err, s.message());
+    out << "Sprite packed\n";
+    return 0;
+}
+
+int run_recompress(const QStringList& args, QTextStream& out, QTextStream& err) {
+    Arguments a;
+    LoadedSprite sprite;
+    if (Status s = parse_arguments(args, {"-o"}, {}, a); !s.ok()) return fail(err, s.message());
+    if (Status s = require(a, {"-o"}); !s.ok()) return fail(err, s.message());
+    if (Status s = load(a.file, sprite); !s.ok()) return fail(err, s.message());
+    SpriteDocument& doc = sprite.document();
+    PixelImage pixels;
+    for (int c = 0; c < doc.collectionCount; ++c) {
+        const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
+        if (col.imageSectionType != kReadableSection) continue;
+        for (int k = 0; k < col.slot_count(); ++k) {
+            if (Status s = decode_pixels(col.images[static_cast<std::size_t>(k)], pixels); !s.ok())
+                return fail(err, "Collection " + std::to_string(c) + ", image " +
+                                     std::to_string(k) + ": " + s.message());
+            replace_image_data(doc, {c, k}, encode_compact(pixels));
+        }
+    }
+    if (Status s = save(a.value("-o"), sprite); !s.ok()) return fail(err, s.message());
+    out << "Sprite recompressed\n";
+    return 0;
+}
+
+const Command kPngCommands[] = {
+    {"export-png", "FILE -c C -f F -d D [-p P] -o OUT.png",
+     "Writes image F x directions + D of collection C as RGBA PNG with palette P (default 0)",
+     run_export_png},
+    {"import-png",
+     "FILE -c C -f F -d D --png IN.png [-p P] [--keep-indices] [--encoding compact|one-pixel] "
+     "-o OUT",
+     "Replaces an image and its size from a PNG, matching colours to palette P, or with "
+     "--keep-indices taking an indexed or grey PNG's values as they stand",
+     run_import_png},
+    {"export-sheet", "FILE -c C -o OUT.png",
+     "Writes every image of collection C as one PNG (a row per direction, a column per frame) "
+     "and OUT.json beside it",
+     run_export_sheet},
+    {"import-sheet", "FILE -c C --sheet IN.png [--encoding compact|one-pixel] -o OUT",
+     "Replaces the images, sizes, boxes, flags, source names and palettes of collection C from "
+     "IN.png and IN.json",
+     run_import_sheet},
+    {"unpack", "FILE DIR",
+     "Writes the sprite into the new or empty folder DIR as sprite.json and one sheet PNG per "
+     "collection",
+     run_unpack},
+    {"pack", "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+     "Builds a sprite from an unpacked folder; with --base, unchanged images keep the "
+     "original's bytes",
+     run_pack},
+    {"recompress", "FILE -o OUT",
+     "Re-encodes every image with the compact encoding; the pixels stay the same", run_recompress},
+};
+
+}  // namespace
+
+std::span<const Command> png_commands() {
+    return kPngCommands;
+}
+
+}  // namespace dabro::cli

@@ -1,0 +1,138 @@
+// The PNG bridge in the window: the selected image to PNG or raw and a PNG into it, the
+// selected collection to and from a collection sheet.
+#include <QString>
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "commands/document_commands.h"
+#include "document/file_layer.h"
+#include "imaging/colour_match.h"
+#include "interchange/image_png.h"
+#include "interchange/sheet.h"
+#include "ui/Unit1.h"
+
+namespace dabro {
+
+namespace {
+
+bool ends_with_raw(std::string path) {
+    std::transform(path.begin(), path.end(), path.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return path.size() >= 4 && path.compare(path.size() - 4, 4, ".raw") == 0;
+}
+
+// The inverse of raw Import: an index and an alpha per pixel. A shadow pixel takes the
+// palette's colour nearest to black, since the raw form has no black of its own.
+std::vector<std::uint8_t> raw_pixels(const PixelImage& pixels, const Palette& palette) {
+    ColourMatcher matcher(palette);
+    const std::uint8_t black = matcher.nearest(0);
+    std::vector<std::uint8_t> raw;
+    raw.reserve(pixels.pixels.size() * 2);
+    for (const Pixel& p : pixels.pixels) {
+        raw.push_back(p.kind == PixelKind::Black ? black : p.index);
+        raw.push_back(p.alpha);
+    }
+    return raw;
+}
+
+// Shows the long work's progress through the prompts and closes its dialog at the end.
+class ProgressScope {
+  public:
+    ProgressScope(UserPrompts& prompts, QString label)
+        : prompts_(prompts), label_(std::move(label)) {}
+    ~ProgressScope() { prompts_.end_progress(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+    Progress callback() {
+        return [this](std::int64_t done, std::int64_t total) {
+            return prompts_.show_progress(label_, done, total);
+        };
+    }
+
+  private:
+    UserPrompts& prompts_;
+    QString label_;
+};
+
+bool readable(const SpriteDocument& doc, int collection) {
+    return collection >= 0 && collection < doc.collectionCount &&
+           doc.collections[static_cast<std::size_t>(collection)].imageSectionType ==
+               kReadableSection;
+}
+
+}  // namespace
+
+void TForm1::ExportImage1Click(QObject*) {
+    const ImageRef ref = selected_image();
+    if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
+    const std::optional<std::string> path = choose_file(FileDialog::ExportImageDialog);
+    if (!path) return;
+    const ImageCollection& col = doc().collections[static_cast<std::size_t>(ref.collection)];
+    const CollectionImage& image = col.images[static_cast<std::size_t>(ref.slot)];
+    std::vector<std::uint8_t> bytes;
+    if (ends_with_raw(*path)) {
+        PixelImage pixels;
+        if (!reported_ok(decode_pixels(image, pixels))) return;
+        bytes = raw_pixels(pixels, col.palettes[0]);
+    } else if (!reported_ok(export_image_png(image, col.palettes[0], bytes))) {
+        return;
+    }
+    if (!reported_ok(write_file_atomically(*path, bytes))) return;
+    set_status(QStringLiteral("Image exported"));
+}
+
+void TForm1::ImportPng1Click(QObject*) {
+    const ImageRef ref = selected_image();
+    if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
+    const std::optional<std::string> path = choose_file(FileDialog::ImportPngDialog);
+    if (!path) return;
+    std::vector<std::uint8_t> bytes;
+    if (!reported_ok(read_input_file(*path, kMaxPngBytes, bytes))) return;
+    PixelImage pixels;
+    const Palette& palette =
+        doc().collections[static_cast<std::size_t>(ref.collection)].palettes[0];
+    if (!reported_ok(import_image_png(bytes, *path, palette, {}, pixels))) return;
+    run(replace_image_command("Import PNG", Refresh::ImageDetails, ref,
+                              {encode_compact(pixels), pixels.width, pixels.height}));
+    set_status(QStringLiteral("Image imported"));
+}
+
+void TForm1::ExportSheet1Click(QObject*) {
+    const int c = selected_collection();
+    if (!readable(doc(), c)) return;
+    const std::optional<std::string> path = choose_file(FileDialog::ExportSheetDialog);
+    if (!path) return;
+    Status s;
+    {
+        ProgressScope progress(*prompts_, QStringLiteral("Exporting the collection sheet"));
+        s = export_sheet(doc().collections[static_cast<std::size_t>(c)], *path,
+                         progress.callback());
+    }
+    if (s.message() == kCancelledMessage || !reported_ok(s)) return;
+    set_status(QStringLiteral("Sheet exported"));
+}
+
+void TForm1::ImportSheet1Click(QObject*) {
+    const int c = selected_collection();
+    if (!readable(doc(), c)) return;
+    const std::optional<std::string> path = choose_file(FileDialog::ImportSheetDialog);
+    if (!path) return;
+    SheetContent content;
+    Status s;
+    {
+        ProgressScope progress(*prompts_, QStringLiteral("Importing the collection sheet"));
+        s = read_sheet(*path, Encoding::Compact, &doc().collections[static_cast<std::size_t>(c)],
+                       content, progress.callback());
+    }
+    if (s.ok()) s = check_sheet_fits(doc(), c, content.layout);
+    if (s.message() == kCancelledMessage || !reported_ok(s)) return;
+    run(replace_collection_command("Import collection sheet", c,
+                                   collection_content(std::move(content))));
+    set_status(QStringLiteral("Sheet imported"));
+}
+
+}  // namespace dabro
