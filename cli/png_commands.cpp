@@ -3,7 +3,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
-#include "document/document_edits.h"
+#include "commands/document_commands.h"
 #include "document/file_layer.h"
 #include "interchange/image_png.h"
 #include "interchange/sheet.h"
@@ -128,8 +128,9 @@ int run_import_png(const QStringList& args, QTextStream& out, QTextStream& err) 
                                     options, pixels);
         !s.ok())
         return fail(err, s.message());
-    replace_image(ctx.sprite.document(), ref, encode_pixels(pixels, encoding), pixels.width,
-                  pixels.height);
+    replace_image_command("Import PNG", Refresh::ImageDetails, ref,
+                          {encode_pixels(pixels, encoding), pixels.width, pixels.height})
+        ->apply(ctx.sprite.document());
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Image imported\n";
     return 0;
@@ -157,8 +158,11 @@ int run_import_sheet(const QStringList& args, QTextStream& out, QTextStream& err
     if (Status s = read_sheet(ctx.args.value("--sheet"), encoding, &collection_of(ctx), content);
         !s.ok())
         return fail(err, s.message());
-    if (Status s = apply_sheet(ctx.sprite.document(), ctx.collection, std::move(content)); !s.ok())
+    if (Status s = check_sheet_fits(ctx.sprite.document(), ctx.collection, content.layout); !s.ok())
         return fail(err, s.message());
+    replace_collection_command("Import collection sheet", ctx.collection,
+                               collection_content(std::move(content)))
+        ->apply(ctx.sprite.document());
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
     out << "Sheet imported\n";
     return 0;
@@ -214,7 +218,11 @@ int run_recompress(const QStringList& args, QTextStream& out, QTextStream& err) 
             if (Status s = decode_pixels(col.images[static_cast<std::size_t>(k)], pixels); !s.ok())
                 return fail(err, "Collection " + std::to_string(c) + ", image " +
                                      std::to_string(k) + ": " + s.message());
-            replace_image_data(doc, {c, k}, encode_compact(pixels));
+            replace_image_command(
+                "Recompress", Refresh::Preview, {c, k},
+                {encode_compact(pixels), col.images[static_cast<std::size_t>(k)].width,
+                 col.images[static_cast<std::size_t>(k)].height})
+                ->apply(doc);
         }
     }
     if (Status s = save(a.value("-o"), sprite); !s.ok()) return fail(err, s.message());

@@ -575,11 +575,4 @@ Status check_sheet_fits(const SpriteDocument& document, int collection, const Sh
     return Status::success();
 }
 
-Status apply_sheet(SpriteDocument& document, int collection, SheetContent content) {
-    if (Status s = check_sheet_fits(document, collection, content.layout); !s.ok()) return s;
-    CollectionContent replacement = collection_content(std::move(content));
-    exchange_collection_content(document, collection, replacement);
-    return Status::success();
-}
-
 }  // namespace dabro

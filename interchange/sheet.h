@@ -107,9 +107,4 @@ CollectionContent collection_content(SheetContent content);
 // Refuses a sheet whose frames and directions differ from the collection's, naming both.
 Status check_sheet_fits(const SpriteDocument& document, int collection, const SheetLayout& layout);
 
-// Replaces every image of the collection, with its size, box, flag and source name, and
-// its four palettes, from the sheet, all or nothing. The sheet's frames and directions must
-// equal the collection's.
-Status apply_sheet(SpriteDocument& document, int collection, SheetContent content);
-
 }  // namespace dabro

@@ -93,7 +93,9 @@ TEST_F(SheetFixture, ReadBackKeepsBytesWithABaseAndPixelsWithout) {
                   rendering(original, col.palettes[0]));
     }
     auto copy = std::make_unique<SpriteDocument>(*doc);
-    ASSERT_TRUE(apply_sheet(*copy, 0, std::move(kept)).ok());
+    ASSERT_TRUE(check_sheet_fits(*copy, 0, kept.layout).ok());
+    CollectionContent replacement = collection_content(std::move(kept));
+    exchange_collection_content(*copy, 0, replacement);
     EXPECT_TRUE(*copy == *doc);
 }
 
@@ -211,7 +213,7 @@ TEST_F(SheetFixture, OtherCountsAreRefusedNamingBoth) {
     auto other = std::make_unique<SpriteDocument>(*doc);
     other->collections[0].frames = 2;
     const auto before = std::make_unique<SpriteDocument>(*other);
-    EXPECT_EQ(apply_sheet(*other, 0, std::move(content)).message(),
+    EXPECT_EQ(check_sheet_fits(*other, 0, content.layout).message(),
               "The sheet has 3 frames and 2 directions; the collection has 2 frames and 2 "
               "directions");
     EXPECT_TRUE(*other == *before);
