@@ -575,7 +575,8 @@ void TForm1::AboutDabro1Click(QObject*) {
 }
 
 // Files dropped onto the window: a sprite opens, behind the guard; a raw image dropped on
-// the preview replaces the selected image; a palette file goes to the selected collection.
+// the preview (raw or PNG) replaces the selected image; a palette file goes to the selected
+// collection.
 
 namespace {
 
@@ -606,6 +607,8 @@ void TForm1::dropEvent(QDropEvent* event) {
     const bool onPreview = Bevel1->geometry().contains(centralWidget()->mapFrom(this, at));
     if (has_suffix(*path, {".raw"}) && onPreview) {
         import_raw_file(*path);
+    } else if (has_suffix(*path, {".png"}) && onPreview) {
+        import_png_file(*path);
     } else if (has_suffix(*path, {".act", ".pal", ".gpl"})) {
         read_palette(*path);
     } else {

@@ -304,6 +304,7 @@ class TForm1 : public QMainWindow {
     void forget_recent(const QString& file);
     void rebuild_recent_menu();
     void import_raw_file(const std::string& path);
+    void import_png_file(const std::string& path);
     void set_status(const QString& text);
     void set_caption_from_file_name();
     std::optional<std::string> choose_file(FileDialog dialog);

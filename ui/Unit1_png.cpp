@@ -85,20 +85,25 @@ void TForm1::ExportImage1Click(QObject*) {
     set_status(QStringLiteral("Image exported"));
 }
 
+void TForm1::import_png_file(const std::string& path) {
+    const ImageRef ref = selected_image();
+    if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
+    std::vector<std::uint8_t> bytes;
+    if (!reported_ok(read_input_file(path, kMaxPngBytes, bytes))) return;
+    PixelImage pixels;
+    const Palette& palette =
+        doc().collections[static_cast<std::size_t>(ref.collection)].palettes[0];
+    if (!reported_ok(import_image_png(bytes, path, palette, {}, pixels))) return;
+    run(replace_image_command("Import PNG", Refresh::ImageDetails, ref,
+                              {encode_compact(pixels), pixels.width, pixels.height}));
+    set_status(QStringLiteral("Image imported"));
+}
+
 void TForm1::ImportPng1Click(QObject*) {
     const ImageRef ref = selected_image();
     if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
     const std::optional<std::string> path = choose_file(FileDialog::ImportPngDialog);
-    if (!path) return;
-    std::vector<std::uint8_t> bytes;
-    if (!reported_ok(read_input_file(*path, kMaxPngBytes, bytes))) return;
-    PixelImage pixels;
-    const Palette& palette =
-        doc().collections[static_cast<std::size_t>(ref.collection)].palettes[0];
-    if (!reported_ok(import_image_png(bytes, *path, palette, {}, pixels))) return;
-    run(replace_image_command("Import PNG", Refresh::ImageDetails, ref,
-                              {encode_compact(pixels), pixels.width, pixels.height}));
-    set_status(QStringLiteral("Image imported"));
+    if (path) import_png_file(*path);
 }
 
 void TForm1::ExportSheet1Click(QObject*) {

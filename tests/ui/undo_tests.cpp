@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QImage>
 #include <QMenu>
 #include <QMimeData>
 #include <QTest>
@@ -191,6 +192,14 @@ TEST_F(Undo, ADroppedSpriteOpensAndADroppedRawReplacesTheImage) {
     drop(raw, form->Image1->mapTo(form.get(), QPoint(1, 1)));
     EXPECT_EQ(form->status_text(), "Image imported");
     EXPECT_EQ(form->Undo1->text(), "Undo Import image");
+
+    QImage picture(4, 3, QImage::Format_ARGB32);
+    picture.fill(Qt::transparent);
+    const std::string png = dir.file("art.png");
+    ASSERT_TRUE(picture.save(QString::fromStdString(png)));
+    drop(png, form->Image1->mapTo(form.get(), QPoint(1, 1)));
+    EXPECT_EQ(form->Undo1->text(), "Undo Import PNG");
+    EXPECT_EQ(doc().collections[0].images[0].width, 4);
 }
 
 // Lists
