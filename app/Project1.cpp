@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QFile>
 #include <QIcon>
 
 #include "ui/Unit1.h"
@@ -27,6 +26,6 @@ int main(int argc, char* argv[]) {
     form.show();
     // The file named on the command line, as the desktop entry passes the one opened from the
     // file manager. One that cannot be opened shows its message over the empty editor.
-    if (!line.files.isEmpty()) form.open_file(QFile::encodeName(line.files.first()).toStdString());
+    if (!line.files.isEmpty()) form.open_file(dabro::local_path(line.files.first()));
     return QApplication::exec();
 }

@@ -34,6 +34,9 @@ namespace dabro {
 
 class ImageView;
 
+// A path as the file layer takes it: in the encoding of the system's file names.
+std::string local_path(const QString& path);
+
 // The editor's one window. Its controls are public members named as the window names them;
 // its position in the document is the selection of the five lists. The refresh operations
 // (gui_*) write the document into the controls; the handlers write edits back through
