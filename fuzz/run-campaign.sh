@@ -20,8 +20,11 @@ build=${DABRO_FUZZ_BUILD:-$root/build-fuzz}
 work=${DABRO_FUZZ_WORK:-$build/campaign}
 parallel=${DABRO_FUZZ_PARALLEL:-1}
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(sprite_loader render halve raw_import palette text_to_int import_name png_import sheet_json
-    pack_folder)
+# Every target by default, as fuzz/targets.cmake lists them.
+if [ ${#targets[@]} -eq 0 ]; then
+    read -r -a targets <<<"$(sed -n '/^set(DABRO_FUZZ_TARGETS/,/)/p' "$root/fuzz/targets.cmake" |
+        tr '()\n' '   ' | sed 's/set *DABRO_FUZZ_TARGETS//')"
+fi
 
 if [ ! -f "$build/build.ninja" ]; then
     cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
