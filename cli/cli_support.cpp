@@ -59,4 +59,38 @@ Status save(const std::string& path, LoadedSprite& sprite) {
     return save_sprite(path, sprite.document(), header_of(sprite.document()));
 }
 
+Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
+                       const std::set<std::string>& flagOptions,
+                       std::initializer_list<const char*> required, CollectionContext& ctx) {
+    if (Status s = parse_arguments(args, valueOptions, flagOptions, ctx.args); !s.ok()) return s;
+    if (Status s = require(ctx.args, required); !s.ok()) return s;
+    if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
+    if (Status s = int_option(ctx.args, "-c", ctx.c); !s.ok()) return s;
+    SpriteDocument& doc = ctx.sprite.document();
+    if (!collection_in_use(doc, ctx.c)) {
+        return Status::failure("There is no collection " + std::to_string(ctx.c) +
+                               ": the sprite has " + std::to_string(doc.collectionCount) +
+                               " collections");
+    }
+    ctx.collection = &doc.collections[static_cast<std::size_t>(ctx.c)];
+    if (ctx.collection->imageSectionType != kReadableSection)
+        return Status::failure("Sprite with compressed images. Images unaccesible");
+    return Status::success();
+}
+
+Status select_slot(const Arguments& a, const ImageCollection& collection, int& slot) {
+    int f = 0;
+    int d = 0;
+    if (Status s = int_option(a, "-f", f); !s.ok()) return s;
+    if (Status s = int_option(a, "-d", d); !s.ok()) return s;
+    slot = collection.slot_of(f, d);
+    if (slot < 0) {
+        return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
+                               std::to_string(d) + ": the collection has " +
+                               std::to_string(collection.frames) + " frames and " +
+                               std::to_string(collection.directions) + " directions");
+    }
+    return Status::success();
+}
+
 }  // namespace dabro::cli

@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 
+#include "commands/command.h"
+#include "document/document_edits.h"
 #include "document/sprite_document.h"
 #include "document/status.h"
 
@@ -40,6 +42,28 @@ struct LoadedSprite {
 
 // Loads like the window's Open; a file without the signature is a failure here.
 Status load(const std::string& path, LoadedSprite& sprite);
+
+// The steps the image, palette and PNG commands share: the parsed arguments, the loaded
+// sprite and the readable collection of -c.
+struct CollectionContext {
+    Arguments args;
+    LoadedSprite sprite;
+    int c = 0;
+    ImageCollection* collection = nullptr;
+
+    ImageRef image(int slot) const { return {c, slot}; }
+    // Every change is a command, run as the window runs it.
+    void run(CommandPtr step) { step->apply(sprite.document()); }
+};
+
+// Parses, checks the required options, loads the sprite and selects the collection of -c,
+// refused when the sprite has no such collection or never read its images and palettes.
+Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
+                       const std::set<std::string>& flagOptions,
+                       std::initializer_list<const char*> required, CollectionContext& ctx);
+
+// The image slot of -f and -d: frame x directions + direction, as the window selects it.
+Status select_slot(const Arguments& a, const ImageCollection& collection, int& slot);
 
 // Saves with the document's own header values, through the window's saver.
 Status save(const std::string& path, LoadedSprite& sprite);

@@ -22,38 +22,6 @@ namespace dabro::cli {
 
 namespace {
 
-// The collection of -c, refused when the sprite has no such collection or never read its
-// images and palettes.
-Status select_collection(const Arguments& a, SpriteDocument& doc, int& c,
-                         ImageCollection*& collection) {
-    if (Status s = int_option(a, "-c", c); !s.ok()) return s;
-    if (!collection_in_use(doc, c)) {
-        return Status::failure("There is no collection " + std::to_string(c) + ": the sprite has " +
-                               std::to_string(doc.collectionCount) + " collections");
-    }
-    collection = &doc.collections[static_cast<std::size_t>(c)];
-    if (collection->imageSectionType != kReadableSection) {
-        return Status::failure("Sprite with compressed images. Images unaccesible");
-    }
-    return Status::success();
-}
-
-// The image slot of -f and -d: frame x directions + direction, as the window selects it.
-Status select_slot(const Arguments& a, const ImageCollection& collection, int& slot) {
-    int f = 0;
-    int d = 0;
-    if (Status s = int_option(a, "-f", f); !s.ok()) return s;
-    if (Status s = int_option(a, "-d", d); !s.ok()) return s;
-    slot = collection.slot_of(f, d);
-    if (slot < 0) {
-        return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
-                               std::to_string(d) + ": the collection has " +
-                               std::to_string(collection.frames) + " frames and " +
-                               std::to_string(collection.directions) + " directions");
-    }
-    return Status::success();
-}
-
 // The slots a command acts on: the one of -f and -d, or with --all every slot in use.
 Status select_slots(const Arguments& a, const ImageCollection& collection, int& first, int& end) {
     const bool all = a.flags.count("--all") != 0;
@@ -68,27 +36,6 @@ Status select_slots(const Arguments& a, const ImageCollection& collection, int& 
     if (Status s = select_slot(a, collection, first); !s.ok()) return s;
     end = first + 1;
     return Status::success();
-}
-
-// The steps every command shares: parse, load the sprite, select the collection.
-struct Context {
-    Arguments args;
-    LoadedSprite sprite;
-    int c = 0;
-    ImageCollection* collection = nullptr;
-
-    ImageRef image(int slot) const { return {c, slot}; }
-    // Every change is a command, run as the window runs it.
-    void run(CommandPtr step) { step->apply(sprite.document()); }
-};
-
-Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
-                       const std::set<std::string>& flagOptions,
-                       std::initializer_list<const char*> required, Context& ctx) {
-    if (Status s = parse_arguments(args, valueOptions, flagOptions, ctx.args); !s.ok()) return s;
-    if (Status s = require(ctx.args, required); !s.ok()) return s;
-    if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
-    return select_collection(ctx.args, ctx.sprite.document(), ctx.c, ctx.collection);
 }
 
 CollectionImage& image_at(ImageCollection& collection, int slot) {
@@ -118,7 +65,7 @@ Status png_of(const CollectionImage& image, const Palette& palette, QByteArray& 
 }
 
 int run_render(const QStringList& args, QTextStream&, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s =
             open_collection(args, {"-c", "-f", "-d", "-o"}, {}, {"-c", "-f", "-d", "-o"}, ctx);
         !s.ok())
@@ -139,7 +86,7 @@ int run_render(const QStringList& args, QTextStream&, QTextStream& err) {
 }
 
 int run_import_raw(const QStringList& args, QTextStream& out, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-f", "-d", "--raw", "-o"}, {"--by-name"},
                                    {"-c", "-f", "-d", "--raw", "-o"}, ctx);
         !s.ok())
@@ -162,7 +109,7 @@ int run_import_raw(const QStringList& args, QTextStream& out, QTextStream& err) 
 }
 
 int run_halve(const QStringList& args, QTextStream& out, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-f", "-d", "-o"}, {"--all"}, {"-c", "-o"}, ctx);
         !s.ok())
         return fail(err, s.message());
@@ -184,7 +131,7 @@ int run_halve(const QStringList& args, QTextStream& out, QTextStream& err) {
 }
 
 int run_align(const QStringList& args, QTextStream&, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-f", "-d", "--frame-size", "-o"}, {"--all"},
                                    {"-c", "--frame-size", "-o"}, ctx);
         !s.ok())
@@ -204,7 +151,7 @@ int run_align(const QStringList& args, QTextStream&, QTextStream& err) {
 }
 
 // The collection of -c and the palette of -p (0 when not given).
-Status select_palette(const Context& ctx, int& collection, int& slot) {
+Status select_palette(const CollectionContext& ctx, int& collection, int& slot) {
     if (Status s = int_option(ctx.args, "-c", collection); !s.ok()) return s;
     slot = 0;
     if (!ctx.args.has("-p")) return Status::success();
@@ -232,7 +179,7 @@ Status export_format(const Arguments& a, PaletteFormat& format) {
 }
 
 int run_palette_export(const QStringList& args, QTextStream& out, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-p", "--format", "-o"}, {}, {"-c", "-o"}, ctx);
         !s.ok())
         return fail(err, s.message());
@@ -251,7 +198,7 @@ int run_palette_export(const QStringList& args, QTextStream& out, QTextStream& e
 }
 
 int run_palette_import(const QStringList& args, QTextStream& out, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-p", "--palette", "-o"}, {},
                                    {"-c", "--palette", "-o"}, ctx);
         !s.ok())

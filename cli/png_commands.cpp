@@ -13,52 +13,6 @@ namespace dabro::cli {
 
 namespace {
 
-struct Context {
-    Arguments args;
-    LoadedSprite sprite;
-    int collection = -1;
-};
-
-ImageCollection& collection_of(Context& ctx) {
-    return ctx.sprite.document().collections[static_cast<std::size_t>(ctx.collection)];
-}
-
-// Parses, loads the sprite and selects the readable collection of -c.
-Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
-                       const std::set<std::string>& flagOptions,
-                       std::initializer_list<const char*> required, Context& ctx) {
-    if (Status s = parse_arguments(args, valueOptions, flagOptions, ctx.args); !s.ok()) return s;
-    if (Status s = require(ctx.args, required); !s.ok()) return s;
-    if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
-    int c = 0;
-    if (Status s = int_option(ctx.args, "-c", c); !s.ok()) return s;
-    const SpriteDocument& doc = ctx.sprite.document();
-    if (c < 0 || c >= doc.collectionCount) {
-        return Status::failure("There is no collection " + std::to_string(c) + ": the sprite has " +
-                               std::to_string(doc.collectionCount) + " collections");
-    }
-    ctx.collection = c;
-    if (collection_of(ctx).imageSectionType != kReadableSection)
-        return Status::failure("Sprite with compressed images. Images unaccesible");
-    return Status::success();
-}
-
-Status select_image(Context& ctx, ImageRef& ref) {
-    int f = 0;
-    int d = 0;
-    if (Status s = int_option(ctx.args, "-f", f); !s.ok()) return s;
-    if (Status s = int_option(ctx.args, "-d", d); !s.ok()) return s;
-    ref = image_ref(ctx.sprite.document(), ctx.collection, f, d);
-    if (!is_valid(ctx.sprite.document(), ref)) {
-        const ImageCollection& col = collection_of(ctx);
-        return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
-                               std::to_string(d) + ": the collection has " +
-                               std::to_string(col.frames) + " frames and " +
-                               std::to_string(col.directions) + " directions");
-    }
-    return Status::success();
-}
-
 // Palette -p, 0 unless given.
 Status select_palette(const Arguments& a, int& palette) {
     palette = 0;
@@ -83,16 +37,19 @@ Status select_encoding(const Arguments& a, Encoding& encoding) {
 }
 
 int run_export_png(const QStringList& args, QTextStream& out, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-f", "-d", "-p", "-o"}, {},
                                    {"-c", "-f", "-d", "-o"}, ctx);
         !s.ok())
         return fail(err, s.message());
     ImageRef ref;
     int palette = 0;
-    if (Status s = select_image(ctx, ref); !s.ok()) return fail(err, s.message());
+    int slot = 0;
+    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok())
+        return fail(err, s.message());
+    ref = ctx.image(slot);
     if (Status s = select_palette(ctx.args, palette); !s.ok()) return fail(err, s.message());
-    const ImageCollection& col = collection_of(ctx);
+    const ImageCollection& col = (*ctx.collection);
     std::vector<std::uint8_t> png;
     if (Status s = export_image_png(col.images[static_cast<std::size_t>(ref.slot)],
                                     col.palettes[static_cast<std::size_t>(palette)], png);
@@ -105,7 +62,7 @@ int run_export_png(const QStringList& args, QTextStream& out, QTextStream& err) 
 }
 
 int run_import_png(const QStringList& args, QTextStream& out, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-f", "-d", "--png", "-p", "--encoding", "-o"},
                                    {"--keep-indices"}, {"-c", "-f", "-d", "--png", "-o"}, ctx);
         !s.ok())
@@ -113,7 +70,10 @@ int run_import_png(const QStringList& args, QTextStream& out, QTextStream& err) 
     ImageRef ref;
     int palette = 0;
     Encoding encoding = Encoding::Compact;
-    if (Status s = select_image(ctx, ref); !s.ok()) return fail(err, s.message());
+    int slot = 0;
+    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok())
+        return fail(err, s.message());
+    ref = ctx.image(slot);
     if (Status s = select_palette(ctx.args, palette); !s.ok()) return fail(err, s.message());
     if (Status s = select_encoding(ctx.args, encoding); !s.ok()) return fail(err, s.message());
     const std::string& path = ctx.args.value("--png");
@@ -124,7 +84,7 @@ int run_import_png(const QStringList& args, QTextStream& out, QTextStream& err) 
     options.keepIndices = ctx.args.flags.count("--keep-indices") != 0;
     PixelImage pixels;
     if (Status s = import_image_png(bytes, path,
-                                    collection_of(ctx).palettes[static_cast<std::size_t>(palette)],
+                                    (*ctx.collection).palettes[static_cast<std::size_t>(palette)],
                                     options, pixels);
         !s.ok())
         return fail(err, s.message());
@@ -137,17 +97,17 @@ int run_import_png(const QStringList& args, QTextStream& out, QTextStream& err) 
 }
 
 int run_export_sheet(const QStringList& args, QTextStream& out, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-o"}, {}, {"-c", "-o"}, ctx); !s.ok())
         return fail(err, s.message());
-    if (Status s = export_sheet(collection_of(ctx), ctx.args.value("-o")); !s.ok())
+    if (Status s = export_sheet((*ctx.collection), ctx.args.value("-o")); !s.ok())
         return fail(err, s.message());
     out << "Sheet exported\n";
     return 0;
 }
 
 int run_import_sheet(const QStringList& args, QTextStream& out, QTextStream& err) {
-    Context ctx;
+    CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "--sheet", "--encoding", "-o"}, {},
                                    {"-c", "--sheet", "-o"}, ctx);
         !s.ok())
@@ -155,12 +115,12 @@ int run_import_sheet(const QStringList& args, QTextStream& out, QTextStream& err
     Encoding encoding = Encoding::Compact;
     if (Status s = select_encoding(ctx.args, encoding); !s.ok()) return fail(err, s.message());
     SheetContent content;
-    if (Status s = read_sheet(ctx.args.value("--sheet"), encoding, &collection_of(ctx), content);
+    if (Status s = read_sheet(ctx.args.value("--sheet"), encoding, &(*ctx.collection), content);
         !s.ok())
         return fail(err, s.message());
-    if (Status s = check_sheet_fits(ctx.sprite.document(), ctx.collection, content.layout); !s.ok())
+    if (Status s = check_sheet_fits(ctx.sprite.document(), ctx.c, content.layout); !s.ok())
         return fail(err, s.message());
-    replace_collection_command("Import collection sheet", ctx.collection,
+    replace_collection_command("Import collection sheet", ctx.c,
                                collection_content(std::move(content)))
         ->apply(ctx.sprite.document());
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return fail(err, s.message());
