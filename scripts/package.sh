@@ -16,7 +16,8 @@ cmake --build "$build" -j "$(nproc)"
 
 out=$build/package
 rm -rf "$out"
-(cd "$build" && cpack -G DEB -B "$out" > "$out.log") || { cat "$out.log" >&2; exit 1; }
+# CPack's own messages, errors included, go to the log, shown whole when it fails.
+(cd "$build" && cpack -G DEB -B "$out" > "$out.log" 2>&1) || { cat "$out.log" >&2; exit 1; }
 debs=("$out"/dabro_*.deb)
 [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "expected one dabro_*.deb in $out" >&2; exit 1; }
 deb=$root/$(basename "${debs[0]}")

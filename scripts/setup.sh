@@ -5,6 +5,9 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
+    # The test command's formatting step lists the tracked files with git; CPack's Debian
+    # generator runs `file` to find the programs whose libraries dpkg-shlibdeps reads.
+    git file
     qt6-base-dev fonts-liberation
     libspng-dev nlohmann-json3-dev
     clang-format

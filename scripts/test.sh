@@ -9,7 +9,15 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 echo "== formatting"
-(cd "$root" && git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror)
+# The tracked C++ files; a source tree without .git (a tarball) checks every C++ file in it.
+cpp_files() {
+    if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        git -C "$root" ls-files -z -- '*.cpp' '*.h'
+    else
+        (cd "$root" && find . -path './build*' -prune -o -type f \( -name '*.cpp' -o -name '*.h' \) -print0)
+    fi
+}
+(cd "$root" && cpp_files | xargs -0 clang-format --dry-run -Werror)
 
 echo "== normal build"
 cmake -S "$root" -B "$root/build-test" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDABRO_WERROR=ON
