@@ -1,0 +1,93 @@
+// `dabro-cli lint`: what is broken or lossy in each sprite, as text lines or JSON.
+#include "cli/lint_verb.h"
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_support.h"
+#include "imaging/sprite_lint.h"
+
+namespace dabro::cli {
+
+namespace {
+
+constexpr int kFindings = 1;
+constexpr int kUnreadable = 2;
+
+nlohmann::ordered_json finding_json(const LintFinding& f) {
+    nlohmann::ordered_json o = {{"rule", f.rule}, {"message", f.message}};
+    if (f.sequence) o["sequence"] = *f.sequence;
+    if (f.frame) o["frame"] = *f.frame;
+    if (f.collection) o["collection"] = *f.collection;
+    if (f.image) o["image"] = *f.image;
+    if (!f.entries.empty()) o["entries"] = f.entries;
+    return o;
+}
+
+std::vector<std::string> split_list(const std::string& text) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = text.find(',', start)) != std::string::npos; start = comma + 1)
+        parts.push_back(text.substr(start, comma - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+}  // namespace
+
+int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> files;
+    std::vector<std::string> disabled;
+    bool json = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--json") {
+            json = true;
+        } else if (args[i] == "--disable") {
+            if (i + 1 >= args.size()) {
+                err << failure_text("Option --disable needs a value") << '\n';
+                return kUnreadable;
+            }
+            for (std::string& rule : split_list(args[++i])) {
+                const auto& known = lint_rules();
+                if (std::find(known.begin(), known.end(), rule) == known.end()) {
+                    err << failure_text("Unknown lint rule '" + rule + "'") << '\n';
+                    return kUnreadable;
+                }
+                disabled.push_back(std::move(rule));
+            }
+        } else if (args[i].size() > 1 && args[i][0] == '-') {
+            err << failure_text("Unknown option " + args[i]) << '\n';
+            return kUnreadable;
+        } else {
+            files.push_back(args[i]);
+        }
+    }
+    if (files.empty()) {
+        err << failure_text("Give at least one sprite file") << '\n';
+        return kUnreadable;
+    }
+    int code = 0;
+    nlohmann::ordered_json all = nlohmann::ordered_json::array();
+    for (const std::string& file : files) {
+        LoadedSprite sprite;
+        if (Status s = load(file, sprite); !s.ok()) {
+            err << failure_text(file + ": " + s.message()) << '\n';
+            code = kUnreadable;
+            continue;
+        }
+        const std::vector<LintFinding> findings = lint_sprite(sprite.document(), disabled);
+        if (!findings.empty() && code == 0) code = kFindings;
+        if (json) {
+            nlohmann::ordered_json list = nlohmann::ordered_json::array();
+            for (const LintFinding& f : findings) list.push_back(finding_json(f));
+            all.push_back({{"file", file}, {"findings", std::move(list)}});
+        } else {
+            for (const LintFinding& f : findings)
+                out << file << ": " << lint_place(f) << ": " << f.rule << ": " << f.message << '\n';
+        }
+    }
+    if (json) out << all.dump(2) << '\n';
+    return code;
+}
+
+}  // namespace dabro::cli

@@ -1,0 +1,313 @@
+// Finds what is broken or lossy in a sprite: references to nothing, empty and duplicate content.
+#include "imaging/sprite_lint.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bitset>
+#include <map>
+#include <thread>
+
+#include "imaging/pixel_image.h"
+#include "imaging/rle.h"
+
+namespace dabro {
+
+namespace {
+
+constexpr const char* kMissingCollection = "missing-collection";
+constexpr const char* kEmptySequence = "empty-sequence";
+constexpr const char* kMissingFrame = "missing-frame";
+constexpr const char* kCompressedImages = "compressed-images";
+constexpr const char* kUnusedCollection = "unused-collection";
+constexpr const char* kEmptyImage = "empty-image";
+constexpr const char* kBoxOutsideImage = "box-outside-image";
+constexpr const char* kRowCrossingRuns = "row-crossing-runs";
+constexpr const char* kDuplicateImages = "duplicate-images";
+constexpr const char* kDuplicatePaletteColours = "duplicate-palette-colours";
+
+// What one walk over an image's data tells: a hash of its own pixels (where they are and
+// what they show), the palette entries they use, and whether a run crosses a row's end.
+struct ImageFacts {
+    std::uint64_t hash = 0;
+    std::bitset<kPaletteEntries> used;
+    bool crossesRow = false;
+};
+
+ImageFacts examine(const CollectionImage& image) {
+    ImageFacts facts;
+    const std::int64_t w = image.width;
+    const std::int64_t h = image.height;
+    std::uint64_t hash = 0xcbf29ce484222325u ^ static_cast<std::uint64_t>(w << 32 | h);
+    if (w <= 0 || h <= 0) {
+        facts.hash = hash;
+        return facts;
+    }
+    walk_rle<RowRule::Preview>(
+        encoded_bytes(image), image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+            if (x >= w) {
+                facts.crossesRow = true;
+                return;
+            }
+            if (y >= h || p.alpha == 0) return;
+            const auto at = static_cast<std::uint64_t>(y * w + x);
+            const std::uint64_t value =
+                p.uses_palette() ? 0x10000u | p.index << 8 | p.alpha : p.alpha;
+            if (p.uses_palette()) facts.used.set(p.index);
+            hash = (hash ^ (at << 24 | value)) * 0x100000001b3u;
+        });
+    facts.hash = hash;
+    return facts;
+}
+
+bool same_pixels(const CollectionImage& a, const CollectionImage& b) {
+    if (a.width != b.width || a.height != b.height) return false;
+    PixelImage pa;
+    PixelImage pb;
+    if (!decode_pixels(a, pa).ok() || !decode_pixels(b, pb).ok()) return false;
+    return pa == pb;
+}
+
+bool readable(const ImageCollection& col) {
+    return col.imageSectionType == kReadableSection;
+}
+
+// The facts of every image slot in use of every readable collection, the walks shared out
+// over worker threads.
+std::vector<std::vector<ImageFacts>> examine_all(const SpriteDocument& doc, unsigned threads) {
+    std::vector<std::vector<ImageFacts>> facts(static_cast<std::size_t>(doc.collectionCount));
+    std::vector<std::pair<int, int>> work;
+    std::int64_t bytes = 0;
+    for (int c = 0; c < doc.collectionCount; ++c) {
+        const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
+        if (!readable(col)) continue;
+        facts[static_cast<std::size_t>(c)].resize(static_cast<std::size_t>(col.slot_count()));
+        for (int k = 0; k < col.slot_count(); ++k) {
+            work.emplace_back(c, k);
+            bytes += static_cast<std::int64_t>(
+                encoded_bytes(col.images[static_cast<std::size_t>(k)]).size());
+        }
+    }
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (std::size_t i = next++; i < work.size(); i = next++) {
+            const auto [c, k] = work[i];
+            facts[static_cast<std::size_t>(c)][static_cast<std::size_t>(k)] = examine(
+                doc.collections[static_cast<std::size_t>(c)].images[static_cast<std::size_t>(k)]);
+        }
+    };
+    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    // Small documents are quicker on the caller's thread than with threads to start.
+    constexpr std::int64_t kBytesWorthAThread = 1 << 20;
+    threads =
+        static_cast<unsigned>(std::min<std::int64_t>(threads, 1 + bytes / kBytesWorthAThread));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back(worker);
+        } catch (const std::system_error&) {
+            break;  // the caller's thread does the rest
+        }
+    }
+    worker();
+    for (std::thread& t : pool) t.join();
+    return facts;
+}
+
+std::string join(const std::vector<int>& values) {
+    std::string text;
+    for (int v : values) text += (text.empty() ? "" : ", ") + std::to_string(v);
+    return text;
+}
+
+std::string hex_colour(std::uint32_t rgb) {
+    static const char* digits = "0123456789abcdef";
+    std::string text = "#";
+    for (int shift = 20; shift >= 0; shift -= 4) text += digits[rgb >> shift & 0xF];
+    return text;
+}
+
+// Where a finding is: a sequence (and frame), or a collection (and image).
+LintFinding in_sequence(int s, std::optional<int> frame = {}) {
+    LintFinding place;
+    place.sequence = s;
+    place.frame = frame;
+    return place;
+}
+
+LintFinding in_collection(int c, std::optional<int> image = {}) {
+    LintFinding place;
+    place.collection = c;
+    place.image = image;
+    return place;
+}
+
+class Linter {
+  public:
+    Linter(const SpriteDocument& doc, const std::vector<std::string>& disabled)
+        : doc_(doc), disabled_(disabled) {}
+
+    void sequences() {
+        for (int s = 0; s < doc_.sequenceCount; ++s) {
+            const Sequence& seq = doc_.sequences[static_cast<std::size_t>(s)];
+            const int c = seq.collectionIndex;
+            if (!collection_in_use(doc_, c)) {
+                add(kMissingCollection,
+                    "the sequence names collection " + std::to_string(c) + ", but the sprite has " +
+                        std::to_string(doc_.collectionCount),
+                    in_sequence(s));
+            }
+            if (seq.frameCount <= 0)
+                add(kEmptySequence, "the sequence has no frames", in_sequence(s));
+            if (!collection_in_use(doc_, c)) continue;
+            const ImageCollection& col = doc_.collections[static_cast<std::size_t>(c)];
+            for (int f = 0; f < std::min(seq.frameCount, kMaxSequenceFrames); ++f) {
+                const int index = seq.imageIndex[static_cast<std::size_t>(f)];
+                if (index >= 0 && index < col.frames) continue;
+                add(kMissingFrame,
+                    "the frame shows image " + std::to_string(index) + " of collection " +
+                        std::to_string(c) + ", which has " + std::to_string(col.frames) +
+                        (col.frames == 1 ? " frame" : " frames"),
+                    in_sequence(s, f));
+            }
+        }
+    }
+
+    void collection(int c, const std::vector<ImageFacts>& facts) {
+        const ImageCollection& col = doc_.collections[static_cast<std::size_t>(c)];
+        std::vector<int> shownBy(static_cast<std::size_t>(std::max(0, col.slot_count())), -1);
+        bool named = false;
+        for (int s = 0; s < doc_.sequenceCount; ++s) {
+            const Sequence& seq = doc_.sequences[static_cast<std::size_t>(s)];
+            if (seq.collectionIndex != c) continue;
+            named = true;
+            for (int f = 0; f < std::min(seq.frameCount, kMaxSequenceFrames); ++f) {
+                for (int d = 0; d < col.directions; ++d) {
+                    const int slot = col.slot_of(seq.imageIndex[static_cast<std::size_t>(f)], d);
+                    if (slot >= 0 && shownBy[static_cast<std::size_t>(slot)] < 0)
+                        shownBy[static_cast<std::size_t>(slot)] = s;
+                }
+            }
+        }
+        if (!readable(col)) {
+            add(kCompressedImages,
+                col.imageSectionType == '\0'
+                    ? std::string("the collection's image section was not found")
+                    : std::string("the images are in a section of type '") + col.imageSectionType +
+                          "', which Dabro cannot read",
+                in_collection(c));
+        }
+        if (!named) add(kUnusedCollection, "no sequence names the collection", in_collection(c));
+        if (!readable(col)) return;
+        std::multimap<std::uint64_t, int> seen;
+        for (int k = 0; k < col.slot_count(); ++k)
+            image(c, k, shownBy[static_cast<std::size_t>(k)], facts, seen);
+        palette_colours(c, facts);
+    }
+
+    std::vector<LintFinding> take() { return std::move(findings_); }
+
+  private:
+    void image(int c, int k, int shownBy, const std::vector<ImageFacts>& facts,
+               std::multimap<std::uint64_t, int>& seen) {
+        const ImageCollection& col = doc_.collections[static_cast<std::size_t>(c)];
+        const CollectionImage& img = col.images[static_cast<std::size_t>(k)];
+        const BoundingBox& box = col.boxes[static_cast<std::size_t>(k)];
+        const ImageFacts& fact = facts[static_cast<std::size_t>(k)];
+        const bool empty = img.width <= 0 || img.height <= 0;
+        auto here = [&](const char* rule, std::string message) {
+            add(rule, std::move(message), in_collection(c, k));
+        };
+        if (empty && shownBy >= 0)
+            here(kEmptyImage, "the image is " + std::to_string(img.width) + " x " +
+                                  std::to_string(img.height) + " pixels, but sequence " +
+                                  std::to_string(shownBy) + " shows it");
+        if (box.left > box.right || box.top > box.bottom)
+            here(kBoxOutsideImage, "the box runs from (" + std::to_string(box.left) + ", " +
+                                       std::to_string(box.top) + ") to (" +
+                                       std::to_string(box.right) + ", " +
+                                       std::to_string(box.bottom) + ")");
+        if (fact.crossesRow)
+            here(kRowCrossingRuns,
+                 "runs cross the end of a row, so the preview and halving read the image "
+                 "differently");
+        if (empty) return;
+        auto [first, last] = seen.equal_range(fact.hash);
+        for (auto it = first; it != last; ++it) {
+            if (!same_pixels(col.images[static_cast<std::size_t>(it->second)], img)) continue;
+            here(kDuplicateImages,
+                 "the image has the same pixels as image " + std::to_string(it->second));
+            return;
+        }
+        seen.emplace(fact.hash, k);
+    }
+
+    void palette_colours(int c, const std::vector<ImageFacts>& facts) {
+        const ImageCollection& col = doc_.collections[static_cast<std::size_t>(c)];
+        std::bitset<kPaletteEntries> used;
+        for (const ImageFacts& f : facts) used |= f.used;
+        std::map<std::uint32_t, std::vector<int>> entriesOf;
+        for (int i = 0; i < kPaletteEntries; ++i)
+            if (used.test(static_cast<std::size_t>(i)))
+                entriesOf[col.palettes[0][static_cast<std::size_t>(i)] & 0xFFFFFFu].push_back(i);
+        std::vector<std::pair<std::uint32_t, std::vector<int>>> groups;
+        for (auto& [colour, entries] : entriesOf)
+            if (entries.size() > 1) groups.emplace_back(colour, std::move(entries));
+        std::sort(groups.begin(), groups.end(),
+                  [](const auto& a, const auto& b) { return a.second < b.second; });
+        for (auto& [colour, entries] : groups) {
+            LintFinding place = in_collection(c);
+            place.entries = std::move(entries);
+            add(kDuplicatePaletteColours,
+                "palette 0 holds " + hex_colour(colour) + " at entries " + join(place.entries) +
+                    ", which the images use; a PNG round trip can merge them",
+                std::move(place));
+        }
+    }
+
+    void add(const char* rule, std::string message, LintFinding place) {
+        if (std::find(disabled_.begin(), disabled_.end(), rule) != disabled_.end()) return;
+        place.rule = rule;
+        place.message = std::move(message);
+        findings_.push_back(std::move(place));
+    }
+
+    const SpriteDocument& doc_;
+    const std::vector<std::string>& disabled_;
+    std::vector<LintFinding> findings_;
+};
+
+}  // namespace
+
+const std::vector<std::string_view>& lint_rules() {
+    static const std::vector<std::string_view> rules = {
+        kMissingCollection,      kEmptySequence,    kMissingFrame,
+        kCompressedImages,       kUnusedCollection, kEmptyImage,
+        kBoxOutsideImage,        kRowCrossingRuns,  kDuplicateImages,
+        kDuplicatePaletteColours};
+    return rules;
+}
+
+std::string lint_place(const LintFinding& f) {
+    std::string place;
+    auto part = [&](const char* name, const std::string& value) {
+        place += (place.empty() ? "" : ", ") + std::string(name) + " " + value;
+    };
+    if (f.sequence) part("sequence", std::to_string(*f.sequence));
+    if (f.frame) part("frame", std::to_string(*f.frame));
+    if (f.collection) part("collection", std::to_string(*f.collection));
+    if (f.image) part("image", std::to_string(*f.image));
+    if (!f.entries.empty()) part("entries", join(f.entries));
+    return place;
+}
+
+std::vector<LintFinding> lint_sprite(const SpriteDocument& document,
+                                     const std::vector<std::string>& disabled, unsigned threads) {
+    Linter linter(document, disabled);
+    linter.sequences();
+    const std::vector<std::vector<ImageFacts>> facts = examine_all(document, threads);
+    for (int c = 0; c < document.collectionCount; ++c)
+        linter.collection(c, facts[static_cast<std::size_t>(c)]);
+    return linter.take();
+}
+
+}  // namespace dabro
