@@ -6,7 +6,7 @@ namespace dabro {
 
 Status Status::file_error(int code) {
     Status s;
-    s.failed_ = true;
+    s.kind_ = StatusKind::Failed;
     s.code_ = code;
     s.message_ = file_error_message(code);
     return s;
@@ -15,7 +15,7 @@ Status Status::file_error(int code) {
 Status Status::from_errno(int err) {
     if (const int code = file_error_code_from_errno(err); code != 0) return file_error(code);
     Status s;
-    s.failed_ = true;
+    s.kind_ = StatusKind::Failed;
     s.code_ = err;
     s.message_ = "I/O error " + std::to_string(err);
     return s;
@@ -23,8 +23,15 @@ Status Status::from_errno(int err) {
 
 Status Status::failure(std::string message) {
     Status s;
-    s.failed_ = true;
+    s.kind_ = StatusKind::Failed;
     s.message_ = std::move(message);
+    return s;
+}
+
+Status Status::cancelled() {
+    Status s;
+    s.kind_ = StatusKind::Cancelled;
+    s.message_ = "Cancelled";
     return s;
 }
 

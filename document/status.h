@@ -13,12 +13,21 @@ inline constexpr int kFileAccessDenied = 5;
 inline constexpr int kReadBeyondEnd = 100;
 inline constexpr int kDiskFull = 101;
 
+// What became of an operation. Callers decide by this, never by a message's text.
+enum class StatusKind {
+    Ok,
+    Failed,
+    Cancelled,  // the user stopped it; nothing changed and there is nothing to report
+};
+
 // The outcome of a core operation: success, or a failure with the message the user sees.
 // A file error also carries its code; other failures have code 0.
 class [[nodiscard]] Status {
   public:
     Status() = default;
     static Status success() { return {}; }
+    // The user's cancel, with the message "Cancelled" for a caller that shows it anyway.
+    static Status cancelled();
     static Status file_error(int code);
     // A failed system call: the errno values the program knows become its codes; any other
     // keeps its own number and reads "I/O error N", so EIO never shows as "File access denied".
@@ -27,12 +36,14 @@ class [[nodiscard]] Status {
     // The same failure, code kept, with `detail` after its message.
     Status with_detail(std::string_view detail) const;
 
-    bool ok() const { return failed_ == false; }
+    bool ok() const { return kind_ == StatusKind::Ok; }
+    bool is_cancelled() const { return kind_ == StatusKind::Cancelled; }
+    StatusKind kind() const { return kind_; }
     int code() const { return code_; }
     const std::string& message() const { return message_; }
 
   private:
-    bool failed_ = false;
+    StatusKind kind_ = StatusKind::Ok;
     int code_ = 0;
     std::string message_;
 };

@@ -219,7 +219,7 @@ Status encode_png(std::uint32_t width, std::uint32_t height,
     const std::size_t rowBytes = std::size_t{width} * 4;
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint32_t* pixels = row(y);
-        if (pixels == nullptr) return Status::failure(kCancelledMessage);
+        if (pixels == nullptr) return Status::cancelled();
         const int err = spng_encode_row(ctx.get(), pixels, rowBytes);
         if (err == SPNG_EOI && y + 1 == height) break;
         if (err != 0) return fail(err);

@@ -63,7 +63,7 @@ struct PngWriteOptions {
 // Writes an 8-bit RGBA PNG of width x height, without interlacing. `row(y)` returns the
 // pixels of row y (width values, as in RgbaImage); rows are asked for in order, once each,
 // so a caller can draw a large picture a band at a time. A row of nullptr stops the work,
-// which fails with kCancelledMessage.
+// which then returns Status::cancelled().
 Status encode_png(std::uint32_t width, std::uint32_t height,
                   const std::function<const std::uint32_t*(std::uint32_t y)>& row, ByteSink& sink,
                   const PngWriteOptions& options = {});

@@ -6,9 +6,8 @@
 namespace dabro {
 
 // Called as long work goes on, with the share done; returning false cancels the work,
-// which then fails with kCancelledMessage and changes nothing.
+// which then returns Status::cancelled() and changes nothing.
 using Progress = std::function<bool(std::int64_t done, std::int64_t total)>;
-inline constexpr const char* kCancelledMessage = "Cancelled";
 
 inline bool keep_going(const Progress& progress, std::int64_t done, std::int64_t total) {
     return !progress || progress(done, total);

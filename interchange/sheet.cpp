@@ -350,7 +350,7 @@ class SheetCutter {
 
     Status finish(std::vector<CollectionImage>& images) {
         stop();
-        if (cancelled_) return Status::failure(kCancelledMessage);
+        if (cancelled_) return Status::cancelled();
         images = std::move(images_);
         return Status::success();
     }

@@ -153,7 +153,7 @@ Status unpack_sprite(const SpriteDocument& document, const std::string& folder,
     const auto total = static_cast<std::int64_t>(sheets.size()) + 1;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
         if (!keep_going(progress, static_cast<std::int64_t>(i), total))
-            return fail(Status::failure(kCancelledMessage));
+            return fail(Status::cancelled());
         const PlannedSheet& sheet = sheets[i];
         const ImageCollection& col =
             document.collections[static_cast<std::size_t>(sheet.collection)];
@@ -165,7 +165,7 @@ Status unpack_sprite(const SpriteDocument& document, const std::string& folder,
     }
     if (Status s = write_text((staging / kSpriteJsonName).string(), json.dump(1) + "\n"); !s.ok())
         return fail(s);
-    if (!keep_going(progress, total - 1, total)) return fail(Status::failure(kCancelledMessage));
+    if (!keep_going(progress, total - 1, total)) return fail(Status::cancelled());
     if (exists) {
         fs::remove(target, ec);
         if (ec) return fail(fs_failure(folder, ec));
@@ -355,7 +355,7 @@ Status pack_sprite(const FolderReader& read, const PackOptions& options,
     doc->collectionCount = static_cast<std::int32_t>(staged.size());
     for (std::size_t c = 0; c < staged.size(); ++c) {
         if (!keep_going(options.progress, static_cast<std::int64_t>(c), total))
-            return Status::failure(kCancelledMessage);
+            return Status::cancelled();
         StagedCollection& from = staged[c];
         ImageCollection& col = doc->collections[c];
         col.set_name(from.layout.name);

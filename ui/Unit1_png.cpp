@@ -117,7 +117,7 @@ void TForm1::ExportSheet1Click(QObject*) {
         s = export_sheet(doc().collections[static_cast<std::size_t>(c)], *path,
                          progress.callback());
     }
-    if (s.message() == kCancelledMessage || !reported_ok(s)) return;
+    if (s.is_cancelled() || !reported_ok(s)) return;
     set_status(QStringLiteral("Sheet exported"));
 }
 
@@ -134,7 +134,7 @@ void TForm1::ImportSheet1Click(QObject*) {
                        content, progress.callback());
     }
     if (s.ok()) s = check_sheet_fits(doc(), c, content.layout);
-    if (s.message() == kCancelledMessage || !reported_ok(s)) return;
+    if (s.is_cancelled() || !reported_ok(s)) return;
     run(replace_collection_command("Import collection sheet", c,
                                    collection_content(std::move(content))));
     set_status(QStringLiteral("Sheet imported"));
