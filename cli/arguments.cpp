@@ -19,25 +19,25 @@ bool listed(Names names, const std::string& arg) {
 Status parse_arguments(const Verb& verb, std::span<const std::string> args, Arguments& parsed) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (listed(verb.values, arg)) {
+        if (listed(verb.takes.values, arg)) {
             if (i + 1 >= args.size()) return Status::failure("Option " + arg + " needs a value");
             if (parsed.values.count(arg))
                 return Status::failure("Option " + arg + " is given twice");
             parsed.values[arg] = args[++i];
-        } else if (listed(verb.flags, arg)) {
+        } else if (listed(verb.takes.flags, arg)) {
             parsed.flags.insert(arg);
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Status::failure("Unknown option " + arg);
-        } else if (verb.operands.count == 1 && !parsed.operands.empty()) {
+        } else if (verb.takes.operands.count == 1 && !parsed.operands.empty()) {
             return Status::failure("Unexpected argument " + arg);
         } else {
             parsed.operands.push_back(arg);
         }
     }
-    if (parsed.operands.size() != verb.operands.count)
-        return Status::failure(std::string(verb.operands.missing));
+    if (parsed.operands.size() != verb.takes.operands.count)
+        return Status::failure(std::string(verb.takes.operands.missing));
     if (!parsed.operands.empty()) parsed.file = parsed.operands.front();
-    return require(parsed, verb.required);
+    return require(parsed, verb.takes.required);
 }
 
 Status require(const Arguments& a, Names options) {

@@ -46,14 +46,13 @@ Outcome run_diff(const Arguments& a, std::ostream& out) {
 }
 
 const Verb kVerbs[] = {
-    {.name = "diff",
-     .usage = "A.spr B.spr [--json]",
-     .summary = "Compare two sprites by place (header, sequences, collections, palettes, boxes, "
-                "pixels); exits 0 when they are the same, 1 when they differ, 2 on error",
-     .flags = {"--json"},
-     .operands = {2, "Give two sprite files to compare"},
-     .run = run_diff,
-     .failureCode = kTrouble},
+    {"diff",
+     "A.spr B.spr [--json]",
+     "Compare two sprites by place (header, sequences, collections, palettes, boxes, pixels); "
+     "exits 0 when they are the same, 1 when they differ, 2 on error",
+     run_diff,
+     {.flags = {"--json"}, .operands = {2, "Give two sprite files to compare"}},
+     kTrouble},
 };
 
 }  // namespace

@@ -27,18 +27,17 @@ Outcome run_resave(const Arguments& a, std::ostream&) {
 }
 
 const Verb kVerbs[] = {
-    {.name = "dump",
-     .usage = "FILE [--text]",
-     .summary = "Print the sprite as one JSON object: header, sequences, collections and images; "
-                "with --text, one field a line (for version control's textconv).",
-     .flags = {"--text"},
-     .run = run_dump},
-    {.name = "resave",
-     .usage = "FILE -o OUT",
-     .summary = "Load the sprite and save it to OUT (which may be FILE itself).",
-     .values = {"-o"},
-     .required = {"-o"},
-     .run = run_resave},
+    {"dump",
+     "FILE [--text]",
+     "Print the sprite as one JSON object: header, sequences, collections and images; with "
+     "--text, one field a line (for version control's textconv).",
+     run_dump,
+     {.flags = {"--text"}}},
+    {"resave",
+     "FILE -o OUT",
+     "Load the sprite and save it to OUT (which may be FILE itself).",
+     run_resave,
+     {.values = {"-o"}, .required = {"-o"}}},
 };
 
 }  // namespace

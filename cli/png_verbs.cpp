@@ -154,56 +154,51 @@ Outcome run_recompress(const Arguments& a, std::ostream& out) {
 }
 
 const Verb kVerbs[] = {
-    {.name = "export-png",
-     .usage = "FILE -c C -f F -d D [-p P] -o OUT.png",
-     .summary = "Writes image F x directions + D of collection C as RGBA PNG with palette P "
-                "(default 0)",
-     .values = {"-c", "-f", "-d", "-p", "-o"},
-     .required = {"-c", "-f", "-d", "-o"},
-     .run = run_export_png},
-    {.name = "import-png",
-     .usage = "FILE -c C -f F -d D --png IN.png [-p P] [--keep-indices] "
-              "[--encoding compact|one-pixel] -o OUT",
-     .summary = "Replaces an image and its size from a PNG, matching colours to palette P, or "
-                "with --keep-indices taking an indexed or grey PNG's values as they stand",
-     .values = {"-c", "-f", "-d", "--png", "-p", "--encoding", "-o"},
-     .flags = {"--keep-indices"},
-     .required = {"-c", "-f", "-d", "--png", "-o"},
-     .run = run_import_png},
-    {.name = "export-sheet",
-     .usage = "FILE -c C -o OUT.png",
-     .summary = "Writes every image of collection C as one PNG (a row per direction, a column "
-                "per frame) and OUT.json beside it",
-     .values = {"-c", "-o"},
-     .required = {"-c", "-o"},
-     .run = run_export_sheet},
-    {.name = "import-sheet",
-     .usage = "FILE -c C --sheet IN.png [--encoding compact|one-pixel] -o OUT",
-     .summary = "Replaces the images, sizes, boxes, flags, source names and palettes of "
-                "collection C from IN.png and IN.json",
-     .values = {"-c", "--sheet", "--encoding", "-o"},
-     .required = {"-c", "--sheet", "-o"},
-     .run = run_import_sheet},
-    {.name = "unpack",
-     .usage = "FILE DIR",
-     .summary = "Writes the sprite into the new or empty folder DIR as sprite.json and one "
-                "sheet PNG per collection",
-     .operands = {2, "Give the sprite file and the folder to unpack into"},
-     .run = run_unpack},
-    {.name = "pack",
-     .usage = "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
-     .summary = "Builds a sprite from an unpacked folder; with --base, unchanged images keep "
-                "the original's bytes",
-     .values = {"--base", "--encoding", "-o"},
-     .required = {"-o"},
-     .operands = {1, "No folder given"},
-     .run = run_pack},
-    {.name = "recompress",
-     .usage = "FILE -o OUT",
-     .summary = "Re-encodes every image with the compact encoding; the pixels stay the same",
-     .values = {"-o"},
-     .required = {"-o"},
-     .run = run_recompress},
+    {"export-png",
+     "FILE -c C -f F -d D [-p P] -o OUT.png",
+     "Writes image F x directions + D of collection C as RGBA PNG with palette P (default 0)",
+     run_export_png,
+     {.values = {"-c", "-f", "-d", "-p", "-o"}, .required = {"-c", "-f", "-d", "-o"}}},
+    {"import-png",
+     "FILE -c C -f F -d D --png IN.png [-p P] [--keep-indices] [--encoding compact|one-pixel] "
+     "-o OUT",
+     "Replaces an image and its size from a PNG, matching colours to palette P, or with "
+     "--keep-indices taking an indexed or grey PNG's values as they stand",
+     run_import_png,
+     {.values = {"-c", "-f", "-d", "--png", "-p", "--encoding", "-o"},
+      .flags = {"--keep-indices"},
+      .required = {"-c", "-f", "-d", "--png", "-o"}}},
+    {"export-sheet",
+     "FILE -c C -o OUT.png",
+     "Writes every image of collection C as one PNG (a row per direction, a column per frame) "
+     "and OUT.json beside it",
+     run_export_sheet,
+     {.values = {"-c", "-o"}, .required = {"-c", "-o"}}},
+    {"import-sheet",
+     "FILE -c C --sheet IN.png [--encoding compact|one-pixel] -o OUT",
+     "Replaces the images, sizes, boxes, flags, source names and palettes of collection C from "
+     "IN.png and IN.json",
+     run_import_sheet,
+     {.values = {"-c", "--sheet", "--encoding", "-o"}, .required = {"-c", "--sheet", "-o"}}},
+    {"unpack",
+     "FILE DIR",
+     "Writes the sprite into the new or empty folder DIR as sprite.json and one sheet PNG per "
+     "collection",
+     run_unpack,
+     {.operands = {2, "Give the sprite file and the folder to unpack into"}}},
+    {"pack",
+     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+     "Builds a sprite from an unpacked folder; with --base, unchanged images keep the "
+     "original's bytes",
+     run_pack,
+     {.values = {"--base", "--encoding", "-o"},
+      .required = {"-o"},
+      .operands = {1, "No folder given"}}},
+    {"recompress",
+     "FILE -o OUT",
+     "Re-encodes every image with the compact encoding; the pixels stay the same",
+     run_recompress,
+     {.values = {"-o"}, .required = {"-o"}}},
 };
 
 }  // namespace

@@ -158,15 +158,13 @@ Outcome run_render_sequence(const Arguments& a, std::ostream& out) {
 }
 
 const Verb kVerbs[] = {
-    {.name = "render-sequence",
-     .usage = "FILE -s S [-d D] [-p P] [--scale N] -o OUT.png",
-     .summary = "Draws every frame of sequence S in direction D (default 0) as RGBA with palette "
-                "P (default 0), N times larger (1 to 16), in one row of cells the size of the "
-                "largest frame; OUT.json lists each frame's index, collection frame, frame value "
-                "and cell",
-     .values = {"-s", "-d", "-p", "--scale", "-o"},
-     .required = {"-s", "-o"},
-     .run = run_render_sequence},
+    {"render-sequence",
+     "FILE -s S [-d D] [-p P] [--scale N] -o OUT.png",
+     "Draws every frame of sequence S in direction D (default 0) as RGBA with palette P "
+     "(default 0), N times larger (1 to 16), in one row of cells the size of the largest frame; "
+     "OUT.json lists each frame's index, collection frame, frame value and cell",
+     run_render_sequence,
+     {.values = {"-s", "-d", "-p", "--scale", "-o"}, .required = {"-s", "-o"}}},
 };
 
 }  // namespace

@@ -27,6 +27,14 @@ struct Outcome {
     int code = 0;
 };
 
+// What a verb takes besides its name.
+struct Syntax {
+    Names values = {};    // options that take a value
+    Names flags = {};     // options that take none
+    Names required = {};  // options that must be given
+    Operands operands = {};
+};
+
 // One verb, declared once: --help, the man page, the completion, the parser and the exit
 // codes all read it. The body gets the arguments already parsed, the required options
 // present, and writes what it prints to `out`; a failure's text is printed by the runner.
@@ -34,11 +42,8 @@ struct Verb {
     std::string_view name;
     std::string_view usage;    // one line: the operands and options
     std::string_view summary;  // one line: what it does
-    Names values = {};         // options that take a value
-    Names flags = {};          // options that take none
-    Names required = {};       // options that must be given
-    Operands operands = {};
     Outcome (*run)(const Arguments& a, std::ostream& out) = nullptr;
+    Syntax takes = {};
     int failureCode = 1;  // the exit code of a failure
 };
 

@@ -32,12 +32,13 @@ TEST(VerbTable, UsageHelpAndParserAgreeForEveryVerb) {
             SCOPED_TRACE(std::string(verb.name));
             EXPECT_TRUE(names.insert(verb.name).second) << "declared twice";
             std::set<std::string> taken;
-            for (std::string_view v : verb.values) taken.insert(std::string(v));
-            for (std::string_view f : verb.flags) EXPECT_TRUE(taken.insert(std::string(f)).second);
+            for (std::string_view v : verb.takes.values) taken.insert(std::string(v));
+            for (std::string_view f : verb.takes.flags)
+                EXPECT_TRUE(taken.insert(std::string(f)).second);
             EXPECT_EQ(options_in_usage(verb.usage), taken);
-            for (std::string_view r : verb.required)
-                EXPECT_TRUE(std::find(verb.values.begin(), verb.values.end(), r) !=
-                            verb.values.end())
+            for (std::string_view r : verb.takes.required)
+                EXPECT_TRUE(std::find(verb.takes.values.begin(), verb.takes.values.end(), r) !=
+                            verb.takes.values.end())
                     << r;
 
             const auto help = test::run_cli({std::string(verb.name), "--help"});
