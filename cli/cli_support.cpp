@@ -1,52 +1,10 @@
+// The steps verbs share: loading and saving a sprite, and selecting a collection, image or palette.
 #include "cli/cli_support.h"
-
-#include <optional>
 
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
-#include "document/text_to_int.h"
 
 namespace dabro::cli {
-
-Status parse_arguments(const QStringList& args, const std::set<std::string>& valueOptions,
-                       const std::set<std::string>& flagOptions, Arguments& parsed) {
-    std::optional<std::string> file;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const std::string arg = args[i].toStdString();
-        if (valueOptions.count(arg)) {
-            if (i + 1 >= args.size()) return Status::failure("Option " + arg + " needs a value");
-            if (parsed.values.count(arg))
-                return Status::failure("Option " + arg + " is given twice");
-            parsed.values[arg] = args[++i].toStdString();
-        } else if (flagOptions.count(arg)) {
-            parsed.flags.insert(arg);
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return Status::failure("Unknown option " + arg);
-        } else if (file) {
-            return Status::failure("Unexpected argument " + arg);
-        } else {
-            file = arg;
-        }
-    }
-    if (!file) return Status::failure("No sprite file given");
-    parsed.file = *file;
-    return Status::success();
-}
-
-Status require(const Arguments& a, std::initializer_list<const char*> options) {
-    for (const char* option : options) {
-        if (!a.has(option))
-            return Status::failure(std::string("Option ") + option + " is required");
-    }
-    return Status::success();
-}
-
-Status int_option(const Arguments& a, const char* option, int& value) {
-    std::int32_t v = 0;
-    if (Status s = text_to_int(a.value(option), v); !s.ok()) return s;
-    value = v;
-    return Status::success();
-}
 
 Status load(const std::string& path, LoadedSprite& sprite) {
     LoadReport report;
@@ -59,11 +17,8 @@ Status save(const std::string& path, LoadedSprite& sprite) {
     return save_sprite(path, sprite.document(), header_of(sprite.document()));
 }
 
-Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
-                       const std::set<std::string>& flagOptions,
-                       std::initializer_list<const char*> required, CollectionContext& ctx) {
-    if (Status s = parse_arguments(args, valueOptions, flagOptions, ctx.args); !s.ok()) return s;
-    if (Status s = require(ctx.args, required); !s.ok()) return s;
+Status open_collection(const Arguments& a, CollectionContext& ctx) {
+    ctx.args = a;
     if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
     if (Status s = int_option(ctx.args, "-c", ctx.c); !s.ok()) return s;
     SpriteDocument& doc = ctx.sprite.document();
@@ -91,6 +46,18 @@ Status select_slot(const Arguments& a, const ImageCollection& collection, int& s
                                std::to_string(collection.directions) + " directions");
     }
     return Status::success();
+}
+
+Status palette_option(const Arguments& a, int& palette, PaletteRangeText wording) {
+    palette = 0;
+    if (!a.has("-p")) return Status::success();
+    if (Status s = int_option(a, "-p", palette); !s.ok()) return s;
+    if (palette >= 0 && palette < kPalettesPerCollection) return Status::success();
+    const std::string last = std::to_string(kPalettesPerCollection - 1);
+    return Status::failure("There is no palette " + std::to_string(palette) +
+                           (wording == PaletteRangeText::Collection
+                                ? ": a collection has palettes 0 to " + last
+                                : ": use 0 to " + last));
 }
 
 }  // namespace dabro::cli

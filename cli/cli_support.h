@@ -1,13 +1,10 @@
+// The steps verbs share: loading and saving a sprite, and selecting a collection, image or palette.
 #pragma once
 
-#include <QStringList>
-
-#include <initializer_list>
-#include <map>
 #include <memory>
-#include <set>
 #include <string>
 
+#include "cli/arguments.h"
 #include "commands/command.h"
 #include "document/document_edits.h"
 #include "document/sprite_document.h"
@@ -15,26 +12,7 @@
 
 namespace dabro::cli {
 
-// The arguments of one command: the sprite file, options with a value, and bare flags.
-struct Arguments {
-    std::string file;
-    std::map<std::string, std::string> values;
-    std::set<std::string> flags;
-
-    bool has(const std::string& option) const { return values.count(option) != 0; }
-    const std::string& value(const std::string& option) const { return values.at(option); }
-};
-
-Status parse_arguments(const QStringList& args, const std::set<std::string>& valueOptions,
-                       const std::set<std::string>& flagOptions, Arguments& parsed);
-
-// Fails naming the first of `options` that was not given.
-Status require(const Arguments& a, std::initializer_list<const char*> options);
-
-// The option's value by the program's text-to-integer rule.
-Status int_option(const Arguments& a, const char* option, int& value);
-
-// A sprite loaded into a session of its own, so a command never sees another's document.
+// A sprite loaded into a session of its own, so a verb never sees another's document.
 struct LoadedSprite {
     std::unique_ptr<Session> session = make_session();
     SpriteDocument& document() { return session->document; }
@@ -43,7 +21,7 @@ struct LoadedSprite {
 // Loads like the window's Open; a file without the signature is a failure here.
 Status load(const std::string& path, LoadedSprite& sprite);
 
-// The steps the image, palette and PNG commands share: the parsed arguments, the loaded
+// The steps the image, palette and PNG verbs share: the parsed arguments, the loaded
 // sprite and the readable collection of -c.
 struct CollectionContext {
     Arguments args;
@@ -52,18 +30,23 @@ struct CollectionContext {
     ImageCollection* collection = nullptr;
 
     ImageRef image(int slot) const { return {c, slot}; }
-    // Every change is a command, run as the window runs it.
+    // Every change is a command, applied to this verb's own document without a history.
     void run(CommandPtr step) { step->apply(sprite.document()); }
 };
 
-// Parses, checks the required options, loads the sprite and selects the collection of -c,
-// refused when the sprite has no such collection or never read its images and palettes.
-Status open_collection(const QStringList& args, const std::set<std::string>& valueOptions,
-                       const std::set<std::string>& flagOptions,
-                       std::initializer_list<const char*> required, CollectionContext& ctx);
+// Loads the sprite and selects the collection of -c, refused when the sprite has no such
+// collection or never read its images and palettes.
+Status open_collection(const Arguments& a, CollectionContext& ctx);
 
 // The image slot of -f and -d: frame x directions + direction, as the window selects it.
 Status select_slot(const Arguments& a, const ImageCollection& collection, int& slot);
+
+// How a verb words a palette outside 0..3: as a collection's palettes, or as the range to use.
+enum class PaletteRangeText { Collection, Use };
+
+// Palette -p, 0 unless given: one of a collection's four.
+Status palette_option(const Arguments& a, int& palette,
+                      PaletteRangeText wording = PaletteRangeText::Collection);
 
 // Saves with the document's own header values, through the window's saver.
 Status save(const std::string& path, LoadedSprite& sprite);

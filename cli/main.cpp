@@ -1,19 +1,15 @@
-#include <QCoreApplication>
-#include <QTextStream>
+// dabro-cli: hands the command line to run_cli with the process's standard streams.
+#include <iostream>
+#include <string>
+#include <vector>
 
-#include <cstdio>
-
-#include "cli/commands.h"
+#include "cli/run_cli.h"
 
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName("dabro-cli");
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    const int code = dabro::cli::run_cli(args, out, err);
-    out.flush();
-    err.flush();
+    std::ios::sync_with_stdio(false);
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const int code = dabro::cli::run_cli(args, std::cout, std::cerr);
+    std::cout.flush();
+    std::cerr.flush();
     return code;
 }

@@ -1,43 +1,63 @@
-#include "cli/commands.h"
+// Finds the verb in the tables, prints the help they describe, and maps outcomes to exit codes.
+#include "cli/run_cli.h"
 
+#include <algorithm>
+#include <array>
+
+#include "cli/verb.h"
 #include "dabro_version.h"
-#include "document/status.h"
 
 namespace dabro::cli {
 
 namespace {
 
-void print_help(QTextStream& out) {
+constexpr std::array<VerbGroup, 5> kVerbGroups = {document_verbs, imaging_verbs, diff_verbs,
+                                                  sequence_verbs, png_verbs};
+
+void print_help(std::ostream& out) {
     out << "Usage: dabro-cli COMMAND FILE [OPTIONS]\n"
            "Reads and writes sprite files (.spr) with the same code as the Dabro editor.\n"
            "A failure prints its message as the last line of standard error and exits with 1\n"
            "(diff: 0 same, 1 different, 2 failure, as diff and cmp do).\n"
            "Image commands select image F x directions + D of collection C, as the editor does.\n\n"
            "Commands:\n";
-    for (auto commands : {document_commands(), imaging_commands(), diff_commands(),
-                          sequence_commands(), png_commands()}) {
-        for (const Command& c : commands) {
-            out << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
-        }
+    for (VerbGroup group : kVerbGroups) {
+        for (const Verb& v : group())
+            out << "  " << v.name << ' ' << v.usage << "\n      " << v.summary << '\n';
     }
     out << "  --help\n      Print this help.\n"
            "  --version\n      Print the version.\n";
 }
 
-}  // namespace
-
-int fail(QTextStream& err, const std::string& message) {
-    err << QString::fromStdString(failure_text(message)) << '\n';
+int fail(std::ostream& err, const std::string& message, int code) {
+    err << failure_text(message) << '\n';
     err.flush();
-    return 1;
+    return code;
 }
 
-int run_cli(const QStringList& args, QTextStream& out, QTextStream& err) {
-    if (args.isEmpty()) {
+int run_verb(const Verb& verb, std::span<const std::string> args, std::ostream& out,
+             std::ostream& err) {
+    Arguments a;
+    if (Status s = parse_arguments(verb, args, a); !s.ok())
+        return fail(err, s.message(), verb.failureCode);
+    const Outcome outcome = verb.run(a, out);
+    out.flush();
+    if (!outcome.status.ok()) return fail(err, outcome.status.message(), verb.failureCode);
+    return outcome.code;
+}
+
+}  // namespace
+
+std::span<const VerbGroup> verb_groups() {
+    return kVerbGroups;
+}
+
+int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
         print_help(err);
-        return fail(err, "No command given");
+        return fail(err, "No command given", 1);
     }
-    const QString name = args.first();
+    const std::string& name = args.front();
     if (name == "--help" || name == "-h" || name == "help") {
         print_help(out);
         return 0;
@@ -46,18 +66,17 @@ int run_cli(const QStringList& args, QTextStream& out, QTextStream& err) {
         out << "dabro-cli " << DABRO_VERSION << '\n';
         return 0;
     }
-    for (auto commands : {document_commands(), imaging_commands(), diff_commands(),
-                          sequence_commands(), png_commands()}) {
-        for (const Command& c : commands) {
-            if (name != QLatin1String(c.name)) continue;
-            if (args.contains("--help")) {
-                out << "Usage: dabro-cli " << c.name << ' ' << c.usage << '\n' << c.summary << '\n';
+    for (VerbGroup group : kVerbGroups) {
+        for (const Verb& v : group()) {
+            if (name != v.name) continue;
+            if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+                out << "Usage: dabro-cli " << v.name << ' ' << v.usage << '\n' << v.summary << '\n';
                 return 0;
             }
-            return c.run(args.mid(1), out, err);
+            return run_verb(v, std::span(args).subspan(1), out, err);
         }
     }
-    return fail(err, "Unknown command " + name.toStdString() + "; see dabro-cli --help");
+    return fail(err, "Unknown command " + name + "; see dabro-cli --help", 1);
 }
 
 }  // namespace dabro::cli

@@ -241,4 +241,27 @@ Status encode_png(const RgbaImage& image, std::vector<std::uint8_t>& png,
     return Status::success();
 }
 
+Status encode_argb_png(const std::uint32_t* pixels, std::uint32_t width, std::uint32_t height,
+                       std::ptrdiff_t stride, bool opaque, std::vector<std::uint8_t>& png) {
+    const std::uint32_t alpha = opaque ? 0xFF000000u : 0;
+    std::vector<std::uint32_t> rgba(width);
+    std::vector<std::uint8_t> bytes;
+    VectorByteSink sink(bytes);
+    if (Status s = encode_png(
+            width, height,
+            [&](std::uint32_t y) {
+                const std::uint32_t* from = pixels + static_cast<std::ptrdiff_t>(y) * stride;
+                for (std::uint32_t x = 0; x < width; ++x) {
+                    const std::uint32_t p = from[x] | alpha;
+                    rgba[x] = (p & 0xFF00FF00u) | (p >> 16 & 0xFF) | (p & 0xFF) << 16;
+                }
+                return rgba.data();
+            },
+            sink);
+        !s.ok())
+        return s;
+    png = std::move(bytes);
+    return Status::success();
+}
+
 }  // namespace dabro

@@ -71,6 +71,11 @@ Status encode_png(std::uint32_t width, std::uint32_t height,
 Status encode_png(const RgbaImage& image, std::vector<std::uint8_t>& png,
                   const PngWriteOptions& options = {});
 
+// Writes width x height pixels 0xAARRGGBB (the order the renderers draw in), rows `stride`
+// pixels apart, as an 8-bit RGBA PNG. With `opaque` every pixel's alpha is taken as 255.
+Status encode_argb_png(const std::uint32_t* pixels, std::uint32_t width, std::uint32_t height,
+                       std::ptrdiff_t stride, bool opaque, std::vector<std::uint8_t>& png);
+
 // Collects written bytes in memory.
 class VectorByteSink final : public ByteSink {
   public:

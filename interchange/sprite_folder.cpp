@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "document/file_layer.h"
+#include "interchange/document_json.h"
 #include "interchange/json_fields.h"
 #include "interchange/sheet.h"
 
@@ -27,17 +28,6 @@ constexpr char kSpriteFormat[] = "dabro-sprite";
 
 OrderedJson box_json(const BoundingBox& box) {
     return {{"left", box.left}, {"top", box.top}, {"right", box.right}, {"bottom", box.bottom}};
-}
-
-OrderedJson sequence_json(const Sequence& seq) {
-    OrderedJson frames = OrderedJson::array();
-    for (int i = 0; i < std::clamp(seq.frameCount, 0, kMaxSequenceFrames); ++i) {
-        frames.push_back({{"imageIndex", seq.imageIndex[static_cast<std::size_t>(i)]},
-                          {"frameValue", seq.frameValue[static_cast<std::size_t>(i)]}});
-    }
-    return {{"name", jf::latin1_to_utf8(seq.name.view())},
-            {"collectionIndex", seq.collectionIndex},
-            {"frames", std::move(frames)}};
 }
 
 // A collection whose section is the short form holds no images: only its boxes are kept.

@@ -1,39 +1,52 @@
+// Runs the batch tool in the test's own process and keeps what it printed.
 #pragma once
 
-#include <QString>
-#include <QStringList>
-#include <QTextStream>
-
+#include <sstream>
 #include <string>
+#include <vector>
 
-#include "cli/commands.h"
+#include "cli/run_cli.h"
 
 namespace dabro::test {
+
+using Args = std::vector<std::string>;
 
 // What one run of the batch tool printed and returned.
 struct CliResult {
     int code = 0;
-    QString out;
-    QString err;
+    std::string out;
+    std::string err;
     // What the tool says last on stderr: a failure's text.
     std::string last_error_line() const {
-        const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
-        return lines.isEmpty() ? std::string() : lines.last().toStdString();
+        std::istringstream lines(err);
+        std::string line;
+        std::string last;
+        while (std::getline(lines, line))
+            if (!line.empty()) last = line;
+        return last;
     }
 };
 
-inline CliResult run_cli(const QStringList& args) {
+inline CliResult run_cli(const Args& args) {
+    std::ostringstream out;
+    std::ostringstream err;
     CliResult r;
-    QTextStream out(&r.out);
-    QTextStream err(&r.err);
     r.code = cli::run_cli(args, out, err);
-    out.flush();
-    err.flush();
+    r.out = out.str();
+    r.err = err.str();
     return r;
 }
 
-inline QString q(const std::string& s) {
-    return QString::fromStdString(s);
+// The arguments as one line, for a failing case's trace.
+inline std::string joined(const Args& args) {
+    std::string line;
+    for (const std::string& a : args) line += (line.empty() ? "" : " ") + a;
+    return line;
+}
+
+inline Args operator+(Args a, const Args& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
 }
 
 }  // namespace dabro::test

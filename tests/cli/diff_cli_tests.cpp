@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <cstring>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "cli_runner.h"
 #include "document/sprite_loader.h"
@@ -19,7 +16,7 @@ namespace dabro {
 namespace {
 
 using Data = std::vector<std::uint8_t>;
-using test::q;
+using Json = nlohmann::json;
 
 struct TwoSprites : testing::Test {
     test::TempDir dir;
@@ -36,27 +33,26 @@ struct TwoSprites : testing::Test {
 };
 
 TEST_F(TwoSprites, ExitCodesFollowDiffAndCmp) {
-    const auto same = test::run_cli({"diff", q(a), q(b)});
+    const auto same = test::run_cli({"diff", a, b});
     EXPECT_EQ(same.code, 0);
-    EXPECT_TRUE(same.out.isEmpty());
+    EXPECT_TRUE(same.out.empty());
 
     const std::int32_t old = doc->centerY;
     doc->centerY = 12345;
     save_b();
-    const auto differ = test::run_cli({"diff", q(a), q(b)});
+    const auto differ = test::run_cli({"diff", a, b});
     EXPECT_EQ(differ.code, 1);
-    EXPECT_EQ(differ.out, "header centerY: " + QString::number(old) + " -> 12345\n");
+    EXPECT_EQ(differ.out, "header centerY: " + std::to_string(old) + " -> 12345\n");
 
     test::write_bytes(dir.file("text.spr"), Data(40, 'x'));
     const struct {
-        QStringList args;
+        test::Args args;
         std::string message;
     } failures[] = {
-        {{"diff", q(a), q(dir.file("gone.spr"))}, dir.file("gone.spr") + ": File not found."},
-        {{"diff", q(a), q(dir.file("text.spr"))},
-         dir.file("text.spr") + ": This is not a .spr file."},
-        {{"diff", q(a)}, "Give two sprite files to compare."},
-        {{"diff", q(a), q(b), "--brief"}, "Unknown option --brief."},
+        {{"diff", a, dir.file("gone.spr")}, dir.file("gone.spr") + ": File not found."},
+        {{"diff", a, dir.file("text.spr")}, dir.file("text.spr") + ": This is not a .spr file."},
+        {{"diff", a}, "Give two sprite files to compare."},
+        {{"diff", a, b, "--brief"}, "Unknown option --brief."},
     };
     for (const auto& f : failures) {
         SCOPED_TRACE(f.message);
@@ -70,43 +66,42 @@ TEST_F(TwoSprites, JsonSaysWhatTheTextSays) {
     doc->collections[1].palettes[3][200] ^= 0x10;
     doc->collections[0].boxes[4].left -= 1;
     save_b();
-    const auto text = test::run_cli({"diff", q(a), q(b)});
-    const auto json = test::run_cli({"diff", "--json", q(a), q(b)});
+    const auto text = test::run_cli({"diff", a, b});
+    const auto json = test::run_cli({"diff", "--json", a, b});
     ASSERT_EQ(json.code, 1);
-    const QJsonObject o = QJsonDocument::fromJson(json.out.toUtf8()).object();
-    EXPECT_FALSE(o["same"].toBool());
-    const QJsonArray list = o["differences"].toArray();
-    QStringList lines;
-    for (const auto& d : list) lines << d.toObject()["text"].toString();
-    EXPECT_EQ(lines.join('\n') + '\n', text.out);
-    ASSERT_EQ(list.size(), 2);
-    EXPECT_EQ(list[0].toObject()["place"].toString(), "collection 0");
-    EXPECT_EQ(list[0].toObject()["which"].toArray(), QJsonArray({4}));
-    EXPECT_EQ(list[1].toObject()["field"].toString(), "palette 3");
+    const Json o = Json::parse(json.out);
+    EXPECT_FALSE(o["same"].get<bool>());
+    const Json& list = o["differences"];
+    std::string lines;
+    for (const Json& d : list) lines += d["text"].get<std::string>() + '\n';
+    EXPECT_EQ(lines, text.out);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0]["place"], "collection 0");
+    EXPECT_EQ(list[0]["which"], Json::array({4}));
+    EXPECT_EQ(list[1]["field"], "palette 3");
 }
 
 // Bytes the document does not keep still make the files different.
 TEST_F(TwoSprites, BytesBeyondTheDocumentStillDiffer) {
     Data bytes = test::read_bytes(b);
-    const auto size = static_cast<qint64>(bytes.size());
+    const auto size = static_cast<std::int64_t>(bytes.size());
     bytes.push_back(0);
     test::write_bytes(b, bytes);
     auto session = make_session();
     LoadReport report;
     ASSERT_TRUE(load_sprite(b, *session, &report).ok() && report.isSprite);
-    const auto r = test::run_cli({"diff", q(a), q(b), "--json"});
+    const auto r = test::run_cli({"diff", a, b, "--json"});
     EXPECT_EQ(r.code, 1);
-    const QJsonObject d =
-        QJsonDocument::fromJson(r.out.toUtf8()).object()["differences"].toArray()[0].toObject();
-    EXPECT_EQ(d["place"].toString(), "file");
-    EXPECT_EQ(d["offset"].toInteger(), size);
+    const Json d = Json::parse(r.out)["differences"][0];
+    EXPECT_EQ(d["place"], "file");
+    EXPECT_EQ(d["offset"], size);
 }
 
 TEST_F(TwoSprites, DumpTextIsTheCoresTextView) {
-    const auto r = test::run_cli({"dump", "--text", q(a)});
+    const auto r = test::run_cli({"dump", "--text", a});
     auto session = make_session();
     ASSERT_TRUE(load_sprite(a, *session).ok());
-    EXPECT_EQ(r.out.toStdString(), document_text(*session));
+    EXPECT_EQ(r.out, document_text(*session));
 }
 
 TEST_F(TwoSprites, PaletteCommandsReachEverySlotAndFormat) {
@@ -122,8 +117,8 @@ TEST_F(TwoSprites, PaletteCommandsReachEverySlotAndFormat) {
     };
     for (const auto& e : exports) {
         SCOPED_TRACE(e.file);
-        QStringList args{"palette-export", q(a), "-c", "0", "-p", "2", "-o", q(dir.file(e.file))};
-        if (e.format) args << "--format" << e.format;
+        test::Args args{"palette-export", a, "-c", "0", "-p", "2", "-o", dir.file(e.file)};
+        if (e.format) args.insert(args.end(), {"--format", e.format});
         ASSERT_EQ(test::run_cli(args).code, 0);
         const Data bytes = test::read_bytes(dir.file(e.file));
         if (e.start) {
@@ -134,24 +129,23 @@ TEST_F(TwoSprites, PaletteCommandsReachEverySlotAndFormat) {
             EXPECT_EQ(bytes.size(), e.format ? 772u : 768u);
         }
         // Read back into palette 1 of the other collection.
-        const auto r = test::run_cli({"palette-import", q(a), "-c", "1", "-p", "1", "--palette",
-                                      q(dir.file(e.file)), "-o", q(out)});
-        ASSERT_EQ(r.code, 0) << r.err.toStdString();
+        const auto r = test::run_cli(
+            {"palette-import", a, "-c", "1", "-p", "1", "--palette", dir.file(e.file), "-o", out});
+        ASSERT_EQ(r.code, 0) << r.err;
         auto session = make_session();
         ASSERT_TRUE(load_sprite(out, *session).ok());
         EXPECT_EQ(session->document.collections[1].palettes[1], doc->collections[0].palettes[2]);
         EXPECT_EQ(session->document.collections[1].palettes[0], doc->collections[1].palettes[0]);
     }
     const struct {
-        QStringList args;
+        test::Args args;
         const char* message;
     } failures[] = {
-        {{"palette-export", q(a), "-c", "0", "-p", "4", "-o", q(dir.file("x.act"))},
+        {{"palette-export", a, "-c", "0", "-p", "4", "-o", dir.file("x.act")},
          "There is no palette 4: a collection has palettes 0 to 3."},
-        {{"palette-export", q(a), "-c", "0", "--format", "riff", "-o", q(dir.file("x.act"))},
+        {{"palette-export", a, "-c", "0", "--format", "riff", "-o", dir.file("x.act")},
          "Unknown palette format 'riff': use act, act772, gpl or jasc."},
-        {{"palette-import", q(a), "-c", "0", "-p", "-1", "--palette", q(dir.file("p.gpl")), "-o",
-          q(out)},
+        {{"palette-import", a, "-c", "0", "-p", "-1", "--palette", dir.file("p.gpl"), "-o", out},
          "There is no palette -1: a collection has palettes 0 to 3."},
     };
     std::filesystem::remove(out);

@@ -1,11 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QString>
-#include <QTextStream>
+#include <nlohmann/json.hpp>
 
-#include "cli/commands.h"
 #include "cli_runner.h"
 #include "document/sprite_saver.h"
 #include "support/sprite_builder.h"
@@ -14,16 +10,14 @@
 namespace dabro {
 namespace {
 
-using test::q;
-
-test::CliResult run(const QStringList& args) {
+test::CliResult run(const test::Args& args) {
     return test::run_cli(args);
 }
 
-QJsonDocument json_of(const std::string& path) {
-    const auto bytes = test::read_bytes(path);
-    return QJsonDocument::fromJson(QByteArray(reinterpret_cast<const char*>(bytes.data()),
-                                              static_cast<qsizetype>(bytes.size())));
+using Json = nlohmann::json;
+
+Json json_of(const std::string& path) {
+    return Json::parse(test::read_bytes(path));
 }
 
 class Fixture : public ::testing::TestWithParam<const char*> {};
@@ -32,14 +26,14 @@ class Fixture : public ::testing::TestWithParam<const char*> {};
 // a round trip through our own code would hide.
 TEST_P(Fixture, DumpPrintsTheExpectedDocument) {
     const std::string base = test::test_data(std::string("fixtures/") + GetParam());
-    const test::CliResult r = run({"dump", q(base + ".spr")});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QJsonDocument printed = QJsonDocument::fromJson(r.out.toUtf8());
-    ASSERT_TRUE(printed.isObject());
-    const QJsonDocument expected = json_of(base + ".json");
-    ASSERT_TRUE(expected.isObject());
-    for (const QString& key : expected.object().keys()) {
-        EXPECT_EQ(printed.object().value(key), expected.object().value(key)) << key.toStdString();
+    const test::CliResult r = run({"dump", base + ".spr"});
+    ASSERT_EQ(r.code, 0) << r.err;
+    const Json printed = Json::parse(r.out);
+    ASSERT_TRUE(printed.is_object());
+    const Json expected = json_of(base + ".json");
+    ASSERT_TRUE(expected.is_object());
+    for (const auto& [key, value] : expected.items()) {
+        EXPECT_EQ(printed.value(key, Json()), value) << key;
     }
     EXPECT_EQ(printed, expected);
 }
@@ -49,8 +43,8 @@ TEST_P(Fixture, ResaveWritesTheSameBytes) {
     test::TempDir dir;
     const std::string copy = dir.file("copy.spr");
     test::write_bytes(copy, test::read_bytes(source));
-    const test::CliResult r = run({"resave", q(copy), "-o", q(copy)});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const test::CliResult r = run({"resave", copy, "-o", copy});
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(test::read_bytes(copy), test::read_bytes(source));
 }
 
@@ -65,24 +59,24 @@ TEST(Dump, NamesAreLatin1AndOnlySlotsInUseAreListed) {
     doc->sequences[5].set_name("unused");
     test::TempDir dir;
     ASSERT_TRUE(save_sprite(dir.file("n.spr"), *doc, header_of(*doc)).ok());
-    const test::CliResult r = run({"dump", q(dir.file("n.spr"))});
+    const test::CliResult r = run({"dump", dir.file("n.spr")});
     ASSERT_EQ(r.code, 0);
-    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
-    EXPECT_EQ(o["sequences"].toArray().size(), 1);
-    EXPECT_EQ(o["sequences"][0]["name"].toString(), QString::fromUtf8("caf\xc3\xa9"));
-    EXPECT_EQ(o["collections"][0]["name"].toString(), QString::fromUtf8("\xc3\x83\xc2\xa9"));
-    EXPECT_EQ(o["sequences"][0]["frames"].toArray().size(), 2);
-    EXPECT_EQ(o["collections"][0]["images"].toArray().size(), 2);
-    EXPECT_EQ(o["collections"][0]["sourceName"].toString(), "n.spr");
+    const Json o = Json::parse(r.out);
+    EXPECT_EQ(o["sequences"].size(), 1u);
+    EXPECT_EQ(o["sequences"][0]["name"], "caf\xc3\xa9");
+    EXPECT_EQ(o["collections"][0]["name"], "\xc3\x83\xc2\xa9");
+    EXPECT_EQ(o["sequences"][0]["frames"].size(), 2u);
+    EXPECT_EQ(o["collections"][0]["images"].size(), 2u);
+    EXPECT_EQ(o["collections"][0]["sourceName"], "n.spr");
 }
 
 struct Failing {
-    QStringList args;
+    test::Args args;
     const char* lastLine;
 };
 
 void PrintTo(const Failing& f, std::ostream* os) {
-    *os << f.args.join(' ').toStdString();
+    *os << test::joined(f.args);
 }
 
 class Failure : public ::testing::TestWithParam<Failing> {};
@@ -91,8 +85,11 @@ TEST_P(Failure, PrintsTheWindowsTextLastAndExits1) {
     test::TempDir dir;
     test::write_bytes(dir.file("not.spr"), std::vector<std::uint8_t>(20, 'x'));
     test::write_bytes(dir.file("cut.spr"), {'<', 's', 'p', 'r', 'i', 't', 'e', '>', 0, '4', 0, 1});
-    QStringList args;
-    for (const QString& a : GetParam().args) args << QString(a).replace("DIR", q(dir.path()));
+    test::Args args;
+    for (std::string a : GetParam().args) {
+        if (const auto at = a.find("DIR"); at != std::string::npos) a.replace(at, 3, dir.path());
+        args.push_back(a);
+    }
     const test::CliResult r = run(args);
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.last_error_line(), GetParam().lastLine);
@@ -118,7 +115,7 @@ TEST(Help, DescribesEveryCommand) {
     EXPECT_EQ(r.code, 0);
     for (const char* name : {"dump", "resave", "render", "import-raw", "halve", "align",
                              "palette-export", "palette-import"}) {
-        EXPECT_TRUE(r.out.contains(QString("  ") + name + " ")) << name;
+        EXPECT_NE(r.out.find(std::string("  ") + name + " "), std::string::npos) << name;
     }
 }
 

@@ -1,18 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QString>
-#include <QTextStream>
-
 #include <filesystem>
 
-#include "cli/commands.h"
 #include "cli_runner.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "imaging/halve.h"
 #include "imaging/palette_file.h"
 #include "imaging/render.h"
+#include "interchange/png_codec.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
@@ -22,9 +18,8 @@ namespace {
 using Data = std::vector<std::uint8_t>;
 
 using Result = test::CliResult;
-using test::q;
 
-Result run(const QStringList& args) {
+Result run(const test::Args& args) {
     return test::run_cli(args);
 }
 
@@ -62,9 +57,9 @@ struct SpriteFixture : testing::Test {
         return s.document.collections[static_cast<std::size_t>(c)];
     }
 
-    void expect_failure(const QStringList& args, const std::string& text,
+    void expect_failure(const test::Args& args, const std::string& text,
                         const std::string& output) {
-        SCOPED_TRACE(args.join(' ').toStdString());
+        SCOPED_TRACE(test::joined(args));
         const Result r = run(args);
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(r.last_error_line(), text);
@@ -75,26 +70,32 @@ struct SpriteFixture : testing::Test {
 
 TEST_F(SpriteFixture, RenderWritesThePreviewsPicture) {
     const std::string png = dir.file("out.png");
-    const Result r = run({"render", q(sprite), "-c", "0", "-f", "1", "-d", "2", "-o", q(png)});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const Result r = run({"render", sprite, "-c", "0", "-f", "1", "-d", "2", "-o", png});
+    ASSERT_EQ(r.code, 0) << r.err;
 
     auto session = load(sprite);
     const ImageCollection& col = collection(*session);
     const CollectionImage& image = col.images[static_cast<std::size_t>(1 * 3 + 2)];
-    const Picture expected = render_image(image, col.palettes[0]);
-    QImage written(q(png));
-    ASSERT_FALSE(written.isNull());
-    ASSERT_EQ(written.width(), 6);
-    ASSERT_EQ(written.height(), 5);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 6; ++x)
-            EXPECT_EQ(written.pixel(x, y), expected.at(x, y)) << x << "," << y;
+    std::vector<std::uint32_t> expected(6 * 5);
+    render_image_into(image, col.palettes[0], expected.data(), 6, 5, 6);
+    RgbaImage written;
+    ASSERT_TRUE(decode_png(test::read_bytes(png), png, written).ok());
+    ASSERT_EQ(written.width, 6u);
+    ASSERT_EQ(written.height, 5u);
+    for (std::uint32_t y = 0; y < 5; ++y) {
+        for (std::uint32_t x = 0; x < 6; ++x) {
+            // 0xFFRRGGBB against red in the lowest byte.
+            const std::uint32_t e = expected[y * 6 + x];
+            EXPECT_EQ(written.at(x, y), (e & 0xFF00FF00) | (e >> 16 & 0xFF) | (e & 0xFF) << 16)
+                << x << "," << y;
+        }
+    }
 }
 
 TEST_F(SpriteFixture, SelectionsOutsideTheDocumentAreRefused) {
     const std::string out = dir.file("out.spr");
-    const QString s = q(sprite);
-    const QString o = q(out);
+    const std::string& s = sprite;
+    const std::string& o = out;
     expect_failure({"render", s, "-c", "2", "-f", "0", "-d", "0", "-o", o},
                    "There is no collection 2: the sprite has 2 collections.", out);
     expect_failure({"halve", s, "-c", "-1", "--all", "-o", o},
@@ -117,8 +118,8 @@ TEST_F(SpriteFixture, SelectionsOutsideTheDocumentAreRefused) {
 
 TEST_F(SpriteFixture, ArgumentMistakesAreRefused) {
     const std::string out = dir.file("out.spr");
-    const QString s = q(sprite);
-    const QString o = q(out);
+    const std::string& s = sprite;
+    const std::string& o = out;
     expect_failure({"halve", s, "-c", "0", "-o", o}, "Give either -f and -d, or --all.", out);
     expect_failure({"halve", s, "-c", "0", "-f", "0", "-d", "0", "--all", "-o", o},
                    "Give either -f and -d, or --all.", out);
@@ -133,13 +134,12 @@ TEST_F(SpriteFixture, FilesThatAreNotSpritesAreRefused) {
     const std::string text = dir.file("notes.txt");
     test::write_bytes(text, Data(100, 'a'));
     const std::string out = dir.file("out.act");
-    const Result r = run({"palette-export", q(text), "-c", "0", "-o", q(out)});
+    const Result r = run({"palette-export", text, "-c", "0", "-o", out});
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.last_error_line(), "This is not a .spr file.");
     EXPECT_FALSE(std::filesystem::exists(out));
 
-    const Result missing =
-        run({"palette-export", q(dir.file("none.spr")), "-c", "0", "-o", q(out)});
+    const Result missing = run({"palette-export", dir.file("none.spr"), "-c", "0", "-o", out});
     EXPECT_EQ(missing.last_error_line(), "File not found.");
 }
 
@@ -148,9 +148,9 @@ TEST_F(SpriteFixture, ImportRawByNameSavesPixelsSizeAndPalette) {
     Data paletteBytes(kPaletteFileSize, 0);
     paletteBytes[21] = 0x12;
     test::write_bytes(dir.file("axe.act"), paletteBytes);
-    const Result r = run({"import-raw", q(sprite), "-c", "0", "-f", "1", "-d", "0", "--raw",
-                          q(dir.file("axe_2x1.raw")), "--by-name", "-o", q(sprite)});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const Result r = run({"import-raw", sprite, "-c", "0", "-f", "1", "-d", "0", "--raw",
+                          dir.file("axe_2x1.raw"), "--by-name", "-o", sprite});
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "Image imported\n");
 
     auto session = load(sprite);
@@ -166,12 +166,12 @@ TEST_F(SpriteFixture, ImportRawKeepsTheSizeAndAFailedImportWritesNothing) {
     test::write_bytes(dir.file("big_axe_64x32.raw"), {7, 255});
     test::write_bytes(dir.file("big.act"), Data(kPaletteFileSize, 1));
     const std::string out = dir.file("out.spr");
-    expect_failure({"import-raw", q(sprite), "-c", "0", "-f", "0", "-d", "1", "--raw",
-                    q(dir.file("big_axe_64x32.raw")), "--by-name", "-o", q(out)},
+    expect_failure({"import-raw", sprite, "-c", "0", "-f", "0", "-d", "1", "--raw",
+                    dir.file("big_axe_64x32.raw"), "--by-name", "-o", out},
                    "'e_64x32' is not a valid integer value.", out);
 
-    ASSERT_EQ(run({"import-raw", q(sprite), "-c", "0", "-f", "0", "-d", "1", "--raw",
-                   q(dir.file("big_axe_64x32.raw")), "-o", q(out)})
+    ASSERT_EQ(run({"import-raw", sprite, "-c", "0", "-f", "0", "-d", "1", "--raw",
+                   dir.file("big_axe_64x32.raw"), "-o", out})
                   .code,
               0);
     auto session = load(out);
@@ -184,7 +184,7 @@ TEST_F(SpriteFixture, ImportRawKeepsTheSizeAndAFailedImportWritesNothing) {
 TEST_F(SpriteFixture, HalveOneImageOrAll) {
     auto before = load(sprite);
     const std::string one = dir.file("one.spr");
-    ASSERT_EQ(run({"halve", q(sprite), "-c", "0", "-f", "1", "-d", "1", "-o", q(one)}).code, 0);
+    ASSERT_EQ(run({"halve", sprite, "-c", "0", "-f", "1", "-d", "1", "-o", one}).code, 0);
     auto halvedOne = load(one);
     for (int slot = 0; slot < 6; ++slot) {
         CollectionImage expected = collection(*before).images[static_cast<std::size_t>(slot)];
@@ -196,7 +196,7 @@ TEST_F(SpriteFixture, HalveOneImageOrAll) {
     }
 
     const std::string all = dir.file("all.spr");
-    const Result r = run({"halve", q(sprite), "-c", "0", "--all", "-o", q(all)});
+    const Result r = run({"halve", sprite, "-c", "0", "--all", "-o", all});
     ASSERT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "Image size halved\n");
     auto halvedAll = load(all);
@@ -212,10 +212,10 @@ TEST_F(SpriteFixture, HalveOneImageOrAll) {
 TEST_F(SpriteFixture, AlignSetsOnlyTheBoxes) {
     auto before = load(sprite);
     const std::string out = dir.file("out.spr");
-    ASSERT_EQ(run({"align", q(sprite), "-c", "0", "-f", "0", "-d", "2", "--frame-size", "small",
-                   "-o", q(out)})
-                  .code,
-              0);
+    ASSERT_EQ(
+        run({"align", sprite, "-c", "0", "-f", "0", "-d", "2", "--frame-size", "small", "-o", out})
+            .code,
+        0);
     auto aligned = load(out);
     for (int slot = 0; slot < 6; ++slot) {
         const BoundingBox expected =
@@ -227,8 +227,7 @@ TEST_F(SpriteFixture, AlignSetsOnlyTheBoxes) {
                            collection(*before).images[static_cast<std::size_t>(slot)]);
     }
 
-    ASSERT_EQ(
-        run({"align", q(sprite), "-c", "0", "--all", "--frame-size", "big", "-o", q(out)}).code, 0);
+    ASSERT_EQ(run({"align", sprite, "-c", "0", "--all", "--frame-size", "big", "-o", out}).code, 0);
     aligned = load(out);
     for (int slot = 0; slot < 6; ++slot)
         EXPECT_EQ(collection(*aligned).boxes[static_cast<std::size_t>(slot)],
@@ -240,7 +239,7 @@ TEST_F(SpriteFixture, PaletteExportAndImport) {
     auto before = load(sprite);
     const std::string act = dir.file("p.act");
     test::write_bytes(act, Data(2000, 0x55));  // a longer file is replaced whole
-    const Result exported = run({"palette-export", q(sprite), "-c", "0", "-o", q(act)});
+    const Result exported = run({"palette-export", sprite, "-c", "0", "-o", act});
     ASSERT_EQ(exported.code, 0);
     EXPECT_EQ(exported.out, "Palette exported\n");
     const Data bytes = test::read_bytes(act);
@@ -252,8 +251,7 @@ TEST_F(SpriteFixture, PaletteExportAndImport) {
     changed[0] = 0xAB;
     test::write_bytes(act, changed);
     const std::string out = dir.file("out.spr");
-    ASSERT_EQ(run({"palette-import", q(sprite), "-c", "0", "--palette", q(act), "-o", q(out)}).code,
-              0);
+    ASSERT_EQ(run({"palette-import", sprite, "-c", "0", "--palette", act, "-o", out}).code, 0);
     auto imported = load(out);
     Palette expected = collection(*before).palettes[0];
     for (auto& entry : expected) entry &= 0xFFFFFF;
@@ -265,7 +263,7 @@ TEST_F(SpriteFixture, PaletteExportAndImport) {
 
     test::write_bytes(act, Data(767, 1));
     const std::string out2 = dir.file("out2.spr");
-    expect_failure({"palette-import", q(sprite), "-c", "0", "--palette", q(act), "-o", q(out2)},
+    expect_failure({"palette-import", sprite, "-c", "0", "--palette", act, "-o", out2},
                    "Read beyond end of file.", out2);
 }
 

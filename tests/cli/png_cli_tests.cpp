@@ -17,7 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 using Data = std::vector<std::uint8_t>;
 using Json = nlohmann::json;
-using test::q;
 
 std::unique_ptr<Session> load(const std::string& path) {
     auto session = make_session();
@@ -62,17 +61,17 @@ class UnpackPack : public testing::TestWithParam<std::string> {
 
 TEST_P(UnpackPack, PackWithTheBaseGivesTheOriginalBytesAndWithoutItTheSamePictures) {
     const std::string original = GetParam();
-    ASSERT_EQ(test::run_cli({"unpack", q(original), q(folder)}).code, 0);
+    ASSERT_EQ(test::run_cli({"unpack", original, folder}).code, 0);
     const std::string same = dir.file("same.spr");
-    const auto r = test::run_cli({"pack", q(folder), "--base", q(original), "-o", q(same)});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const auto r = test::run_cli({"pack", folder, "--base", original, "-o", same});
+    ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(test::read_bytes(same), test::read_bytes(original));
 
     const std::string fresh = dir.file("fresh.spr");
-    ASSERT_EQ(test::run_cli({"pack", q(folder), "-o", q(fresh)}).code, 0);
+    ASSERT_EQ(test::run_cli({"pack", folder, "-o", fresh}).code, 0);
     expect_same_pictures(load(original)->document, load(fresh)->document);
     const std::string recompressed = dir.file("recompressed.spr");
-    ASSERT_EQ(test::run_cli({"recompress", q(original), "-o", q(recompressed)}).code, 0);
+    ASSERT_EQ(test::run_cli({"recompress", original, "-o", recompressed}).code, 0);
     expect_same_pictures(load(original)->document, load(recompressed)->document);
 }
 
@@ -97,9 +96,9 @@ struct PngCli : testing::Test {
         ASSERT_TRUE(save_sprite(sprite, *doc, header_of(*doc)).ok());
     }
 
-    void expect_failure(const QStringList& args, const std::string& text,
+    void expect_failure(const test::Args& args, const std::string& text,
                         const std::string& output) {
-        SCOPED_TRACE(args.join(' ').toStdString());
+        SCOPED_TRACE(test::joined(args));
         const auto before = dir.entries();
         const test::CliResult r = test::run_cli(args);
         EXPECT_EQ(r.code, 1);
@@ -113,7 +112,7 @@ struct PngCli : testing::Test {
 };
 
 TEST_F(PngCli, AFrameAddedByWideningTheSheetIsPacked) {
-    ASSERT_EQ(test::run_cli({"unpack", q(sprite), q(folder)}).code, 0);
+    ASSERT_EQ(test::run_cli({"unpack", sprite, folder}).code, 0);
     Json json = Json::parse(test::read_bytes(folder + "/sprite.json"));
     Json& entry = json["collections"][2];
     const std::string sheetPath = folder + "/" + entry["sheet"].get<std::string>();
@@ -137,8 +136,8 @@ TEST_F(PngCli, AFrameAddedByWideningTheSheetIsPacked) {
     const std::string text = json.dump();
     test::write_bytes(folder + "/sprite.json", Data(text.begin(), text.end()));
 
-    const auto r = test::run_cli({"pack", q(folder), "--base", q(sprite), "-o", q(out)});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    const auto r = test::run_cli({"pack", folder, "--base", sprite, "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err;
     const auto packed = load(out);
     const auto original = load(sprite);
     const ImageCollection& col = packed->document.collections[2];
@@ -151,13 +150,13 @@ TEST_F(PngCli, AFrameAddedByWideningTheSheetIsPacked) {
 
 TEST_F(PngCli, ImagesAndSheetsGoOutAndComeBack) {
     const std::string png = dir.file("one.png");
-    ASSERT_EQ(test::run_cli({"export-png", q(sprite), "-c", "0", "-f", "1", "-d", "2", "-p", "3",
-                             "-o", q(png)})
-                  .code,
-              0);
-    const auto r = test::run_cli({"import-png", q(sprite), "-c", "0", "-f", "0", "-d", "0", "--png",
-                                  q(png), "-p", "3", "--encoding", "one-pixel", "-o", q(out)});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    ASSERT_EQ(
+        test::run_cli({"export-png", sprite, "-c", "0", "-f", "1", "-d", "2", "-p", "3", "-o", png})
+            .code,
+        0);
+    const auto r = test::run_cli({"import-png", sprite, "-c", "0", "-f", "0", "-d", "0", "--png",
+                                  png, "-p", "3", "--encoding", "one-pixel", "-o", out});
+    ASSERT_EQ(r.code, 0) << r.err;
     const auto original = load(sprite);
     const auto imported = load(out);
     const CollectionImage& from = original->document.collections[0].images[5];
@@ -167,51 +166,49 @@ TEST_F(PngCli, ImagesAndSheetsGoOutAndComeBack) {
               rendering(from, original->document.collections[0].palettes[3]));
 
     const std::string sheet = dir.file("sheet.png");
-    ASSERT_EQ(test::run_cli({"export-sheet", q(sprite), "-c", "0", "-o", q(sheet)}).code, 0);
+    ASSERT_EQ(test::run_cli({"export-sheet", sprite, "-c", "0", "-o", sheet}).code, 0);
     EXPECT_TRUE(fs::exists(dir.file("sheet.json")));
-    ASSERT_EQ(
-        test::run_cli({"import-sheet", q(sprite), "-c", "0", "--sheet", q(sheet), "-o", q(out)})
-            .code,
-        0);
+    ASSERT_EQ(test::run_cli({"import-sheet", sprite, "-c", "0", "--sheet", sheet, "-o", out}).code,
+              0);
     EXPECT_EQ(test::read_bytes(out), test::read_bytes(sprite));
 }
 
 TEST_F(PngCli, FailuresChangeNothing) {
-    const QString s = q(sprite);
-    const QString o = q(out);
+    const std::string& s = sprite;
+    const std::string& o = out;
     const std::string sheet = dir.file("sheet.png");
-    ASSERT_EQ(test::run_cli({"export-sheet", s, "-c", "0", "-o", q(sheet)}).code, 0);
+    ASSERT_EQ(test::run_cli({"export-sheet", s, "-c", "0", "-o", sheet}).code, 0);
     const std::string rgba = dir.file("rgba.png");
-    ASSERT_EQ(test::run_cli({"export-png", s, "-c", "0", "-f", "0", "-d", "0", "-o", q(rgba)}).code,
+    ASSERT_EQ(test::run_cli({"export-png", s, "-c", "0", "-f", "0", "-d", "0", "-o", rgba}).code,
               0);
     fs::create_directory(folder);
     test::write_bytes(folder + "/note.txt", Data{'x'});
 
     expect_failure({"export-png", s, "-c", "0", "-f", "0", "-d", "0", "-p", "4", "-o", o},
                    "There is no palette 4: a collection has palettes 0 to 3.", out);
-    expect_failure({"import-png", s, "-c", "0", "-f", "0", "-d", "0", "--png", q(sheet),
-                    "--encoding", "fast", "-o", o},
+    expect_failure({"import-png", s, "-c", "0", "-f", "0", "-d", "0", "--png", sheet, "--encoding",
+                    "fast", "-o", o},
                    "Unknown encoding 'fast': use compact or one-pixel.", out);
-    expect_failure({"import-png", s, "-c", "0", "-f", "0", "-d", "0", "--png",
-                    q(dir.file("none.png")), "-o", o},
-                   "none.png: File not found.", out);
-    expect_failure({"import-png", s, "-c", "0", "-f", "0", "-d", "0", "--png", q(rgba),
+    expect_failure(
+        {"import-png", s, "-c", "0", "-f", "0", "-d", "0", "--png", dir.file("none.png"), "-o", o},
+        "none.png: File not found.", out);
+    expect_failure({"import-png", s, "-c", "0", "-f", "0", "-d", "0", "--png", rgba,
                     "--keep-indices", "-o", o},
                    "rgba.png holds no indices: keeping indices needs an indexed PNG or a grey PNG "
                    "of 8 bits or fewer.",
                    out);
     expect_failure({"import-png", s, "-c", "0", "-f", "0", "-d", "0", "--png", s, "-o", o},
                    "in.spr is not a PNG file.", out);
-    expect_failure({"import-sheet", s, "-c", "2", "--sheet", q(sheet), "-o", o},
+    expect_failure({"import-sheet", s, "-c", "2", "--sheet", sheet, "-o", o},
                    "The sheet has 2 frames and 3 directions; the collection has 3 frames and 1 "
                    "directions.",
                    out);
-    expect_failure({"export-sheet", s, "-c", "1", "-o", q(dir.file("s1.png"))},
+    expect_failure({"export-sheet", s, "-c", "1", "-o", dir.file("s1.png")},
                    "Sprite with compressed images. Images unaccesible.", dir.file("s1.png"));
-    expect_failure({"unpack", s, q(folder)}, "unpacked exists and is not empty.", out);
+    expect_failure({"unpack", s, folder}, "unpacked exists and is not empty.", out);
     expect_failure({"unpack", s}, "Give the sprite file and the folder to unpack into.", out);
-    expect_failure({"pack", q(folder), "-o", o}, "unpacked/sprite.json: File not found.", out);
-    expect_failure({"pack", q(folder), "--encoding", "rle", "-o", o},
+    expect_failure({"pack", folder, "-o", o}, "unpacked/sprite.json: File not found.", out);
+    expect_failure({"pack", folder, "--encoding", "rle", "-o", o},
                    "Unknown encoding 'rle': use compact or one-pixel.", out);
     expect_failure({"recompress", s}, "Option -o is required.", out);
 }

@@ -14,8 +14,6 @@
 
 namespace dabro {
 namespace {
-
-using test::q;
 using Data = std::vector<std::uint8_t>;
 
 // Every way the program writes a file, run on the same inputs: a sprite whose collection 0
@@ -30,12 +28,12 @@ std::ostream& operator<<(std::ostream& os, const Writer& w) {
     return os << w.name;
 }
 
-std::string cli(const test::TempDir& in, const std::string& out, QStringList args) {
-    args.insert(1, q(in.file("in.spr")));
-    args << "-o" << q(out);
+std::string cli(const test::TempDir& in, const std::string& out, test::Args args) {
+    args.insert(args.begin() + 1, in.file("in.spr"));
+    args.insert(args.end(), {"-o", out});
     const test::CliResult r = test::run_cli(args);
     if (r.code == 0) return {};
-    EXPECT_EQ(r.code, 1) << r.err.toStdString();
+    EXPECT_EQ(r.code, 1) << r.err;
     return r.last_error_line();
 }
 
@@ -63,15 +61,14 @@ const Writer kWriters[] = {
      [](const test::TempDir& in, const std::string& out) { return cli(in, out, {"resave"}); }},
     {"import_raw",
      [](const test::TempDir& in, const std::string& out) {
-         return cli(
-             in, out,
-             {"import-raw", "-c", "0", "-f", "1", "-d", "2", "--raw", q(in.file("a_3x2.raw"))});
+         return cli(in, out,
+                    {"import-raw", "-c", "0", "-f", "1", "-d", "2", "--raw", in.file("a_3x2.raw")});
      }},
     {"import_raw_by_name",
      [](const test::TempDir& in, const std::string& out) {
          return cli(in, out,
-                    {"import-raw", "-c", "0", "-f", "0", "-d", "0", "--raw",
-                     q(in.file("a_3x2.raw")), "--by-name"});
+                    {"import-raw", "-c", "0", "-f", "0", "-d", "0", "--raw", in.file("a_3x2.raw"),
+                     "--by-name"});
      }},
     {"halve",
      [](const test::TempDir& in, const std::string& out) {
@@ -87,7 +84,7 @@ const Writer kWriters[] = {
      }},
     {"palette_import",
      [](const test::TempDir& in, const std::string& out) {
-         return cli(in, out, {"palette-import", "-c", "0", "--palette", q(in.file("a.act"))});
+         return cli(in, out, {"palette-import", "-c", "0", "--palette", in.file("a.act")});
      }},
     {"render",
      [](const test::TempDir& in, const std::string& out) {

@@ -1,23 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QImage>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "cli_runner.h"
 #include "document/sprite_saver.h"
 #include "imaging/render.h"
+#include "interchange/png_codec.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
 namespace dabro {
 namespace {
-
-using test::q;
 
 // Sequence 0 shows collection 0 (3 frames x 2 directions) through image indexes 2, 0, 5, 1;
 // index 5 is outside the collection. Images come in two sizes and every palette differs.
@@ -55,30 +49,28 @@ struct RenderSequence : testing::Test {
 
 TEST_F(RenderSequence, EachCellHoldsItsFrameAsThePreviewDrawsIt) {
     const std::string png = dir.file("row.png");
-    const auto r = test::run_cli({"render-sequence", q(sprite), "-s", "0", "-d", "1", "-p", "2",
-                                  "--scale", "3", "-o", q(png)});
-    ASSERT_EQ(r.code, 0) << r.err.toStdString();
-    const QImage sheet = QImage(q(png)).convertToFormat(QImage::Format_ARGB32);
-    QFile jsonFile(q(dir.file("row.json")));
-    ASSERT_TRUE(jsonFile.open(QIODevice::ReadOnly));
-    const QJsonObject index = QJsonDocument::fromJson(jsonFile.readAll()).object();
-    const QJsonArray frames = index["frames"].toArray();
-    ASSERT_EQ(frames.size(), 4);
+    const auto r = test::run_cli(
+        {"render-sequence", sprite, "-s", "0", "-d", "1", "-p", "2", "--scale", "3", "-o", png});
+    ASSERT_EQ(r.code, 0) << r.err;
+    RgbaImage sheet;
+    ASSERT_TRUE(decode_png(test::read_bytes(png), png, sheet).ok());
+    const auto index = nlohmann::json::parse(test::read_bytes(dir.file("row.json")));
+    const auto& frames = index["frames"];
+    ASSERT_EQ(frames.size(), 4u);
     // Cells are the largest frame (9 x 5) times 3.
-    EXPECT_EQ(sheet.size(), QSize(4 * 27, 15));
+    EXPECT_EQ(sheet.width, 4u * 27);
+    EXPECT_EQ(sheet.height, 15u);
 
     const ImageCollection& c = doc->collections[0];
     const std::int16_t indexes[] = {2, 0, 5, 1};
     for (int f = 0; f < 4; ++f) {
         SCOPED_TRACE(f);
-        const QJsonObject entry = frames[f].toObject();
-        EXPECT_EQ(entry["index"].toInt(), f);
-        EXPECT_EQ(entry["collectionFrame"].toInt(), indexes[f]);
-        EXPECT_EQ(entry["frameValue"].toInt(), f * 100 - 50);
-        const QJsonObject cell = entry["cell"].toObject();
-        EXPECT_EQ(QRect(cell["x"].toInt(), cell["y"].toInt(), cell["width"].toInt(),
-                        cell["height"].toInt()),
-                  QRect(f * 27, 0, 27, 15));
+        const auto& entry = frames[static_cast<std::size_t>(f)];
+        EXPECT_EQ(entry["index"], f);
+        EXPECT_EQ(entry["collectionFrame"], indexes[f]);
+        EXPECT_EQ(entry["frameValue"], f * 100 - 50);
+        EXPECT_EQ(entry["cell"],
+                  (nlohmann::json{{"x", f * 27}, {"y", 0}, {"width", 27}, {"height", 15}}));
         const bool empty = indexes[f] >= 3;
         EXPECT_EQ(entry.contains("empty"), empty);
         const CollectionImage* image =
@@ -91,7 +83,8 @@ TEST_F(RenderSequence, EachCellHoldsItsFrameAsThePreviewDrawsIt) {
         }
         for (int y = 0; y < 15; ++y) {
             for (int x = 0; x < 27; ++x) {
-                const QRgb got = sheet.pixel(f * 27 + x, y);
+                const std::uint32_t got =
+                    sheet.at(static_cast<std::uint32_t>(f * 27 + x), static_cast<std::uint32_t>(y));
                 const int ix = x / 3;
                 const int iy = y / 3;
                 if (!image || ix >= image->width || iy >= image->height) {
@@ -99,8 +92,9 @@ TEST_F(RenderSequence, EachCellHoldsItsFrameAsThePreviewDrawsIt) {
                     continue;
                 }
                 // Straight RGBA over the preview's grey gives the preview's pixel.
-                const auto alpha = static_cast<std::uint8_t>(qAlpha(got));
-                ASSERT_EQ(blend_rgb32(alpha, alpha == 0 ? 0 : got & 0xFFFFFF),
+                const auto alpha = static_cast<std::uint8_t>(got >> 24);
+                const std::uint32_t rgb = (got & 0xFF) << 16 | (got & 0xFF00) | (got >> 16 & 0xFF);
+                ASSERT_EQ(blend_rgb32(alpha, alpha == 0 ? 0 : rgb),
                           flat[static_cast<std::size_t>(iy * image->width + ix)])
                     << x << "," << y;
             }
@@ -110,7 +104,7 @@ TEST_F(RenderSequence, EachCellHoldsItsFrameAsThePreviewDrawsIt) {
 
 TEST_F(RenderSequence, RefusesWhatTheSpriteDoesNotHave) {
     struct Case {
-        QStringList options;
+        test::Args options;
         std::string error;
     };
     const Case cases[] = {
@@ -125,10 +119,11 @@ TEST_F(RenderSequence, RefusesWhatTheSpriteDoesNotHave) {
         {{}, "Option -s is required"},
     };
     const std::string png = dir.file("out.png");
+    using test::operator+;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.options.join(' ').toStdString());
-        const auto r = test::run_cli(QStringList{"render-sequence", q(sprite)} + c.options +
-                                     QStringList{"-o", q(png)});
+        SCOPED_TRACE(test::joined(c.options));
+        const auto r = test::run_cli(test::Args{"render-sequence", sprite} + c.options +
+                                     test::Args{"-o", png});
         EXPECT_EQ(r.code, 1);
         EXPECT_EQ(r.last_error_line(), c.error + ".");
         EXPECT_FALSE(std::filesystem::exists(png));

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QRegularExpression>
+#include <regex>
 
 #include "cli_runner.h"
 
@@ -10,10 +10,9 @@ namespace {
 TEST(Version, IsPrintedAloneAndListedInTheHelp) {
     const test::CliResult r = test::run_cli({"--version"});
     EXPECT_EQ(r.code, 0);
-    EXPECT_TRUE(QRegularExpression("^dabro-cli \\d+\\.\\d+(\\.\\d+)?\n$").match(r.out).hasMatch())
-        << r.out.toStdString();
-    EXPECT_TRUE(r.err.isEmpty());
-    EXPECT_TRUE(test::run_cli({"--help"}).out.contains("  --version\n      "));
+    EXPECT_TRUE(std::regex_match(r.out, std::regex("dabro-cli \\d+\\.\\d+(\\.\\d+)?\n"))) << r.out;
+    EXPECT_TRUE(r.err.empty());
+    EXPECT_TRUE(test::run_cli({"--help"}).out.find("  --version\n      ") != std::string::npos);
 }
 
 }  // namespace

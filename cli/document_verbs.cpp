@@ -1,0 +1,49 @@
+// The verbs on a whole sprite file: dump and resave.
+#include "cli/cli_support.h"
+#include "cli/verb.h"
+#include "interchange/document_json.h"
+#include "interchange/sprite_diff.h"
+
+namespace dabro::cli {
+
+namespace {
+
+Outcome run_dump(const Arguments& a, std::ostream& out) {
+    LoadedSprite sprite;
+    if (Status s = load(a.file, sprite); !s.ok()) return s;
+    if (a.flags.count("--text")) {
+        out << document_text(*sprite.session);
+        return 0;
+    }
+    out << document_json(*sprite.session).dump(4) << '\n';
+    return 0;
+}
+
+Outcome run_resave(const Arguments& a, std::ostream&) {
+    LoadedSprite sprite;
+    if (Status s = load(a.file, sprite); !s.ok()) return s;
+    if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
+    return 0;
+}
+
+const Verb kVerbs[] = {
+    {"dump",
+     "FILE [--text]",
+     "Print the sprite as one JSON object: header, sequences, collections and images; with "
+     "--text, one field a line (for version control's textconv).",
+     run_dump,
+     {.flags = {"--text"}}},
+    {"resave",
+     "FILE -o OUT",
+     "Load the sprite and save it to OUT (which may be FILE itself).",
+     run_resave,
+     {.values = {"-o"}, .required = {"-o"}}},
+};
+
+}  // namespace
+
+std::span<const Verb> document_verbs() {
+    return kVerbs;
+}
+
+}  // namespace dabro::cli

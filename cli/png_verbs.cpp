@@ -1,0 +1,210 @@
+// The verbs between sprites and PNG: images, sheets, unpacked folders, and recompress.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_support.h"
+#include "cli/verb.h"
+#include "commands/document_commands.h"
+#include "document/file_layer.h"
+#include "interchange/image_png.h"
+#include "interchange/sheet.h"
+#include "interchange/sprite_folder.h"
+
+namespace dabro::cli {
+
+namespace {
+
+Status select_encoding(const Arguments& a, Encoding& encoding) {
+    encoding = Encoding::Compact;
+    if (!a.has("--encoding")) return Status::success();
+    const std::string& name = a.value("--encoding");
+    if (name == "compact") return Status::success();
+    if (name == "one-pixel") {
+        encoding = Encoding::OnePixel;
+        return Status::success();
+    }
+    return Status::failure("Unknown encoding '" + name + "': use compact or one-pixel");
+}
+
+Outcome run_export_png(const Arguments& a, std::ostream& out) {
+    CollectionContext ctx;
+    if (Status s = open_collection(a, ctx); !s.ok()) return s;
+    ImageRef ref;
+    int palette = 0;
+    int slot = 0;
+    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return s;
+    ref = ctx.image(slot);
+    if (Status s = palette_option(ctx.args, palette); !s.ok()) return s;
+    const ImageCollection& col = (*ctx.collection);
+    std::vector<std::uint8_t> png;
+    if (Status s = export_image_png(col.images[static_cast<std::size_t>(ref.slot)],
+                                    col.palettes[static_cast<std::size_t>(palette)], png);
+        !s.ok())
+        return s;
+    if (Status s = write_file_atomically(ctx.args.value("-o"), png); !s.ok()) return s;
+    out << "Image exported\n";
+    return 0;
+}
+
+Outcome run_import_png(const Arguments& a, std::ostream& out) {
+    CollectionContext ctx;
+    if (Status s = open_collection(a, ctx); !s.ok()) return s;
+    ImageRef ref;
+    int palette = 0;
+    Encoding encoding = Encoding::Compact;
+    int slot = 0;
+    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return s;
+    ref = ctx.image(slot);
+    if (Status s = palette_option(ctx.args, palette); !s.ok()) return s;
+    if (Status s = select_encoding(ctx.args, encoding); !s.ok()) return s;
+    const std::string& path = ctx.args.value("--png");
+    std::vector<std::uint8_t> bytes;
+    if (Status s = read_input_file(path, kMaxPngBytes, bytes); !s.ok()) return s;
+    PngImportOptions options;
+    options.keepIndices = ctx.args.flags.count("--keep-indices") != 0;
+    PixelImage pixels;
+    if (Status s = import_image_png(bytes, path,
+                                    (*ctx.collection).palettes[static_cast<std::size_t>(palette)],
+                                    options, pixels);
+        !s.ok())
+        return s;
+    replace_image_command("Import PNG", Refresh::ImageDetails, ref,
+                          {encode_pixels(pixels, encoding), pixels.width, pixels.height})
+        ->apply(ctx.sprite.document());
+    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
+    out << "Image imported\n";
+    return 0;
+}
+
+Outcome run_export_sheet(const Arguments& a, std::ostream& out) {
+    CollectionContext ctx;
+    if (Status s = open_collection(a, ctx); !s.ok()) return s;
+    if (Status s = export_sheet((*ctx.collection), ctx.args.value("-o")); !s.ok()) return s;
+    out << "Sheet exported\n";
+    return 0;
+}
+
+Outcome run_import_sheet(const Arguments& a, std::ostream& out) {
+    CollectionContext ctx;
+    if (Status s = open_collection(a, ctx); !s.ok()) return s;
+    Encoding encoding = Encoding::Compact;
+    if (Status s = select_encoding(ctx.args, encoding); !s.ok()) return s;
+    SheetContent content;
+    if (Status s = read_sheet(ctx.args.value("--sheet"), encoding, &(*ctx.collection), content);
+        !s.ok())
+        return s;
+    if (Status s = check_sheet_fits(ctx.sprite.document(), ctx.c, content.layout); !s.ok())
+        return s;
+    replace_collection_command("Import collection sheet", ctx.c,
+                               collection_content(std::move(content)))
+        ->apply(ctx.sprite.document());
+    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
+    out << "Sheet imported\n";
+    return 0;
+}
+
+Outcome run_unpack(const Arguments& a, std::ostream& out) {
+    LoadedSprite sprite;
+    if (Status s = load(a.operands[0], sprite); !s.ok()) return s;
+    if (Status s = unpack_sprite(sprite.document(), a.operands[1]); !s.ok()) return s;
+    out << "Sprite unpacked\n";
+    return 0;
+}
+
+Outcome run_pack(const Arguments& a, std::ostream& out) {
+    PackOptions options;
+    if (Status s = select_encoding(a, options.encoding); !s.ok()) return s;
+    LoadedSprite base;
+    if (a.has("--base")) {
+        if (Status s = load(a.value("--base"), base); !s.ok()) return s;
+        options.base = &base.document();
+    }
+    LoadedSprite packed;
+    std::unique_ptr<SpriteDocument> document;
+    if (Status s = pack_folder(a.file, options, document); !s.ok()) return s;
+    packed.session->document = std::move(*document);
+    if (Status s = save(a.value("-o"), packed); !s.ok()) return s;
+    out << "Sprite packed\n";
+    return 0;
+}
+
+Outcome run_recompress(const Arguments& a, std::ostream& out) {
+    LoadedSprite sprite;
+    if (Status s = load(a.file, sprite); !s.ok()) return s;
+    SpriteDocument& doc = sprite.document();
+    PixelImage pixels;
+    for (int c = 0; c < doc.collectionCount; ++c) {
+        const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
+        if (col.imageSectionType != kReadableSection) continue;
+        for (int k = 0; k < col.slot_count(); ++k) {
+            if (Status s = decode_pixels(col.images[static_cast<std::size_t>(k)], pixels); !s.ok())
+                return Status::failure("Collection " + std::to_string(c) + ", image " +
+                                       std::to_string(k) + ": " + s.message());
+            replace_image_command(
+                "Recompress", Refresh::Preview, {c, k},
+                {encode_compact(pixels), col.images[static_cast<std::size_t>(k)].width,
+                 col.images[static_cast<std::size_t>(k)].height})
+                ->apply(doc);
+        }
+    }
+    if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
+    out << "Sprite recompressed\n";
+    return 0;
+}
+
+const Verb kVerbs[] = {
+    {"export-png",
+     "FILE -c C -f F -d D [-p P] -o OUT.png",
+     "Writes image F x directions + D of collection C as RGBA PNG with palette P (default 0)",
+     run_export_png,
+     {.values = {"-c", "-f", "-d", "-p", "-o"}, .required = {"-c", "-f", "-d", "-o"}}},
+    {"import-png",
+     "FILE -c C -f F -d D --png IN.png [-p P] [--keep-indices] [--encoding compact|one-pixel] "
+     "-o OUT",
+     "Replaces an image and its size from a PNG, matching colours to palette P, or with "
+     "--keep-indices taking an indexed or grey PNG's values as they stand",
+     run_import_png,
+     {.values = {"-c", "-f", "-d", "--png", "-p", "--encoding", "-o"},
+      .flags = {"--keep-indices"},
+      .required = {"-c", "-f", "-d", "--png", "-o"}}},
+    {"export-sheet",
+     "FILE -c C -o OUT.png",
+     "Writes every image of collection C as one PNG (a row per direction, a column per frame) "
+     "and OUT.json beside it",
+     run_export_sheet,
+     {.values = {"-c", "-o"}, .required = {"-c", "-o"}}},
+    {"import-sheet",
+     "FILE -c C --sheet IN.png [--encoding compact|one-pixel] -o OUT",
+     "Replaces the images, sizes, boxes, flags, source names and palettes of collection C from "
+     "IN.png and IN.json",
+     run_import_sheet,
+     {.values = {"-c", "--sheet", "--encoding", "-o"}, .required = {"-c", "--sheet", "-o"}}},
+    {"unpack",
+     "FILE DIR",
+     "Writes the sprite into the new or empty folder DIR as sprite.json and one sheet PNG per "
+     "collection",
+     run_unpack,
+     {.operands = {2, "Give the sprite file and the folder to unpack into"}}},
+    {"pack",
+     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+     "Builds a sprite from an unpacked folder; with --base, unchanged images keep the "
+     "original's bytes",
+     run_pack,
+     {.values = {"--base", "--encoding", "-o"},
+      .required = {"-o"},
+      .operands = {1, "No folder given"}}},
+    {"recompress",
+     "FILE -o OUT",
+     "Re-encodes every image with the compact encoding; the pixels stay the same",
+     run_recompress,
+     {.values = {"-o"}, .required = {"-o"}}},
+};
+
+}  // namespace
+
+std::span<const Verb> png_verbs() {
+    return kVerbs;
+}
+
+}  // namespace dabro::cli

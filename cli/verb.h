@@ -1,0 +1,64 @@
+// A verb of the batch tool as its group's table declares it, and the list of the groups.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "cli/arguments.h"
+#include "document/status.h"
+
+namespace dabro::cli {
+
+// The operands a verb takes besides its options. With one, a second is refused where it
+// stands; with more, the count is checked once every argument was read. `missing` is the
+// failure when the count is not met.
+struct Operands {
+    std::size_t count = 1;
+    std::string_view missing = "No sprite file given";
+};
+
+// How a verb's body ends: a failure, or success with its exit code (0, or diff's 1).
+struct Outcome {
+    Outcome(Status failureOrSuccess) : status(std::move(failureOrSuccess)) {}
+    Outcome(int exitCode) : code(exitCode) {}
+    Status status;
+    int code = 0;
+};
+
+// What a verb takes besides its name.
+struct Syntax {
+    Names values = {};    // options that take a value
+    Names flags = {};     // options that take none
+    Names required = {};  // options that must be given
+    Operands operands = {};
+};
+
+// One verb, declared once: --help, the man page, the completion, the parser and the exit
+// codes all read it. The body gets the arguments already parsed, the required options
+// present, and writes what it prints to `out`; a failure's text is printed by the runner.
+struct Verb {
+    std::string_view name;
+    std::string_view usage;    // one line: the operands and options
+    std::string_view summary;  // one line: what it does
+    Outcome (*run)(const Arguments& a, std::ostream& out) = nullptr;
+    Syntax takes = {};
+    int failureCode = 1;  // the exit code of a failure
+};
+
+std::span<const Verb> document_verbs();
+std::span<const Verb> imaging_verbs();
+std::span<const Verb> diff_verbs();
+std::span<const Verb> sequence_verbs();
+std::span<const Verb> png_verbs();
+
+// Every group of verbs, in the order --help lists them.
+using VerbGroup = std::span<const Verb> (*)();
+std::span<const VerbGroup> verb_groups();
+
+// Reads `args` (what follows the verb's name) by the verb's table entry: its options, its
+// operands and its required options.
+Status parse_arguments(const Verb& verb, std::span<const std::string> args, Arguments& parsed);
+
+}  // namespace dabro::cli

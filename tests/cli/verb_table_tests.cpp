@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <future>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/verb.h"
+#include "cli_runner.h"
+#include "support/temp_dir.h"
+
+namespace dabro {
+namespace {
+
+// The options a usage line names, read as the bash completion reads them.
+std::set<std::string> options_in_usage(std::string_view usage) {
+    static const std::regex option("(^|[ [(|])(--?[A-Za-z][A-Za-z0-9-]*)");
+    std::set<std::string> found;
+    const std::string text(usage);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), option);
+         it != std::sregex_iterator(); ++it)
+        found.insert((*it)[2]);
+    return found;
+}
+
+TEST(VerbTable, UsageHelpAndParserAgreeForEveryVerb) {
+    std::set<std::string_view> names;
+    for (cli::VerbGroup group : cli::verb_groups()) {
+        for (const cli::Verb& verb : group()) {
+            SCOPED_TRACE(std::string(verb.name));
+            EXPECT_TRUE(names.insert(verb.name).second) << "declared twice";
+            std::set<std::string> taken;
+            for (std::string_view v : verb.takes.values) taken.insert(std::string(v));
+            for (std::string_view f : verb.takes.flags)
+                EXPECT_TRUE(taken.insert(std::string(f)).second);
+            EXPECT_EQ(options_in_usage(verb.usage), taken);
+            for (std::string_view r : verb.takes.required)
+                EXPECT_TRUE(std::find(verb.takes.values.begin(), verb.takes.values.end(), r) !=
+                            verb.takes.values.end())
+                    << r;
+
+            const auto help = test::run_cli({std::string(verb.name), "--help"});
+            EXPECT_EQ(help.code, 0);
+            EXPECT_EQ(help.out.substr(0, help.out.find('\n')),
+                      "Usage: dabro-cli " + std::string(verb.name) + " " + std::string(verb.usage));
+            EXPECT_NE(test::run_cli({"--help"}).out.find("\n  " + std::string(verb.name) + " "),
+                      std::string::npos);
+        }
+    }
+}
+
+// Runs share nothing: the same verbs on several threads at once print what they print alone.
+TEST(VerbTable, ConcurrentRunsPrintWhatTheyPrintAlone) {
+    test::TempDir dir;
+    const std::string sample = std::string(DABRO_SOURCE_DIR) + "/samples/sample.spr";
+    const std::string fixture = test::test_data("fixtures/several.spr");
+    const std::vector<test::Args> runs = {
+        {"dump", sample},
+        {"dump", "--text", fixture},
+        {"diff", "--json", sample, fixture},
+        {"render-sequence", sample, "-s", "0", "-p", "9", "-o", dir.file("x.png")},
+        {"halve", sample, "-c", "0", "-o", dir.file("x.spr")},
+    };
+    std::vector<test::CliResult> alone;
+    for (const test::Args& args : runs) alone.push_back(test::run_cli(args));
+    std::vector<std::future<bool>> workers;
+    for (int t = 0; t < 4; ++t) {
+        workers.push_back(std::async(std::launch::async, [&, t] {
+            bool same = true;
+            for (int round = 0; round < 2; ++round) {
+                for (std::size_t i = 0; i < runs.size(); ++i) {
+                    const auto r =
+                        test::run_cli(runs[(i + static_cast<std::size_t>(t)) % runs.size()]);
+                    const auto& want = alone[(i + static_cast<std::size_t>(t)) % runs.size()];
+                    same = same && r.code == want.code && r.out == want.out && r.err == want.err;
+                }
+            }
+            return same;
+        }));
+    }
+    for (auto& w : workers) EXPECT_TRUE(w.get());
+    EXPECT_TRUE(dir.entries().empty());
+}
+
+}  // namespace
+}  // namespace dabro
