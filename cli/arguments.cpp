@@ -19,6 +19,10 @@ bool listed(Names names, const std::string& arg) {
 Status parse_arguments(const Verb& verb, std::span<const std::string> args, Arguments& parsed) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        if (verb.takes.restAfterDashes && arg == "--") {
+            parsed.rest.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+            break;
+        }
         if (listed(verb.takes.values, arg)) {
             if (i + 1 >= args.size()) return Status::failure("Option " + arg + " needs a value");
             if (parsed.values.count(arg))
@@ -28,13 +32,15 @@ Status parse_arguments(const Verb& verb, std::span<const std::string> args, Argu
             parsed.flags.insert(arg);
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Status::failure("Unknown option " + arg);
-        } else if (verb.takes.operands.count == 1 && !parsed.operands.empty()) {
+        } else if (verb.takes.operands.count == 1 && !verb.takes.operands.orMore &&
+                   !parsed.operands.empty()) {
             return Status::failure("Unexpected argument " + arg);
         } else {
             parsed.operands.push_back(arg);
         }
     }
-    if (parsed.operands.size() != verb.takes.operands.count)
+    if (parsed.operands.size() < verb.takes.operands.count ||
+        (!verb.takes.operands.orMore && parsed.operands.size() != verb.takes.operands.count))
         return Status::failure(std::string(verb.takes.operands.missing));
     if (!parsed.operands.empty()) parsed.file = parsed.operands.front();
     return require(parsed, verb.takes.required);

@@ -19,6 +19,7 @@ using Names = std::initializer_list<std::string_view>;
 struct Arguments {
     std::string file;                   // the first operand: the sprite file (pack: the folder)
     std::vector<std::string> operands;  // every operand, in order
+    std::vector<std::string> rest;      // what follows `--`, for a verb that runs another
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
 

@@ -30,7 +30,7 @@ Json difference_json(const Difference& d) {
     return o;
 }
 
-Outcome run_diff(const Arguments& a, std::ostream& out) {
+Outcome run_diff(const Arguments& a, std::ostream& out, std::ostream&) {
     const bool json = a.flags.count("--json") != 0;
     std::vector<Difference> differences;
     if (Status s = diff_sprite_files(a.operands[0], a.operands[1], differences); !s.ok()) return s;

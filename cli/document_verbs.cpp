@@ -8,7 +8,7 @@ namespace dabro::cli {
 
 namespace {
 
-Outcome run_dump(const Arguments& a, std::ostream& out) {
+Outcome run_dump(const Arguments& a, std::ostream& out, std::ostream&) {
     LoadedSprite sprite;
     if (Status s = load(a.file, sprite); !s.ok()) return s;
     if (a.flags.count("--text")) {
@@ -19,7 +19,7 @@ Outcome run_dump(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_resave(const Arguments& a, std::ostream&) {
+Outcome run_resave(const Arguments& a, std::ostream&, std::ostream&) {
     LoadedSprite sprite;
     if (Status s = load(a.file, sprite); !s.ok()) return s;
     if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;

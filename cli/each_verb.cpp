@@ -10,6 +10,7 @@
 #include <sstream>
 #include <thread>
 
+#include <optional>
 #include "cli/each_items.h"
 #include "document/file_layer.h"
 #include "document/status.h"
@@ -40,48 +41,25 @@ struct Run {
     double ms = 0;
 };
 
-int usage_failure(std::ostream& err, const std::string& message) {
-    err << failure_text("each: " + message) << '\n';
-    return 1;
-}
-
-Status parse(const std::vector<std::string>& args, EachOptions& o) {
-    std::size_t i = 0;
-    for (; i < args.size() && args[i] != "--"; ++i) {
-        const std::string& a = args[i];
-        auto value = [&](std::string& into) {
-            if (i + 1 >= args.size() || args[i + 1] == "--")
-                return Status::failure("Option " + a + " needs a value");
-            into = args[++i];
-            return Status::success();
-        };
-        if (a == "--fail-fast") {
-            o.failFast = true;
-        } else if (a == "--unpacked") {
-            o.unpacked = true;
-        } else if (a == "--progress" || a == "--no-progress") {
-            o.progress = a == "--progress";
-        } else if (a == "--report") {
-            if (Status s = value(o.report); !s.ok()) return s;
-        } else if (a == "-j") {
-            std::string text;
-            if (Status s = value(text); !s.ok()) return s;
-            const std::optional<std::int32_t> jobs = text_to_int(text);
-            if (!jobs || *jobs < 1 || *jobs > 256)
-                return Status::failure("-j takes a number of jobs from 1 to 256, not '" + text +
-                                       "'");
-            o.jobs = static_cast<unsigned>(*jobs);
-        } else if (a.size() > 1 && a[0] == '-') {
-            return Status::failure("Unknown option " + a);
-        } else {
-            o.inputs.push_back(a);
-        }
+Status read_options(const Arguments& a, EachOptions& o) {
+    o.failFast = a.flags.count("--fail-fast") != 0;
+    o.unpacked = a.flags.count("--unpacked") != 0;
+    if (a.flags.count("--progress") && a.flags.count("--no-progress"))
+        return Status::failure("Give --progress or --no-progress, not both");
+    if (a.flags.count("--progress")) o.progress = true;
+    if (a.flags.count("--no-progress")) o.progress = false;
+    if (a.has("--report")) o.report = a.value("--report");
+    if (a.has("-j")) {
+        const std::optional<std::int32_t> jobs = text_to_int(a.value("-j"));
+        if (!jobs || *jobs < 1 || *jobs > 256)
+            return Status::failure("-j takes a number of jobs from 1 to 256, not '" +
+                                   a.value("-j") + "'");
+        o.jobs = static_cast<unsigned>(*jobs);
     }
-    if (i >= args.size() || i + 1 >= args.size())
-        return Status::failure("give the command to run after --, as in: each DIR -- dump {}");
-    o.command.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
-    if (o.inputs.empty())
-        return Status::failure("give at least one input file or folder before --");
+    o.inputs = a.operands;
+    o.command = a.rest;
+    if (o.command.empty())
+        return Status::failure("Give the command to run after --, as in: each DIR -- dump {}");
     return Status::success();
 }
 
@@ -147,24 +125,23 @@ Status write_report(const EachOptions& o, unsigned jobs, const std::vector<Run>&
 
 }  // namespace
 
-int run_each(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-             const EachEnvironment& env) {
+Outcome run_each(const Arguments& a, std::ostream& out, std::ostream& err,
+                 const EachEnvironment& env) {
     EachOptions o;
     o.progress = env.progressByDefault;
-    if (Status s = parse(args, o); !s.ok()) return usage_failure(err, s.message());
+    if (Status s = read_options(a, o); !s.ok()) return s;
     const std::string& verb = o.command.front();
     if (!env.runsOneFile(verb))
-        return usage_failure(err, "Unknown command " + verb + "; see dabro-cli --help");
+        return Status::failure("Unknown command " + verb + " after --; see dabro-cli --help");
     std::vector<EachItem> items;
-    if (Status s = find_each_items(o.inputs, o.unpacked, items); !s.ok())
-        return usage_failure(err, s.message());
+    if (Status s = find_each_items(o.inputs, o.unpacked, items); !s.ok()) return s;
     if (items.empty())
-        return usage_failure(
-            err, o.unpacked ? "No unpacked sprite folders found" : "No .spr files found");
+        return Status::failure(o.unpacked ? "No unpacked sprite folders found"
+                                          : "No .spr files found");
     std::vector<Run> runs(items.size());
     for (std::size_t k = 0; k < items.size(); ++k)
         runs[k].args = expand_placeholders(o.command, items[k]);
-    if (Status s = check_outputs(runs); !s.ok()) return usage_failure(err, s.message());
+    if (Status s = check_outputs(runs); !s.ok()) return s;
 
     const unsigned jobs = o.jobs ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
     std::mutex mutex;
@@ -259,7 +236,7 @@ int run_each(const std::vector<std::string>& args, std::ostream& out, std::ostre
             << runs.size() << " runs did not start\n";
     if (!o.report.empty()) {
         if (Status s = write_report(o, jobs, runs, items); !s.ok())
-            return usage_failure(err, o.report + ": " + s.message());
+            return Status::failure(o.report + ": " + s.message());
     }
     return failed == 0 && finished == runs.size() ? 0 : 1;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/verb.h"
+
 namespace dabro::cli {
 
 // Runs one verb: its name first, then its arguments; prints to the two streams and returns
@@ -19,9 +21,9 @@ struct EachEnvironment {
     bool progressByDefault = false;                            // standard error is a terminal
 };
 
-// `args` are each's own: options, inputs, `--`, the verb and its arguments. Returns 0 when
-// every run exited 0, else 1.
-int run_each(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-             const EachEnvironment& env);
+// `a` holds each's options, its inputs as operands and the verb to run after `--`. Exits 0
+// when every run exited 0, else 1.
+Outcome run_each(const Arguments& a, std::ostream& out, std::ostream& err,
+                 const EachEnvironment& env);
 
 }  // namespace dabro::cli

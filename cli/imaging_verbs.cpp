@@ -65,7 +65,7 @@ Status png_of(const CollectionImage& image, const Palette& palette,
                            static_cast<std::uint32_t>(h), w, true, png);
 }
 
-Outcome run_render(const Arguments& a, std::ostream&) {
+Outcome run_render(const Arguments& a, std::ostream&, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     int slot = 0;
@@ -78,7 +78,7 @@ Outcome run_render(const Arguments& a, std::ostream&) {
     return 0;
 }
 
-Outcome run_import_raw(const Arguments& a, std::ostream& out) {
+Outcome run_import_raw(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     int slot = 0;
@@ -97,7 +97,7 @@ Outcome run_import_raw(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_halve(const Arguments& a, std::ostream& out) {
+Outcome run_halve(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     int first = 0;
@@ -115,7 +115,7 @@ Outcome run_halve(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_align(const Arguments& a, std::ostream&) {
+Outcome run_align(const Arguments& a, std::ostream&, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     const std::string& size = ctx.args.value("--frame-size");
@@ -152,7 +152,7 @@ Status export_format(const Arguments& a, PaletteFormat& format) {
     return Status::success();
 }
 
-Outcome run_palette_export(const Arguments& a, std::ostream& out) {
+Outcome run_palette_export(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     int c = 0;
@@ -169,7 +169,7 @@ Outcome run_palette_export(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_palette_import(const Arguments& a, std::ostream& out) {
+Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     int c = 0;

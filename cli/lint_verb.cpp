@@ -35,37 +35,18 @@ std::vector<std::string> split_list(const std::string& text) {
 
 }  // namespace
 
-int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> files;
+Outcome run_lint(const Arguments& a, std::ostream& out, std::ostream& err) {
     std::vector<std::string> disabled;
-    bool json = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--json") {
-            json = true;
-        } else if (args[i] == "--disable") {
-            if (i + 1 >= args.size()) {
-                err << failure_text("Option --disable needs a value") << '\n';
-                return kUnreadable;
-            }
-            for (std::string& rule : split_list(args[++i])) {
-                const auto& known = lint_rules();
-                if (std::find(known.begin(), known.end(), rule) == known.end()) {
-                    err << failure_text("Unknown lint rule '" + rule + "'") << '\n';
-                    return kUnreadable;
-                }
-                disabled.push_back(std::move(rule));
-            }
-        } else if (args[i].size() > 1 && args[i][0] == '-') {
-            err << failure_text("Unknown option " + args[i]) << '\n';
-            return kUnreadable;
-        } else {
-            files.push_back(args[i]);
+    if (a.has("--disable")) {
+        for (std::string& rule : split_list(a.value("--disable"))) {
+            const auto& known = lint_rules();
+            if (std::find(known.begin(), known.end(), rule) == known.end())
+                return Status::failure("Unknown lint rule '" + rule + "'");
+            disabled.push_back(std::move(rule));
         }
     }
-    if (files.empty()) {
-        err << failure_text("Give at least one sprite file") << '\n';
-        return kUnreadable;
-    }
+    const bool json = a.flags.count("--json") != 0;
+    const std::vector<std::string>& files = a.operands;
     int code = 0;
     nlohmann::ordered_json all = nlohmann::ordered_json::array();
     for (const std::string& file : files) {

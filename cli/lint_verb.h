@@ -2,13 +2,13 @@
 #pragma once
 
 #include <ostream>
-#include <string>
-#include <vector>
+
+#include "cli/verb.h"
 
 namespace dabro::cli {
 
-// `args` are the verb's own (files and options). Exits 0 with no findings, 1 with findings,
-// 2 when a file cannot be read or the arguments are wrong.
-int run_lint(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// Lints every sprite operand. Exits 0 with no findings, 1 with findings and 2 when a file
+// cannot be read (its message on `err`; the other files are still linted).
+Outcome run_lint(const Arguments& a, std::ostream& out, std::ostream& err);
 
 }  // namespace dabro::cli

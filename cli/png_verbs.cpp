@@ -27,7 +27,7 @@ Status select_encoding(const Arguments& a, Encoding& encoding) {
     return Status::failure("Unknown encoding '" + name + "': use compact or one-pixel");
 }
 
-Outcome run_export_png(const Arguments& a, std::ostream& out) {
+Outcome run_export_png(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     ImageRef ref;
@@ -47,7 +47,7 @@ Outcome run_export_png(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_import_png(const Arguments& a, std::ostream& out) {
+Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     ImageRef ref;
@@ -77,7 +77,7 @@ Outcome run_import_png(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_export_sheet(const Arguments& a, std::ostream& out) {
+Outcome run_export_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     if (Status s = export_sheet((*ctx.collection), ctx.args.value("-o")); !s.ok()) return s;
@@ -85,7 +85,7 @@ Outcome run_export_sheet(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_import_sheet(const Arguments& a, std::ostream& out) {
+Outcome run_import_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     Encoding encoding = Encoding::Compact;
@@ -104,7 +104,7 @@ Outcome run_import_sheet(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_unpack(const Arguments& a, std::ostream& out) {
+Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
     LoadedSprite sprite;
     if (Status s = load(a.operands[0], sprite); !s.ok()) return s;
     if (Status s = unpack_sprite(sprite.document(), a.operands[1]); !s.ok()) return s;
@@ -112,7 +112,7 @@ Outcome run_unpack(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_pack(const Arguments& a, std::ostream& out) {
+Outcome run_pack(const Arguments& a, std::ostream& out, std::ostream&) {
     PackOptions options;
     if (Status s = select_encoding(a, options.encoding); !s.ok()) return s;
     LoadedSprite base;
@@ -129,7 +129,7 @@ Outcome run_pack(const Arguments& a, std::ostream& out) {
     return 0;
 }
 
-Outcome run_recompress(const Arguments& a, std::ostream& out) {
+Outcome run_recompress(const Arguments& a, std::ostream& out, std::ostream&) {
     LoadedSprite sprite;
     if (Status s = load(a.file, sprite); !s.ok()) return s;
     SpriteDocument& doc = sprite.document();

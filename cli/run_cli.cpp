@@ -11,8 +11,8 @@ namespace dabro::cli {
 
 namespace {
 
-constexpr std::array<VerbGroup, 5> kVerbGroups = {document_verbs, imaging_verbs, diff_verbs,
-                                                  sequence_verbs, png_verbs};
+constexpr std::array<VerbGroup, 6> kVerbGroups = {document_verbs, imaging_verbs, diff_verbs,
+                                                  sequence_verbs, png_verbs,     game_verbs};
 
 void print_help(std::ostream& out) {
     out << "Usage: dabro-cli COMMAND FILE [OPTIONS]\n"
@@ -40,7 +40,7 @@ int run_verb(const Verb& verb, std::span<const std::string> args, std::ostream& 
     Arguments a;
     if (Status s = parse_arguments(verb, args, a); !s.ok())
         return fail(err, s.message(), verb.failureCode);
-    const Outcome outcome = verb.run(a, out);
+    const Outcome outcome = verb.run(a, out, err);
     out.flush();
     if (!outcome.status.ok()) return fail(err, outcome.status.message(), verb.failureCode);
     return outcome.code;
@@ -50,6 +50,14 @@ int run_verb(const Verb& verb, std::span<const std::string> args, std::ostream& 
 
 std::span<const VerbGroup> verb_groups() {
     return kVerbGroups;
+}
+
+const Verb* find_verb(std::string_view name) {
+    for (VerbGroup group : kVerbGroups) {
+        for (const Verb& v : group())
+            if (v.name == name) return &v;
+    }
+    return nullptr;
 }
 
 int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -66,15 +74,15 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         out << "dabro-cli " << DABRO_VERSION << '\n';
         return 0;
     }
-    for (VerbGroup group : kVerbGroups) {
-        for (const Verb& v : group()) {
-            if (name != v.name) continue;
-            if (std::find(args.begin(), args.end(), "--help") != args.end()) {
-                out << "Usage: dabro-cli " << v.name << ' ' << v.usage << '\n' << v.summary << '\n';
-                return 0;
-            }
-            return run_verb(v, std::span(args).subspan(1), out, err);
+    if (const Verb* v = find_verb(name)) {
+        // each's own --help comes before its --; a --help after it belongs to the verb it runs.
+        const auto own =
+            v->takes.restAfterDashes ? std::find(args.begin(), args.end(), "--") : args.end();
+        if (std::find(args.begin(), own, "--help") != own) {
+            out << "Usage: dabro-cli " << v->name << ' ' << v->usage << '\n' << v->summary << '\n';
+            return 0;
         }
+        return run_verb(*v, std::span(args).subspan(1), out, err);
     }
     return fail(err, "Unknown command " + name + "; see dabro-cli --help", 1);
 }

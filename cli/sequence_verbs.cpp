@@ -110,7 +110,7 @@ Status write_text(const std::string& path, const std::string& text) {
                                  {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
-Outcome run_render_sequence(const Arguments& a, std::ostream& out) {
+Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&) {
     int palette = 0;
     int scale = 1;
     if (Status s = palette_option(a, palette, PaletteRangeText::Use); !s.ok()) return s;

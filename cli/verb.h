@@ -17,6 +17,7 @@ namespace dabro::cli {
 struct Operands {
     std::size_t count = 1;
     std::string_view missing = "No sprite file given";
+    bool orMore = false;  // `count` or more
 };
 
 // How a verb's body ends: a failure, or success with its exit code (0, or diff's 1).
@@ -33,6 +34,7 @@ struct Syntax {
     Names flags = {};     // options that take none
     Names required = {};  // options that must be given
     Operands operands = {};
+    bool restAfterDashes = false;  // what follows `--` is kept whole, for the verb to run
 };
 
 // One verb, declared once: --help, the man page, the completion, the parser and the exit
@@ -42,7 +44,7 @@ struct Verb {
     std::string_view name;
     std::string_view usage;    // one line: the operands and options
     std::string_view summary;  // one line: what it does
-    Outcome (*run)(const Arguments& a, std::ostream& out) = nullptr;
+    Outcome (*run)(const Arguments& a, std::ostream& out, std::ostream& err) = nullptr;
     Syntax takes = {};
     int failureCode = 1;  // the exit code of a failure
 };
@@ -52,10 +54,14 @@ std::span<const Verb> imaging_verbs();
 std::span<const Verb> diff_verbs();
 std::span<const Verb> sequence_verbs();
 std::span<const Verb> png_verbs();
+std::span<const Verb> game_verbs();
 
 // Every group of verbs, in the order --help lists them.
 using VerbGroup = std::span<const Verb> (*)();
 std::span<const VerbGroup> verb_groups();
+
+// The verb of that name in any group, or null.
+const Verb* find_verb(std::string_view name);
 
 // Reads `args` (what follows the verb's name) by the verb's table entry: its options, its
 // operands and its required options.

@@ -255,12 +255,12 @@ class Linter {
         std::sort(groups.begin(), groups.end(),
                   [](const auto& a, const auto& b) { return a.second < b.second; });
         for (auto& [colour, entries] : groups) {
+            std::string message = "palette 0 holds " + hex_colour(colour) + " at entries " +
+                                  join(entries) +
+                                  ", which the images use; a PNG round trip can merge them";
             LintFinding place = in_collection(c);
             place.entries = std::move(entries);
-            add(kDuplicatePaletteColours,
-                "palette 0 holds " + hex_colour(colour) + " at entries " + join(place.entries) +
-                    ", which the images use; a PNG round trip can merge them",
-                std::move(place));
+            add(kDuplicatePaletteColours, std::move(message), std::move(place));
         }
     }
 

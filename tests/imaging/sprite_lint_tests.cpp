@@ -42,6 +42,7 @@ struct Breakage {
     const char* rule;
     std::function<void(SpriteDocument&)> breakIt;
     const char* place;
+    const char* says = "";  // part of the message
 };
 
 void PrintTo(const Breakage& b, std::ostream* os) {
@@ -57,7 +58,7 @@ TEST_P(LintRule, FindsExactlyWhatWasBroken) {
     ASSERT_EQ(findings.size(), 1u) << findings[0].rule << ": " << findings[0].message;
     EXPECT_EQ(findings[0].rule, GetParam().rule);
     EXPECT_EQ(lint_place(findings[0]), GetParam().place);
-    EXPECT_FALSE(findings[0].message.empty());
+    EXPECT_NE(findings[0].message.find(GetParam().says), std::string::npos) << findings[0].message;
     EXPECT_TRUE(lint_sprite(*doc, {GetParam().rule}).empty());
 }
 
@@ -99,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
                      ASSERT_TRUE(decode_pixels(image(d, 0), pixels).ok());
                      image(d, 2).set_data(encode_one_pixel(pixels));
                  },
-                 "collection 0, image 2"},
+                 "collection 0, image 2", "image 0"},
         Breakage{"row-crossing-runs",
                  [](SpriteDocument& d) {
                      // One run of six opaque pixels over both rows of a 3 x 2 image.
@@ -111,7 +112,7 @@ INSTANTIATE_TEST_SUITE_P(
                      d.collections[0].palettes[0][7] = d.collections[0].palettes[0][2];
                      d.collections[0].palettes[0][30] = d.collections[0].palettes[0][2];  // unused
                  },
-                 "collection 0, entries 2, 7"},
+                 "collection 0, entries 2, 7", "at entries 2, 7,"},
         Breakage{"box-outside-image", [](SpriteDocument& d) { d.collections[0].boxes[1].top = 2; },
                  "collection 0, image 1"},
         Breakage{"compressed-images",
