@@ -1,17 +1,24 @@
 #include <QApplication>
 #include <QIcon>
+#include <optional>
 
 #include "ui/Unit1.h"
 #include "ui/app_info.h"
+#include "ui/display_check.h"
 
 int main(int argc, char* argv[]) {
     // Help and version are answered before the window system is reached: they need no display.
-    const dabro::CommandLine early =
-        dabro::read_command_line(dabro::command_line_arguments(argc, argv));
+    const QStringList arguments = dabro::command_line_arguments(argc, argv);
+    const dabro::CommandLine early = dabro::read_command_line(arguments);
     if (early.action != dabro::CommandLine::Action::Fail)
         if (const auto code = dabro::answer_command_line(early)) return *code;
+    // Without a display Qt would abort with a core dump.
+    if (const auto reason = dabro::missing_display(arguments))
+        return dabro::report_no_display(*reason);
 
+    std::optional<dabro::DisplayStartScope> starting(std::in_place);
     QApplication application(argc, argv);
+    starting.reset();
     // Only the name: a display name would also be appended to every window caption.
     QApplication::setApplicationName(QStringLiteral("Dabro"));
     QApplication::setApplicationVersion(dabro::application_version());

@@ -20,11 +20,22 @@ enum class Refresh {
     Preview,         // the preview alone
 };
 
+// Where a step changes the document: the entries a view selects to show the change after an
+// undo or a redo. -1 where the step has no entry of that kind.
+struct Place {
+    int sequence = -1;
+    int frame = -1;  // a frame of the sequence
+    int collection = -1;
+    int slot = -1;  // an image slot of the collection
+    bool operator==(const Place&) const = default;
+};
+
 // One change to a document, with its undo. A command stores only what it changes (a field's
 // old value, a slot's old data), never a copy of the document.
 class Command {
   public:
-    Command(std::string name, Refresh refresh) : name_(std::move(name)), refresh_(refresh) {}
+    Command(std::string name, Refresh refresh, Place place = {})
+        : name_(std::move(name)), refresh_(refresh), place_(place) {}
     virtual ~Command() = default;
     Command(const Command&) = delete;
     Command& operator=(const Command&) = delete;
@@ -32,6 +43,8 @@ class Command {
     // The step's name as the Edit menu shows it: "Halve image".
     const std::string& name() const { return name_; }
     Refresh refresh() const { return refresh_; }
+    // Known once the step has been applied: a table edit learns its entry then.
+    const Place& place() const { return place_; }
 
     // Makes the change; false when the document did not change, and nothing was. Runs again
     // for a redo, after revert().
@@ -41,9 +54,13 @@ class Command {
     // The bytes of document data the step holds, which the history bounds.
     virtual std::size_t stored_bytes() const { return 0; }
 
+  protected:
+    void set_place(const Place& place) { place_ = place; }
+
   private:
     std::string name_;
     Refresh refresh_;
+    Place place_;
 };
 
 using CommandPtr = std::unique_ptr<Command>;
@@ -56,8 +73,9 @@ class SetValue final : public Command {
     using Get = Value (*)(const SpriteDocument&, const Target&);
     using Set = bool (*)(SpriteDocument&, const Target&, const Value&);
 
-    SetValue(std::string name, Refresh refresh, Target target, Value value, Get get, Set set)
-        : Command(std::move(name), refresh),
+    SetValue(std::string name, Refresh refresh, Place place, Target target, Value value, Get get,
+             Set set)
+        : Command(std::move(name), refresh, place),
           target_(std::move(target)),
           new_(std::move(value)),
           get_(get),

@@ -15,12 +15,20 @@ bool frame_in_use(const SpriteDocument& d, const FrameTarget& t) {
     return frame_in_use(d, t.sequence, t.frame);
 }
 
+Place place_of(const FrameTarget& t) {
+    return {.sequence = t.sequence, .frame = t.frame};
+}
+
+Place place_of(ImageRef ref) {
+    return {.collection = ref.collection, .slot = ref.slot};
+}
+
 template <typename Target, typename Value>
-CommandPtr set_value(std::string name, Refresh refresh, Target target, Value value,
+CommandPtr set_value(std::string name, Refresh refresh, Place place, Target target, Value value,
                      typename SetValue<Target, Value>::Get get,
                      typename SetValue<Target, Value>::Set set) {
-    return std::make_unique<SetValue<Target, Value>>(std::move(name), refresh, std::move(target),
-                                                     std::move(value), get, set);
+    return std::make_unique<SetValue<Target, Value>>(std::move(name), refresh, place,
+                                                     std::move(target), std::move(value), get, set);
 }
 
 // Add and delete of sequences and frames change the table's count and at most one slot;
@@ -37,7 +45,13 @@ class SequenceTableCommand final : public Command {
         count_ = document.sequenceCount;
         slot_ = sequence_ >= 0 ? sequence_ : std::clamp(count_, 0, kMaxSequences - 1);
         if (slot_ < kMaxSequences) before_ = document.sequences[slot_];
+        const std::int32_t frames = frame_count(document);
         const TableEdit result = edit_(document, sequence_);
+        // The entry added or deleted: the one at the smaller of the two counts.
+        if (sequence_ < 0)
+            set_place({.sequence = std::min(count_, document.sequenceCount)});
+        else
+            set_place({.sequence = sequence_, .frame = std::min(frames, frame_count(document))});
         if (outcome_ != nullptr) {
             *outcome_ = result;
             outcome_ = nullptr;  // the caller's variable is gone by the time of a redo
@@ -50,6 +64,10 @@ class SequenceTableCommand final : public Command {
     std::size_t stored_bytes() const override { return sizeof(Sequence); }
 
   private:
+    std::int32_t frame_count(const SpriteDocument& document) const {
+        return sequence_in_use(document, sequence_) ? document.sequences[sequence_].frameCount : 0;
+    }
+
     Edit edit_;
     int sequence_;
     TableEdit* outcome_;
@@ -67,7 +85,7 @@ CommandPtr table_command(std::string name, Refresh refresh, SequenceTableCommand
 class ReplaceImage final : public Command {
   public:
     ReplaceImage(std::string name, Refresh refresh, ImageRef ref, EncodedImage image)
-        : Command(std::move(name), refresh), ref_(ref), held_(std::move(image)) {}
+        : Command(std::move(name), refresh, place_of(ref)), ref_(ref), held_(std::move(image)) {}
 
     bool apply(SpriteDocument& document) override {
         const std::size_t replacement = held_.data.size();
@@ -102,6 +120,7 @@ class Group final : public Command {
         }
         parts_ = std::move(kept);
         pruned_ = true;
+        if (!parts_.empty()) set_place(parts_.front()->place());
         return !parts_.empty();
     }
     void revert(SpriteDocument& document) override {
@@ -122,7 +141,7 @@ class Group final : public Command {
 
 CommandPtr set_sequence_name_command(int sequence, std::string name) {
     return set_value<int, std::string>(
-        "Edit sequence name", Refresh::Sequences, sequence, std::move(name),
+        "Edit sequence name", Refresh::Sequences, {.sequence = sequence}, sequence, std::move(name),
         [](const SpriteDocument& d, const int& s) {
             return sequence_in_use(d, s) ? d.sequences[s].name.str() : std::string();
         },
@@ -133,7 +152,7 @@ CommandPtr set_sequence_name_command(int sequence, std::string name) {
 
 CommandPtr set_collection_index_command(int sequence, std::uint16_t index) {
     return set_value<int, std::uint16_t>(
-        "Edit collection index", Refresh::Sequences, sequence, index,
+        "Edit collection index", Refresh::Sequences, {.sequence = sequence}, sequence, index,
         [](const SpriteDocument& d, const int& s) {
             return sequence_in_use(d, s) ? d.sequences[s].collectionIndex : std::uint16_t{0};
         },
@@ -144,7 +163,8 @@ CommandPtr set_collection_index_command(int sequence, std::uint16_t index) {
 
 CommandPtr set_image_index_command(int sequence, int frame, std::int16_t index) {
     return set_value<FrameTarget, std::int16_t>(
-        "Edit image index", Refresh::SequenceFrames, {sequence, frame}, index,
+        "Edit image index", Refresh::SequenceFrames, place_of(FrameTarget{sequence, frame}),
+        {sequence, frame}, index,
         [](const SpriteDocument& d, const FrameTarget& t) {
             return frame_in_use(d, t) ? d.sequences[t.sequence].imageIndex[t.frame]
                                       : std::int16_t{0};
@@ -156,7 +176,8 @@ CommandPtr set_image_index_command(int sequence, int frame, std::int16_t index) 
 
 CommandPtr set_frame_value_command(int sequence, int frame, std::int32_t value) {
     return set_value<FrameTarget, std::int32_t>(
-        "Edit frame value", Refresh::SequenceFrames, {sequence, frame}, value,
+        "Edit frame value", Refresh::SequenceFrames, place_of(FrameTarget{sequence, frame}),
+        {sequence, frame}, value,
         [](const SpriteDocument& d, const FrameTarget& t) {
             return frame_in_use(d, t) ? d.sequences[t.sequence].frameValue[t.frame]
                                       : std::int32_t{0};
@@ -195,7 +216,7 @@ ImageGeometry geometry_of(const SpriteDocument& document, ImageRef ref) {
 
 CommandPtr set_geometry_command(std::string name, ImageRef ref, const ImageGeometry& geometry) {
     return set_value<ImageRef, ImageGeometry>(
-        std::move(name), Refresh::ImageDetails, ref, geometry,
+        std::move(name), Refresh::ImageDetails, place_of(ref), ref, geometry,
         [](const SpriteDocument& d, const ImageRef& r) { return geometry_of(d, r); },
         [](SpriteDocument& d, const ImageRef& r, const ImageGeometry& g) {
             bool changed = set_image_width(d, r, g.width);
@@ -212,7 +233,8 @@ CommandPtr replace_image_command(std::string name, Refresh refresh, ImageRef ref
 CommandPtr set_palette_command(std::string name, int collection, const Palette& palette, int slot) {
     using Target = std::pair<int, int>;  // the collection and its palette
     return set_value<Target, Palette>(
-        std::move(name), Refresh::ImageDetails, Target{collection, slot}, palette,
+        std::move(name), Refresh::ImageDetails, {.collection = collection},
+        Target{collection, slot}, palette,
         [](const SpriteDocument& d, const Target& t) {
             return collection_in_use(d, t.first) && t.second >= 0 &&
                            t.second < kPalettesPerCollection
@@ -229,7 +251,7 @@ namespace {
 class ReplaceCollection final : public Command {
   public:
     ReplaceCollection(std::string name, int collection, CollectionContent content)
-        : Command(std::move(name), Refresh::Directions),
+        : Command(std::move(name), Refresh::Directions, {.collection = collection}),
           collection_(collection),
           held_(std::move(content)) {
         for (const CollectionImage& image : held_.images) bytes_ += image.data.size();

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "document/name_text.h"
+
 namespace dabro {
 namespace {
 
@@ -34,9 +36,11 @@ bool is_valid(const SpriteDocument& document, ImageRef ref) {
 bool set_sequence_name(SpriteDocument& document, int sequence, std::string_view name) {
     if (!sequence_in_use(document, sequence)) return false;
     Sequence& s = document.sequences[sequence];
-    const ShortName<kMaxNameLength> cut(name);
+    // A longer name keeps its first bytes, without half a character at the end.
+    const std::string_view kept = name.substr(0, cut_length(name, kMaxNameLength));
+    const ShortName<kMaxNameLength> cut(kept);
     if (s.name == cut && s.nameLength == static_cast<std::int32_t>(cut.size())) return false;
-    s.set_name(name);
+    s.set_name(kept);
     return true;
 }
 

@@ -35,6 +35,7 @@ enum class TableEdit {
 
 inline constexpr std::string_view kNewSequenceName = "<new_sequence>";
 
+// A name over 40 bytes keeps as many whole characters as fit (cut_length of name_text.h).
 bool set_sequence_name(SpriteDocument& document, int sequence, std::string_view name);
 bool set_collection_index(SpriteDocument& document, int sequence, std::uint16_t index);
 bool set_image_index(SpriteDocument& document, int sequence, int frame, std::int16_t index);

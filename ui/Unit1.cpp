@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -96,12 +97,19 @@ void TForm1::set_status(const QString& text) {
 }
 
 void TForm1::set_caption_from_file_name() {
-    // A modified document is marked as desktop editors mark it: a leading asterisk.
     captionShowsFile_ = true;
-    setWindowTitle(
-        QStringLiteral("%1Dabro (%2)")
-            .arg(is_modified() ? QStringLiteral("*") : QString(),
-                 QFile::decodeName(QByteArray::fromStdString(session_.currentFileName))));
+    update_caption();
+}
+
+void TForm1::update_caption() {
+    // Until the first Open or New the caption names the program, not a file.
+    const QString base =
+        captionShowsFile_
+            ? QStringLiteral("Dabro (%1)")
+                  .arg(QFile::decodeName(QByteArray::fromStdString(session_.currentFileName)))
+            : QStringLiteral("Dabro v1.0");
+    // A modified document is marked as desktop editors mark it: a leading asterisk.
+    setWindowTitle(is_modified() ? QStringLiteral("*") + base : base);
 }
 
 bool TForm1::reported_ok(const Status& status) {
@@ -124,6 +132,18 @@ std::optional<std::string> TForm1::choose_file(FileRequest request) {
     if (!chosen) return std::nullopt;
     last = *chosen;
     return local_path(*chosen);
+}
+
+std::optional<std::string> TForm1::choose_beside_sprite(FileDialog dialog) {
+    FileRequest request = file_request(dialog);
+    if (!session_.currentFileName.empty()) {
+        request.folder =
+            QFileInfo(QFile::decodeName(QByteArray::fromStdString(session_.currentFileName)))
+                .absolutePath();
+        QString& last = lastPaths_[static_cast<std::size_t>(dialog)];
+        if (QFileInfo(last).absolutePath() != request.folder) last.clear();
+    }
+    return choose_file(request);
 }
 
 void TForm1::ListBox1Click(QObject*) {
@@ -235,11 +255,21 @@ bool TForm1::commit_size_and_box() {
         read = text_to_int(field->text().toStdString(), *value);
         if (!read.ok()) break;
     }
-    run(set_geometry_command("Edit size and box", ref, geometry), &TForm1::gui_image_ref);
-    return reported_ok(read);
+    CommandPtr step = set_geometry_command("Edit size and box", ref, geometry);
+    // After a faulty field the values before it are stored, and nothing is redrawn.
+    if (!read.ok()) {
+        record(std::move(step));
+        return reported_ok(read);
+    }
+    run(std::move(step), &TForm1::gui_image_ref);
+    return true;
 }
 
-void TForm1::finish_table_edit(TableEdit outcome, const QString& fullText) {
+// A table edit refreshes only after a change: a full or an empty table stops the command
+// with its status text.
+void TForm1::run_table_edit(CommandPtr command, const TableEdit& outcome, const QString& fullText) {
+    const Refresh level = command->refresh();
+    if (record(std::move(command))) refresh(level);
     switch (outcome) {
         case TableEdit::Full:
             set_status(fullText);
@@ -255,28 +285,24 @@ void TForm1::finish_table_edit(TableEdit outcome, const QString& fullText) {
 
 void TForm1::Button1Click(QObject*) {
     TableEdit outcome = TableEdit::NoTarget;
-    run(add_sequence_command(&outcome));
-    finish_table_edit(outcome,
-                      QStringLiteral("Sequence table to small. Upgrade or contact the author"));
+    run_table_edit(add_sequence_command(&outcome), outcome,
+                   QStringLiteral("Sequence table to small. Upgrade or contact the author"));
 }
 
 void TForm1::Button2Click(QObject*) {
     TableEdit outcome = TableEdit::NoTarget;
-    run(delete_sequence_command(&outcome));
-    finish_table_edit(outcome);
+    run_table_edit(delete_sequence_command(&outcome), outcome);
 }
 
 void TForm1::Button3Click(QObject*) {
     TableEdit outcome = TableEdit::NoTarget;
-    run(add_frame_command(selected_sequence(), &outcome));
-    finish_table_edit(outcome,
-                      QStringLiteral("Frame table to small. Upgrade or contact the author"));
+    run_table_edit(add_frame_command(selected_sequence(), &outcome), outcome,
+                   QStringLiteral("Frame table to small. Upgrade or contact the author"));
 }
 
 void TForm1::Button4Click(QObject*) {
     TableEdit outcome = TableEdit::NoTarget;
-    run(delete_frame_command(selected_sequence(), &outcome));
-    finish_table_edit(outcome);
+    run_table_edit(delete_frame_command(selected_sequence(), &outcome), outcome);
 }
 
 void TForm1::load_imagesClick(QObject*) {

@@ -282,14 +282,20 @@ class TForm1 : public QMainWindow {
     QString shown_text(const QLineEdit* field) const;
     // Shows a failure in the error display; true when there was none.
     bool reported_ok(const Status& status);
-    // Shows a table command's refusal in the status line, or refreshes after its change.
-    void finish_table_edit(TableEdit outcome, const QString& fullText = {});
+    // Runs a table command: refreshes after its change, or shows its refusal in the status
+    // line. `outcome` is the variable the command reports to.
+    void run_table_edit(CommandPtr command, const TableEdit& outcome, const QString& fullText = {});
 
     using RefreshOperation = void (TForm1::*)();
-    // Runs a command as one step of the history and shows its change: through `shown` when
-    // given (the handler's own refresh), else through the command's refresh level.
+    // Runs a command as one step of the history, then its refresh: `shown` when given (the
+    // handler's own refresh), else the command's refresh level. The refresh runs also when
+    // the command changed nothing, which adds no step. Returns whether the document changed.
     bool run(CommandPtr command, RefreshOperation shown = nullptr);
+    // Runs a command as one step of the history, with no refresh.
+    bool record(CommandPtr command);
     void refresh(Refresh level);
+    // Undo and redo: selects the step's entries, then runs its refresh.
+    void show_step(const Command& step);
     // The caption's modification mark and the Edit menu's captions follow the history.
     void document_state_changed();
     // Puts the focused field's text back to what the document shows; false when it holds
@@ -310,8 +316,13 @@ class TForm1 : public QMainWindow {
     void import_png_file(const std::string& path);
     void set_status(const QString& text);
     void set_caption_from_file_name();
+    // "Dabro v1.0" until the first Open or New, then the file's name; marked when modified.
+    void update_caption();
     std::optional<std::string> choose_file(FileDialog dialog);
     std::optional<std::string> choose_file(FileRequest request);
+    // A dialog of the PNG bridge: it starts in the sprite's folder, and offers the name last
+    // chosen in it only there.
+    std::optional<std::string> choose_beside_sprite(FileDialog dialog);
     bool menu_takes(const QKeyEvent& key) const;
     bool is_size_or_box_field(const QObject* object) const;
 

@@ -11,11 +11,18 @@ namespace dabro {
 
 bool TForm1::run(CommandPtr command, RefreshOperation shown) {
     const Refresh level = command->refresh();
-    if (!history_.run(std::move(command), doc())) return false;
+    const bool changed = record(std::move(command));
+    // A handler's refresh follows its write even when the value was already stored: it shows
+    // the value as stored (a name cut, a number's low bits) and the selection it implies.
     if (shown != nullptr)
         (this->*shown)();
     else
         refresh(level);
+    return changed;
+}
+
+bool TForm1::record(CommandPtr command) {
+    if (!history_.run(std::move(command), doc())) return false;
     document_state_changed();
     return true;
 }
@@ -45,7 +52,7 @@ bool TForm1::is_modified() const {
 }
 
 void TForm1::document_state_changed() {
-    if (captionShowsFile_ || is_modified()) set_caption_from_file_name();
+    update_caption();
     const Command* undo = history_.next_undo();
     const Command* redo = history_.next_redo();
     Undo1->setEnabled(undo != nullptr);
@@ -72,8 +79,9 @@ void TForm1::Undo1Click(QObject*) {
     // An edit still in the focused field is the newest change: it goes first.
     if (revert_focused_field()) return;
     if (const Command* step = history_.undo(doc())) {
-        refresh(step->refresh());
+        show_step(*step);
         document_state_changed();
+        set_status(QStringLiteral("Undone: %1").arg(QString::fromStdString(step->name())));
     }
 }
 
@@ -86,8 +94,9 @@ void TForm1::Redo1Click(QObject*) {
         return;
     }
     if (const Command* step = history_.redo(doc())) {
-        refresh(step->refresh());
+        show_step(*step);
         document_state_changed();
+        set_status(QStringLiteral("Redone: %1").arg(QString::fromStdString(step->name())));
     }
 }
 

@@ -69,7 +69,7 @@ bool readable(const SpriteDocument& doc, int collection) {
 void TForm1::ExportImage1Click(QObject*) {
     const ImageRef ref = selected_image();
     if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
-    const std::optional<std::string> path = choose_file(FileDialog::ExportImageDialog);
+    const std::optional<std::string> path = choose_beside_sprite(FileDialog::ExportImageDialog);
     if (!path) return;
     const ImageCollection& col = doc().collections[static_cast<std::size_t>(ref.collection)];
     const CollectionImage& image = col.images[static_cast<std::size_t>(ref.slot)];
@@ -102,14 +102,14 @@ void TForm1::import_png_file(const std::string& path) {
 void TForm1::ImportPng1Click(QObject*) {
     const ImageRef ref = selected_image();
     if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
-    const std::optional<std::string> path = choose_file(FileDialog::ImportPngDialog);
+    const std::optional<std::string> path = choose_beside_sprite(FileDialog::ImportPngDialog);
     if (path) import_png_file(*path);
 }
 
 void TForm1::ExportSheet1Click(QObject*) {
     const int c = selected_collection();
     if (!readable(doc(), c)) return;
-    const std::optional<std::string> path = choose_file(FileDialog::ExportSheetDialog);
+    const std::optional<std::string> path = choose_beside_sprite(FileDialog::ExportSheetDialog);
     if (!path) return;
     Status s;
     {
@@ -124,7 +124,7 @@ void TForm1::ExportSheet1Click(QObject*) {
 void TForm1::ImportSheet1Click(QObject*) {
     const int c = selected_collection();
     if (!readable(doc(), c)) return;
-    const std::optional<std::string> path = choose_file(FileDialog::ImportSheetDialog);
+    const std::optional<std::string> path = choose_beside_sprite(FileDialog::ImportSheetDialog);
     if (!path) return;
     SheetContent content;
     Status s;

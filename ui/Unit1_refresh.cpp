@@ -102,6 +102,53 @@ ImageRef TForm1::selected_image() const {
                      ListBox5->item_index());
 }
 
+// Undo and redo show the step where it happened. Its entries are selected first, each list
+// given the rows the document now has; then the step's refresh runs. A move to another
+// sequence refreshes from the sequence, as a click on it does, and a move to another image
+// from its collection.
+void TForm1::show_step(const Command& step) {
+    const Place& p = step.place();
+    const SpriteDocument& d = doc();
+    bool sequenceMoved = false;
+    bool imageMoved = false;
+    if (p.sequence >= 0) {
+        const int before = ListBox1->item_index();
+        ListBox1->rebuild(std::clamp(d.sequenceCount, 0, kMaxSequences),
+                          [this](int row) { return sequence_text(row); });
+        const int s = std::min(p.sequence, ListBox1->count() - 1);
+        ListBox1->set_item_index(s);
+        sequenceMoved = s != before;
+        if (p.frame >= 0 && s == p.sequence) {
+            ListBox2->rebuild(std::clamp(d.sequences[s].frameCount, 0, kMaxSequenceFrames),
+                              [this, s](int row) { return frame_text(s, row); });
+            ListBox2->set_item_index(std::min(p.frame, ListBox2->count() - 1));
+        }
+    }
+    if (p.collection >= 0 && p.collection < ListBox3->count()) {
+        imageMoved = ListBox3->item_index() != p.collection;
+        ListBox3->set_item_index(p.collection);
+        const ImageCollection& c = d.collections[p.collection];
+        if (p.slot >= 0 && p.slot < c.slot_count()) {
+            const int f = p.slot / c.directions;
+            const int direction = p.slot % c.directions;
+            imageMoved =
+                imageMoved || ListBox4->item_index() != f || ListBox5->item_index() != direction;
+            ListBox4->rebuild(row_count(c.frames), [](int row) { return QString::number(row); });
+            ListBox4->set_item_index(f);
+            ListBox5->rebuild(row_count(c.directions), [this, p, f](int row) {
+                return direction_text(p.collection, f, row);
+            });
+            ListBox5->set_item_index(direction);
+        }
+    }
+    if (sequenceMoved)
+        gui_seq_box_ref();
+    else if (imageMoved)
+        gui_col_box_ref_sub();
+    else
+        refresh(step.refresh());
+}
+
 // Item texts. Each list keeps the entry it was built for, so a row shows that entry even
 // while another one is selected above it.
 

@@ -26,8 +26,9 @@ namespace {
 
 QString help_text() {
     return QStringLiteral(
-        "Usage: dabro [OPTIONS]\n"
-        "Edits the animated sprite files (.spr) of a game in one window.\n\n"
+        "Usage: dabro [OPTIONS] [FILE]\n"
+        "Edits the animated sprite files (.spr) of a game in one window.\n"
+        "FILE, when given, is opened at start.\n\n"
         "Options:\n"
         "  -h, --help     Print this help and exit.\n"
         "  -v, --version  Print the version and exit.\n\n"

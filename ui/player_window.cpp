@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -27,6 +28,18 @@ constexpr int kDefaultFps = 10;
 constexpr int kMaxFps = 60;
 // A frame value read as a duration is held to this range of milliseconds.
 constexpr int kMaxFrameMs = 60000;
+
+// Where a window of `outer` size, its frame included, goes beside `main`: to its right, else
+// to its left, else as far right as `available` allows; never off `available` when it fits.
+QPoint place_beside(const QRect& main, const QSize& outer, const QRect& available) {
+    constexpr int kGap = 8;
+    int left = main.right() + kGap;
+    if (left + outer.width() > available.right() + 1) left = main.left() - kGap - outer.width();
+    if (left < available.left()) left = available.right() + 1 - outer.width();
+    const int lowestTop = available.bottom() + 1 - outer.height();
+    return {std::max(left, available.left()),
+            std::max(std::min(main.top(), lowestTop), available.top())};
+}
 
 std::int64_t floor_div(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
@@ -175,7 +188,7 @@ void PlayerView::mouseMoveEvent(QMouseEvent* event) {
         update();
         emit view_changed();
     }
-    emit hovered(image_pixel_at(at));
+    emit hovered(at);
 }
 
 void PlayerView::mouseReleaseEvent(QMouseEvent* event) {
@@ -211,7 +224,18 @@ void PlayerWindow::show_beside() {
     if (!placed_) {
         placed_ = true;
         const QRect main = form_.frameGeometry();
-        move(main.right() + 8, main.top());
+        const QRect inner = form_.geometry();
+        // The desktop frames the player as it frames the main window.
+        const QMargins frame(inner.left() - main.left(), inner.top() - main.top(),
+                             main.right() - inner.right(), main.bottom() - inner.bottom());
+        const QScreen* screen = form_.screen();
+        const QRect available = screen != nullptr ? screen->availableGeometry() : QRect();
+        if (available.isEmpty()) {
+            move(main.right() + 8, main.top());
+        } else {
+            resize(size().boundedTo(available.size().shrunkBy(frame)));
+            move(place_beside(main, size().grownBy(frame), available));
+        }
     }
     show();
     raise();
@@ -261,6 +285,8 @@ void PlayerWindow::build() {
     statusLine = new QLabel(this);
     statusLine->setTextFormat(Qt::PlainText);
     statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the second line, the pixel under the cursor, so the view keeps its size.
+    statusLine->setMinimumHeight(2 * statusLine->fontMetrics().lineSpacing());
 
     // Keys belong to the player; only the number fields take the focus, for typing.
     for (QWidget* w : std::initializer_list<QWidget*>{playButton, loopBox, frameValueBox, slider,
@@ -474,8 +500,13 @@ QString PlayerWindow::status_text() const {
                 .arg(view->zoom());
     if (sequence_ >= 0) text += QStringLiteral(" | value %1").arg(shown_.frameValue);
     if (hovered_) {
-        text += QStringLiteral(" | (%1, %2)").arg(hovered_->x()).arg(hovered_->y());
-        if (const auto p = view->renderer().pixel_at(hovered_->x(), hovered_->y())) {
+        // The pixel under the cursor as the view shows it now: after a zoom, a pan or a new
+        // frame it is another one than at the last mouse move. It has a line of its own, so
+        // that the text fits the window.
+        view->picture();
+        const QPoint at = view->image_pixel_at(*hovered_);
+        text += QStringLiteral("\n(%1, %2)").arg(at.x()).arg(at.y());
+        if (const auto p = view->renderer().pixel_at(at.x(), at.y())) {
             text += p->pixel.uses_palette()
                         ? QStringLiteral(" index %1").arg(p->pixel.index)
                         : QStringLiteral(" %1").arg(p->pixel.kind == 0 ? QStringLiteral("clear")

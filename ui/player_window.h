@@ -53,8 +53,8 @@ class PlayerView : public QWidget {
   signals:
     // The zoom or the pan changed.
     void view_changed();
-    // The cursor moved over the view, or left it.
-    void hovered(std::optional<QPoint> imagePixel);
+    // The cursor moved over the view (to this point of the view), or left it.
+    void hovered(std::optional<QPoint> viewPoint);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -170,7 +170,7 @@ class PlayerWindow : public QWidget {
     int listFrame_ = -1;  // the main window's sequence frame when last followed
     FrameImage shown_;
     Background background_;
-    std::optional<QPoint> hovered_;
+    std::optional<QPoint> hovered_;  // the cursor's point in the view
     bool placed_ = false;
 };
 

@@ -177,5 +177,103 @@ TEST(History, KnowsWhenTheDocumentIsBackAtItsCleanStep) {
     while (history.undo(*doc)) EXPECT_FALSE(history.at_clean());
 }
 
+// The clean mark moves with the steps the limits drop: the saved state stays reachable while
+// its step is in the history, and is gone for good once that step is dropped.
+struct CleanCase {
+    const char* name;
+    std::size_t limit;  // steps kept
+    int beforeSave;     // steps run before the save
+    int afterSave;      // steps run after it
+    bool reachable;     // undo, or redo, can still come back to the saved state
+};
+
+class CleanMarkWithinLimits : public ::testing::TestWithParam<CleanCase> {};
+
+TEST_P(CleanMarkWithinLimits, FollowsTheDroppedSteps) {
+    const CleanCase c = GetParam();
+    auto doc = make_document({.sequences = 1, .framesPerSequence = 1});
+    History history({.steps = c.limit, .bytes = 100000});
+    int value = 1000;
+    for (int i = 0; i < c.beforeSave; ++i) history.run(frame_value(++value), *doc);
+    history.mark_clean();
+    const int saved = doc->sequences[0].frameValue[0];
+    for (int i = 0; i < c.afterSave; ++i) history.run(frame_value(++value), *doc);
+    EXPECT_EQ(history.at_clean(), c.afterSave == 0);
+    int visits = 0;  // clean states passed through on the way back, and forward again
+    while (history.undo(*doc)) {
+        visits += history.at_clean();
+        EXPECT_EQ(history.at_clean(), doc->sequences[0].frameValue[0] == saved && c.reachable);
+    }
+    while (history.redo(*doc)) {
+        visits += history.at_clean();
+        EXPECT_EQ(history.at_clean(), doc->sequences[0].frameValue[0] == saved && c.reachable);
+    }
+    EXPECT_EQ(visits > 0, c.reachable);
+}
+
+INSTANTIATE_TEST_SUITE_P(History, CleanMarkWithinLimits,
+                         ::testing::Values(CleanCase{"SavedStepKeptAsOthersGo", 3, 4, 2, true},
+                                           CleanCase{"SavedStepIsTheOldestKept", 3, 4, 3, true},
+                                           CleanCase{"SavedStepDropped", 3, 4, 4, false},
+                                           CleanCase{"SavedAtTheStartKept", 3, 0, 3, true},
+                                           CleanCase{"SavedAtTheStartDropped", 3, 0, 4, false},
+                                           CleanCase{"SavedAtTheNewest", 3, 6, 0, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(History, AStepLargerThanTheByteLimitStaysUntilTheNextOne) {
+    auto doc = make_document({.sequences = 1, .framesPerSequence = 1});
+    const std::vector<std::uint8_t> before = doc->collections[0].images[0].data;
+    History history({.steps = 10, .bytes = 1000});
+    history.run(frame_value(1), *doc);
+    history.mark_clean();
+    ASSERT_TRUE(history.run(replace_image_command("Import image", Refresh::Preview, {0, 0},
+                                                  {std::vector<std::uint8_t>(5000, 4), 5000, 1}),
+                            *doc));
+    EXPECT_EQ(history.size(), 1u) << "the older step goes; the large one stays";
+    EXPECT_GE(history.stored_bytes(), 5000u);
+    ASSERT_NE(history.undo(*doc), nullptr);
+    EXPECT_EQ(doc->collections[0].images[0].data, before);
+    EXPECT_TRUE(history.at_clean()) << "the saved state is the one before the large step";
+    EXPECT_FALSE(history.undo(*doc)) << "the step before it was dropped";
+    history.redo(*doc);
+    history.run(frame_value(2), *doc);
+    EXPECT_EQ(history.size(), 1u) << "the next step drops the large one";
+    EXPECT_LE(history.stored_bytes(), 1000u);
+    history.undo(*doc);
+    EXPECT_FALSE(history.at_clean());
+}
+
+// Each step knows the entries it changes, once applied, so that undo and redo can show them.
+TEST(History, EveryStepKnowsItsPlace) {
+    auto doc =
+        make_document({.sequences = 3, .framesPerSequence = 4, .collections = {{2, 4}, {3, 1}}});
+    Palette grey{};
+    grey.fill(0x123456);
+    struct Row {
+        CommandPtr command;
+        Place place;
+    };
+    Row rows[] = {
+        {set_sequence_name_command(1, "x"), {.sequence = 1}},
+        {set_frame_value_command(2, 3, 123457), {.sequence = 2, .frame = 3}},
+        {add_sequence_command(), {.sequence = 3}},
+        {delete_sequence_command(), {.sequence = 3}},
+        {delete_sequence_command(), {.sequence = 2}},
+        {add_frame_command(1), {.sequence = 1, .frame = 4}},
+        {delete_frame_command(0), {.sequence = 0, .frame = 3}},
+        {set_geometry_command("Align image", {0, 5}, {1, 2, {}}), {.collection = 0, .slot = 5}},
+        {set_palette_command("Import palette", 1, grey, 2), {.collection = 1}},
+    };
+    History history;
+    for (Row& row : rows) {
+        const Command& step = *row.command;
+        ASSERT_TRUE(history.run(std::move(row.command), *doc)) << step.name();
+        EXPECT_EQ(step.place(), row.place) << step.name();
+        history.undo(*doc);
+        history.redo(*doc);
+        EXPECT_EQ(step.place(), row.place) << step.name() << " after a redo";
+    }
+}
+
 }  // namespace
 }  // namespace dabro::test

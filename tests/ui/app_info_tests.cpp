@@ -28,7 +28,7 @@ TEST_P(CommandLines, AskForWhatTheyName) {
     EXPECT_EQ(line.action, c.action) << line.text.toStdString();
     EXPECT_EQ(line.files, c.files);
     QString start;  // what the text begins with
-    if (c.action == Action::ShowHelp) start = "Usage: dabro [OPTIONS]\n";
+    if (c.action == Action::ShowHelp) start = "Usage: dabro [OPTIONS] [FILE]\n";
     if (c.action == Action::ShowVersion) start = "dabro " + application_version() + "\n";
     if (c.action == Action::Fail) start = "dabro: Unknown option";
     EXPECT_EQ(line.text.isEmpty(), c.action == Action::Run);

@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
+#include "ui/image_view.h"
 #include "window_fixture.h"
 
 namespace dabro::test {
@@ -56,6 +58,58 @@ TEST_F(Editing, ALongNameKeepsItsFirst40Characters) {
     press_tab();
     EXPECT_EQ(doc().sequences[0].name.str(), std::string(40, 'a'));
     EXPECT_EQ(form->Edit10->text(), QString(40, QLatin1Char('a')));
+}
+
+// Typed through an input method: characters beyond Latin-1 are stored as UTF-8.
+class CutNames : public WindowTest,
+                 public ::testing::WithParamInterface<std::pair<const char*, std::string>> {};
+
+TEST_P(CutNames, KeepWholeCharactersWithin40Bytes) {
+    const auto& [typed, stored] = GetParam();
+    open_document(*sample_document());
+    type_into(form->Edit10, QString());
+    for (const QChar c : QString::fromUtf8(typed))
+        QTest::sendKeyEvent(QTest::Click, form->Edit10, Qt::Key_unknown, QString(c),
+                            Qt::NoModifier);
+    press_tab();
+    EXPECT_EQ(doc().sequences[0].name.str(), stored);
+    EXPECT_EQ(doc().sequences[0].nameLength, static_cast<std::int32_t>(stored.size()));
+    EXPECT_EQ(form->Edit10->text(), QString::fromStdString(stored));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, CutNames,
+    ::testing::Values(
+        std::pair{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\u015A", std::string(39, 'a')},
+        std::pair{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\u20AC!", std::string(38, 'a')},
+        std::pair{"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\u015Ab",
+                  std::string(38, 'a') + "\xC5\x9A"}));
+
+// A write of the value already stored still runs the handler's refresh, which shows the value
+// as stored and the selection it implies; it adds no step.
+TEST_F(Editing, StoringTheSameValueStillRefreshes) {
+    auto d = sample_document();
+    d->sequences[0].set_name(std::string(40, 'a'));
+    open_document(*d);
+    type_into(form->Edit11, "65536");  // stores 0, as before
+    press_tab();
+    EXPECT_EQ(form->Edit11->text(), "0");
+    click_row(form->ListBox3, 1);
+    type_into(form->Edit11, "0");
+    press_tab();
+    EXPECT_EQ(form->ListBox3->item_index(), 0) << "the sequence's own collection again";
+    type_into(form->Edit10, QString(40, QLatin1Char('a')) + "bcdef");
+    press_tab();
+    EXPECT_EQ(form->Edit10->text(), QString(40, QLatin1Char('a')));
+    EXPECT_EQ(form->history().size(), 0u);
+
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    ASSERT_EQ(form->history().size(), 1u);
+    const QString left = form->Edit15->text();
+    type_into(form->Edit15, "77");
+    QTest::keyClick(form->Edit15, Qt::Key_A, Qt::ControlModifier);  // already aligned
+    EXPECT_EQ(form->Edit15->text(), left);
+    EXPECT_EQ(form->history().size(), 1u);
 }
 
 TEST_F(Editing, LeavingByAClickOnAListCommitsBeforeTheClickMovesTheSelection) {
@@ -191,6 +245,18 @@ TEST_F(Editing, SizeAndBoxAreWrittenOnEveryClickInOrderUpToAFaultyField) {
     QTest::mouseClick(form->Edit17, Qt::LeftButton);
     EXPECT_EQ(box.right, 7);
     EXPECT_EQ(box.bottom, 99);
+}
+
+TEST_F(Editing, AFaultySizeOrBoxFieldStopsBeforeTheRedraw) {
+    open_document(*sample_document());
+    type_into(form->Edit20, "12");
+    form->Edit17->setText("bad");
+    QSignalSpy shown(form.get(), &TForm1::documentShown);
+    press_tab();
+    EXPECT_EQ(prompts.errors, QStringList({"'bad' is not a valid integer value."}));
+    EXPECT_EQ(doc().collections[0].images[0].width, 12) << "the fields before it are stored";
+    EXPECT_EQ(shown.count(), 0) << "and nothing is redrawn";
+    EXPECT_EQ(form->Image1->width(), 6);
 }
 
 TEST_F(Editing, AddingToTheEmptyStartDocumentShowsTheNewSequence) {

@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTest>
 #include <QWheelEvent>
@@ -206,7 +209,7 @@ TEST_F(Player, AnEditInTheMainWindowShowsAtOnce) {
     QApplication::sendEvent(player.view, &move);
     const auto pixel = player.view->renderer().pixel_at(2, 1);
     ASSERT_TRUE(pixel.has_value());
-    EXPECT_TRUE(player.status_text().contains(QStringLiteral("| (2, 1) ")))
+    EXPECT_TRUE(player.status_text().contains(QStringLiteral("\n(2, 1) ")))
         << player.status_text().toStdString();
     EXPECT_TRUE(player.status_text().endsWith(QStringLiteral("alpha %1 colour #%2")
                                                   .arg(pixel->pixel.alpha)
@@ -217,6 +220,55 @@ TEST_F(Player, AnEditInTheMainWindowShowsAtOnce) {
     emit player.paletteBox->activated(1);
     render_image_into(expected, doc().collections[0].palettes[1], flat.data(), 3, 3, 3);
     EXPECT_EQ(player.view->picture().pixel(o.x() + 4, o.y() + 4), flat[4]);
+}
+
+TEST_F(Player, OpensWhollyOnTheScreen) {
+    PlayerWindow& player = open_player(*playable());
+    const QRect screen = form->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(player.frameGeometry()))
+        << player.frameGeometry().x() << "," << player.frameGeometry().y() << " "
+        << player.frameGeometry().width() << "x" << player.frameGeometry().height();
+    EXPECT_FALSE(player.frameGeometry().intersects(form->frameGeometry()) &&
+                 screen.width() >= form->frameGeometry().width() + player.width() + 8)
+        << "beside the main window where there is room";
+}
+
+// The status line tells the pixel under the cursor as the view shows it after every change
+// of the view or the frame, and fits the window at its default width.
+TEST_F(Player, TheStatusLineFollowsZoomFitAndPlaybackUnderTheCursor) {
+    PlayerWindow& player = open_player(*playable());
+    player.view->set_zoom(3);
+    const QPoint over = player.view->origin() + QPoint(3 * 2 + 1, 3 * 1 + 1);
+    QMouseEvent move(QEvent::MouseMove, over, player.view->mapToGlobal(over), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(player.view, &move);
+    const QFontMetrics metrics(player.statusLine->font());
+    const auto shows_pixel_under_cursor = [&] {
+        const QPoint at = player.view->image_pixel_at(over);
+        const QString text = player.statusLine->text();
+        for (const QString& line : text.split(QLatin1Char('\n')))
+            EXPECT_LE(metrics.horizontalAdvance(line), player.statusLine->contentsRect().width())
+                << "fits: " << line.toStdString();
+        EXPECT_GE(player.statusLine->contentsRect().height(),
+                  metrics.lineSpacing() * static_cast<int>(text.count(QLatin1Char('\n')) + 1));
+        if (!text.contains(QStringLiteral("\n(%1, %2)").arg(at.x()).arg(at.y()))) return false;
+        const auto pixel = player.view->renderer().pixel_at(at.x(), at.y());
+        return !pixel ||
+               text.endsWith(QStringLiteral("#%1").arg(pixel->colour, 6, 16, QLatin1Char('0')));
+    };
+    ASSERT_TRUE(shows_pixel_under_cursor()) << player.statusLine->text().toStdString();
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"zoom", [&] { press(player, Qt::Key_Plus); }},
+        {"fit", [&] { QTest::mouseClick(player.fitButton, Qt::LeftButton); }},
+        {"next frame", [&] { press(player, Qt::Key_Right); }},
+        {"another frame", [&] { press(player, Qt::Key_Right); }},
+    };
+    for (const auto& [name, change] : changes) {
+        change();
+        player.view->picture();  // as the next paint draws it
+        EXPECT_TRUE(shows_pixel_under_cursor())
+            << name << ": " << player.statusLine->text().toStdString();
+    }
 }
 
 }  // namespace

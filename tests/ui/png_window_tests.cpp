@@ -1,6 +1,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <filesystem>
 
 #include "interchange/image_png.h"
 #include "interchange/sheet.h"
@@ -88,6 +89,29 @@ TEST_F(PngWindow, ASheetGoesOutAndAnEditedOneComesBackAsOneUndoableStep) {
     EXPECT_TRUE(prompts.errors.back().endsWith("eight.png is not a PNG file."))
         << prompts.errors.back().toStdString();
     EXPECT_TRUE(doc() == *before);
+}
+
+TEST_F(PngWindow, TheSheetAndPngDialogsStartInTheSpritesFolder) {
+    std::filesystem::create_directory(dir.file("art"));
+    open(write_sprite(*sample_document(), "art/doc.spr"));
+    const QString folder = QString::fromStdString(dir.file("art"));
+    for (QAction* item :
+         {form->ImportPng1, form->ExportImage1, form->ExportSheet1, form->ImportSheet1}) {
+        item->trigger();
+        EXPECT_EQ(prompts.requests.back().folder, folder) << item->text().toStdString();
+    }
+    // A name chosen beside another sprite is not offered here.
+    prompts.answer(dir.file("elsewhere.png"));
+    form->ExportSheet1->trigger();
+    open(write_sprite(*sample_document(), "other.spr"));
+    form->ExportSheet1->trigger();
+    EXPECT_EQ(prompts.requests.back().folder, QString::fromStdString(dir.path()));
+    EXPECT_EQ(prompts.requests.back().lastPath, QString::fromStdString(dir.file("elsewhere.png")));
+    open(write_sprite(*sample_document(), "art/third.spr"));
+    form->ExportSheet1->trigger();
+    EXPECT_EQ(prompts.requests.back().lastPath, "");
+    form->Open1->trigger();
+    EXPECT_EQ(prompts.requests.back().folder, ".") << "the first dialogs keep theirs";
 }
 
 }  // namespace

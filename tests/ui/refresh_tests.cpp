@@ -3,6 +3,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+#include <functional>
 
 #include "imaging/render.h"
 #include "imaging/rle.h"
@@ -137,6 +138,40 @@ TEST_F(Refresh, WithoutSequencesTheCollectionListKeepsItsOwnSelection) {
     form->gui_seq_box_ref();
     EXPECT_EQ(form->ListBox3->item_index(), 1);
     EXPECT_EQ(form->ListBox4->count(), 3);
+}
+
+// Each draw of the preview sees the levels above it already filled, in the chain's order: a
+// sequence refresh draws once after the collection pass, before the sequence frames are
+// filled, and once after; a direction click draws before its fields are filled, and after.
+TEST_F(Refresh, EachPreviewDrawSeesTheChainsOrder) {
+    auto d = sample_document();
+    for (int q = 0; q < 4; ++q) d->sequences[2].imageIndex[q] = static_cast<std::int16_t>(q + 5);
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < d->collections[c].slot_count(); ++k)
+            d->collections[c].images[k].width = 10 + k;  // the width names the slot
+    open_document(*d);
+    QStringList seen;
+    QObject::connect(form.get(), &TForm1::documentShown, form.get(), [&] {
+        seen << QStringLiteral("c%1 f%2 d%3 %4 e8=%5 w=%6")
+                    .arg(form->ListBox3->item_index())
+                    .arg(form->ListBox4->item_index())
+                    .arg(form->ListBox5->item_index())
+                    .arg(form->Edit12->text(), form->Edit8->text(), form->Edit20->text());
+    });
+    const std::pair<std::function<void()>, QStringList> steps[] = {
+        {[&] { click_row(form->ListBox1, 2); },
+         {"c2 f0 d0 eight e8=0 w=10", "c2 f0 d0 eight e8=5 w=10"}},
+        {[&] { click_row(form->ListBox5, 3); },
+         {"c2 f0 d3 eight e8=5 w=10", "c2 f0 d3 eight e8=5 w=13"}},
+        {[&] { click_row(form->ListBox2, 1); }, {"c2 f6 d3 eight e8=6 w=61"}},
+        {[&] { click_row(form->ListBox3, 1); }, {"c1 f1 d3 four e8=6 w=17"}},
+        {[&] { click_row(form->ListBox4, 0); }, {"c1 f0 d3 four e8=6 w=13"}},
+    };
+    for (const auto& [act, expected] : steps) {
+        seen.clear();
+        act();
+        EXPECT_EQ(seen, expected);
+    }
 }
 
 TEST_F(Refresh, ClickingASequenceFrameSelectsTheFrameItNames) {

@@ -2,6 +2,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "document/sprite_loader.h"
 #include "ui/image_view.h"
 #include "window_fixture.h"
 
@@ -81,6 +83,58 @@ TEST_F(Undo, EveryImageCommandIsOneStep) {
     EXPECT_FALSE(form->is_modified());
 }
 
+TEST_F(Undo, UndoAndRedoSelectWhatTheyChangedAndSaySo) {
+    open_document(*sample_document());
+    type_into(form->Edit20, "9");  // collection frame 0
+    press_tab();
+    click_row(form->ListBox4, 1);
+    press(form->ListBox4, Qt::Key_Z);
+    EXPECT_EQ(form->ListBox4->item_index(), 0);
+    EXPECT_EQ(form->Edit20->text(), "6");
+    EXPECT_EQ(form->status_text(), "Undone: Edit size and box");
+    click_row(form->ListBox4, 2);
+    press(form->ListBox4, Qt::Key_Y);
+    EXPECT_EQ(form->ListBox4->item_index(), 0);
+    EXPECT_EQ(form->Edit20->text(), "9");
+    EXPECT_EQ(form->status_text(), "Redone: Edit size and box");
+
+    QTest::mouseClick(form->Button2, Qt::LeftButton);  // the last sequence, "idle", goes
+    ASSERT_EQ(form->ListBox1->item_index(), 0);
+    press(form->ListBox1, Qt::Key_Z);
+    EXPECT_EQ(form->ListBox1->item_index(), 2);
+    EXPECT_EQ(form->Edit10->text(), "idle");
+    EXPECT_EQ(form->ListBox3->item_index(), 2) << "the sequence's collection comes with it";
+
+    click_row(form->ListBox1, 0);
+    click_row(form->ListBox2, 3);
+    type_into(form->Edit9, "-4");
+    press_tab();
+    click_row(form->ListBox2, 0);
+    click_row(form->ListBox3, 1);  // looking at another collection
+    press(form->ListBox3, Qt::Key_H);
+    EXPECT_EQ(form->status_text(), "Image size halved");
+    click_row(form->ListBox3, 2);
+    press(form->ListBox3, Qt::Key_Z);
+    EXPECT_EQ(form->ListBox3->item_index(), 1);
+    EXPECT_EQ(form->Edit12->text(), "four");
+    EXPECT_EQ(form->Edit20->text(), "6");
+    EXPECT_EQ(form->status_text(), "Undone: Halve image");
+    press(form->ListBox3, Qt::Key_Z);
+    EXPECT_EQ(form->ListBox2->item_index(), 3);
+    EXPECT_EQ(form->Edit9->text(), QString::number(doc().sequences[0].frameValue[3]));
+}
+
+TEST_F(Undo, BeforeTheFirstOpenTheCaptionNamesTheProgram) {
+    QTest::mouseClick(form->Button1, Qt::LeftButton);
+    EXPECT_EQ(form->windowTitle(), "*Dabro v1.0");
+    press(form->Button1, Qt::Key_Z);
+    EXPECT_EQ(form->windowTitle(), "Dabro v1.0");
+    press(form->Button1, Qt::Key_Y);
+    EXPECT_EQ(form->windowTitle(), "*Dabro v1.0");
+    form->Quit1->trigger();
+    EXPECT_EQ(prompts.saveQuestions, QStringList({"the sprite"}));
+}
+
 // The guard before unsaved changes are lost, for each way of losing them and each answer.
 enum class Loss { Quit, Close, Open };
 
@@ -142,6 +196,54 @@ INSTANTIATE_TEST_SUITE_P(Window, Guard,
                                            GuardCase{Loss::Open, SaveChoice::Discard, false, true},
                                            GuardCase{Loss::Open, SaveChoice::Cancel, false, false},
                                            GuardCase{Loss::Open, SaveChoice::Save, true, false}));
+
+// An edit typed into a field and not yet left is a change the guard asks about; Save
+// stores it in the file first.
+struct PendingCase {
+    const char* field;
+    const char* typed;
+    SaveChoice answer;
+    bool proceeds;
+    bool (*inFile)(const SpriteDocument&);  // the saved file holds the edit
+};
+
+class PendingGuard : public WindowTest, public ::testing::WithParamInterface<PendingCase> {};
+
+TEST_P(PendingGuard, AsksAboutAnEditStillInAField) {
+    const PendingCase c = GetParam();
+    const std::string path = write_sprite(*sample_document());
+    open(path);
+    const std::vector<char> onDisk = file_bytes(path);
+    auto* field = form->findChild<QLineEdit*>(QLatin1String(c.field));
+    type_into(field, QLatin1String(c.typed));
+    prompts.answer_save(c.answer);
+    form->Quit1->trigger();
+    EXPECT_EQ(prompts.saveQuestions.size(), 1u);
+    EXPECT_EQ(!form->isVisible(), c.proceeds);
+    if (c.inFile != nullptr) {
+        auto saved = make_session();
+        ASSERT_TRUE(load_sprite(path, *saved).ok());
+        EXPECT_TRUE(c.inFile(saved->document));
+    } else {
+        EXPECT_EQ(file_bytes(path), onDisk);
+    }
+    if (!c.proceeds) {
+        EXPECT_EQ(field->text(), QLatin1String(c.typed)) << "the edit stays";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, PendingGuard,
+    ::testing::Values(
+        PendingCase{"Edit10", "pending", SaveChoice::Save, true,
+                    [](const SpriteDocument& d) { return d.sequences[0].name.str() == "pending"; }},
+        PendingCase{"Edit9", "-9", SaveChoice::Save, true,
+                    [](const SpriteDocument& d) { return d.sequences[0].frameValue[0] == -9; }},
+        PendingCase{"Edit1", "7", SaveChoice::Save, true,
+                    [](const SpriteDocument& d) { return d.dimensions[0] == 7; }},
+        PendingCase{"Edit10", "pending", SaveChoice::Discard, true, nullptr},
+        PendingCase{"Edit10", "pending", SaveChoice::Cancel, false, nullptr},
+        PendingCase{"Edit11", "x", SaveChoice::Save, false, nullptr}));
 
 TEST_F(Undo, NothingToLoseAsksNothing) {
     open_document(*sample_document());
