@@ -24,6 +24,7 @@ std::span<const Command> imaging_commands();
 std::span<const Command> diff_commands();
 std::span<const Command> sequence_commands();
 std::span<const Command> png_commands();
+std::span<const Command> animate_commands();
 
 // Prints failure_text(message) as the last line of `err` and returns exit code 1.
 int fail(QTextStream& err, const std::string& message);

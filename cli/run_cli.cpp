@@ -15,7 +15,7 @@ void print_help(QTextStream& out) {
            "Image commands select image F x directions + D of collection C, as the editor does.\n\n"
            "Commands:\n";
     for (auto commands : {document_commands(), imaging_commands(), diff_commands(),
-                          sequence_commands(), png_commands()}) {
+                          sequence_commands(), png_commands(), animate_commands()}) {
         for (const Command& c : commands) {
             out << "  " << c.name << ' ' << c.usage << "\n      " << c.summary << '\n';
         }
@@ -47,7 +47,7 @@ int run_cli(const QStringList& args, QTextStream& out, QTextStream& err) {
         return 0;
     }
     for (auto commands : {document_commands(), imaging_commands(), diff_commands(),
-                          sequence_commands(), png_commands()}) {
+                          sequence_commands(), png_commands(), animate_commands()}) {
         for (const Command& c : commands) {
             if (name != QLatin1String(c.name)) continue;
             if (args.contains("--help")) {

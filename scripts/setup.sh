@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev fonts-liberation
-    libspng-dev nlohmann-json3-dev
+    libspng-dev nlohmann-json3-dev libgif-dev libwebp-dev zlib1g-dev
     clang-format
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev
