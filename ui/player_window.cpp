@@ -258,14 +258,15 @@ void PlayerWindow::build() {
     onionOpacity->setRange(0, 100);
     onionOpacity->setValue(40);
     onionOpacity->setSuffix(QStringLiteral(" %"));
+    exportButton = new QPushButton(QStringLiteral("Export animation\u2026"), this);
     statusLine = new QLabel(this);
     statusLine->setTextFormat(Qt::PlainText);
     statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     // Keys belong to the player; only the number fields take the focus, for typing.
-    for (QWidget* w : std::initializer_list<QWidget*>{playButton, loopBox, frameValueBox, slider,
-                                                      fitButton, backgroundBox, paletteBox,
-                                                      boxOutline, onionPrevious, onionNext})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             playButton, loopBox, frameValueBox, slider, fitButton, backgroundBox, paletteBox,
+             boxOutline, onionPrevious, onionNext, exportButton})
         noFocus(w);
     for (QSpinBox* box : {fpsBox, zoomBox, onionOpacity}) box->setFocusPolicy(Qt::ClickFocus);
 
@@ -285,6 +286,7 @@ void PlayerWindow::build() {
     viewRow->addWidget(onionPrevious);
     viewRow->addWidget(onionNext);
     viewRow->addWidget(onionOpacity);
+    viewRow->addWidget(exportButton);
     viewRow->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(viewRow);
@@ -295,6 +297,7 @@ void PlayerWindow::build() {
 
     connect(playButton, &QPushButton::clicked, this, &PlayerWindow::toggle_play);
     connect(fitButton, &QPushButton::clicked, view, &PlayerView::fit);
+    connect(exportButton, &QPushButton::clicked, this, &PlayerWindow::export_animation);
     connect(slider, &QSlider::valueChanged, this, [this](int v) {
         if (v != frame_) go_to(v);
     });
