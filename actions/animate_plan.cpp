@@ -112,22 +112,18 @@ Status plan_animations(const SpriteDocument& document, const AnimateOptions& opt
     const struct {
         int choice;
         const char* option;
+        const char* placeholder;
         bool named;
     } matrix[] = {
-        {options.sequence, "-s",
+        {options.sequence, "-s", "{s} or {name}",
          contains(options.output, "{s}") || contains(options.output, "{name}")},
-        {options.direction, "-d", contains(options.output, "{d}")},
-        {options.palette, "-p", contains(options.output, "{p}")},
+        {options.direction, "-d", "{d}", contains(options.output, "{d}")},
+        {options.palette, "-p", "{p}", contains(options.output, "{p}")},
     };
-    for (const auto& m : matrix) {
-        if (m.choice == kEvery && !m.named) {
-            const std::string key = m.option[1] == 's'   ? "{s} or {name}"
-                                    : m.option[1] == 'd' ? "{d}"
-                                                         : "{p}";
+    for (const auto& m : matrix)
+        if (m.choice == kEvery && !m.named)
             return Status::failure(std::string(m.option) + " all writes one file for each: put " +
-                                   key + " in the output's name");
-        }
-    }
+                                   m.placeholder + " in the output's name");
 
     const int sequences = std::clamp(document.sequenceCount, 0, kMaxSequences);
     std::vector<int> sequenceList;

@@ -26,9 +26,11 @@ class NoPrompts : public dabro::UserPrompts {
         std::fprintf(stderr, "error: %s\n", text.toLocal8Bit().constData());
         std::exit(1);
     }
+    void show_about(const QString&, const QString&) override {}
     dabro::SaveChoice ask_save_changes(const QString&) override {
         return dabro::SaveChoice::Discard;
     }
+    std::optional<int> choose_item(const dabro::ItemRequest&) override { return std::nullopt; }
 };
 
 double cpu_seconds() {

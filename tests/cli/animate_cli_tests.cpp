@@ -9,6 +9,7 @@
 #include "cli_runner.h"
 #include "document/sprite_saver.h"
 #include "interchange/png_codec.h"
+#include "sequence_document.h"
 #include "support/apng_frames.h"
 #include "support/sample_sprite.h"
 #include "support/sprite_builder.h"
@@ -121,9 +122,7 @@ Decoded read_webp(const std::vector<std::uint8_t>& bytes) {
     return d;
 }
 
-// Sequence 0 shows collection 0 (3 frames x 2 directions) through image indexes 2, 0, 5, 1,
-// with frame values -50, 50, 150, 250; index 5 is outside the collection. Sequence 1 has no
-// frames. Images come in two sizes, with every kind of pixel, and every palette differs.
+// four_frame_sequence_document, with sequence 1 on collection 0 but without frames.
 struct Animate : testing::Test {
     test::TempDir dir;
     test::TempDir scratch;  // render-sequence's sheets
@@ -131,28 +130,9 @@ struct Animate : testing::Test {
     std::unique_ptr<SpriteDocument> doc;
 
     void SetUp() override {
-        doc =
-            test::make_document({.sequences = 2, .framesPerSequence = 4, .collections = {{3, 2}}});
-        Sequence& s = doc->sequences[0];
-        s.collectionIndex = 0;
+        doc = test::four_frame_sequence_document();
         doc->sequences[1].collectionIndex = 0;
-        const std::int16_t indexes[] = {2, 0, 5, 1};
-        for (std::size_t i = 0; i < 4; ++i) {
-            s.imageIndex[i] = indexes[i];
-            s.frameValue[i] = static_cast<std::int32_t>(i * 100) - 50;
-        }
         doc->sequences[1].frameCount = 0;
-        ImageCollection& c = doc->collections[0];
-        for (int slot : {1, 4}) {
-            CollectionImage& image = c.images[static_cast<std::size_t>(slot)];
-            image.width = 9;
-            image.height = 4;
-            image.set_data(test::mixed_rle(9, 4, static_cast<std::uint32_t>(slot)));
-        }
-        for (std::size_t p = 0; p < 4; ++p)
-            for (std::size_t i = 0; i < 256; ++i)
-                c.palettes[p][i] =
-                    static_cast<std::uint32_t>(i * 0x030201 + p * 0x405060) & 0xFFFFFF;
         ASSERT_TRUE(save_sprite(sprite, *doc, header_of(*doc)).ok());
     }
 
