@@ -1,7 +1,5 @@
 // The verb that draws a sequence's frames in a row: render-sequence, with its frame list.
-#include <algorithm>
 #include <cstdint>
-#include <new>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -9,16 +7,13 @@
 #include "cli/cli_support.h"
 #include "cli/verb.h"
 #include "document/file_layer.h"
-#include "imaging/player_render.h"
+#include "imaging/sequence_cells.h"
 #include "interchange/png_codec.h"
 #include "interchange/sheet.h"
 
 namespace dabro::cli {
 
 namespace {
-
-// A sheet larger than this is refused: it could only come from a hostile size.
-constexpr std::int64_t kMaxSheetPixels = std::int64_t{1} << 26;
 
 Status int_in_range(const Arguments& a, const char* option, int fallback, int low, int high,
                     const char* what, int& value) {
@@ -33,68 +28,34 @@ Status int_in_range(const Arguments& a, const char* option, int fallback, int lo
 
 using Json = nlohmann::json;
 
-// The drawn row, straight 0xAARRGGBB, and the frame list that goes beside it.
+// The drawn row and the frame list that goes beside it.
 struct Sheet {
-    std::vector<std::uint32_t> pixels;
-    std::int64_t width = 0;
-    std::int64_t height = 0;
+    RgbaImage image;
     Json index;
 };
 
-// One row of cells, each the largest frame's size times the scale; frame q in cell q.
+// One row of cells, frame q in cell q.
 Status draw_sheet(const SpriteDocument& doc, int sequence, int direction, int palette, int scale,
                   Sheet& sheet) {
-    const int frames = sequence_length(doc, sequence);
-    if (frames == 0)
-        return Status::failure("Sequence " + std::to_string(sequence) + " has no frames");
-    std::vector<FrameImage> cells;
-    std::int64_t cellWidth = 0;
-    std::int64_t cellHeight = 0;
-    for (int q = 0; q < frames; ++q) {
-        cells.push_back(sequence_frame_image(doc, sequence, q, direction));
-        const FrameImage& cell = cells.back();
-        if (!cell.found()) continue;
-        const Extent e = drawn_extent(doc.collections[static_cast<std::size_t>(cell.collection)]
-                                          .images[static_cast<std::size_t>(cell.slot)]);
-        cellWidth = std::max<std::int64_t>(cellWidth, e.width);
-        cellHeight = std::max<std::int64_t>(cellHeight, e.height);
-    }
-    if (cellWidth == 0 || cellHeight == 0)
-        return Status::failure("Sequence " + std::to_string(sequence) + " has no pixels to draw");
-    cellWidth *= scale;
-    cellHeight *= scale;
-    if (cellWidth * frames * cellHeight > kMaxSheetPixels)
-        return Status::failure("The sheet is too large to draw: " + std::to_string(frames) +
-                               " cells of " + std::to_string(cellWidth) + " x " +
-                               std::to_string(cellHeight));
-
-    sheet.width = cellWidth * frames;
-    sheet.height = cellHeight;
-    try {
-        sheet.pixels.assign(static_cast<std::size_t>(sheet.width * sheet.height), 0);
-    } catch (const std::bad_alloc&) {
-        return Status::failure("Out of memory");
-    }
+    SequenceCells cells;
+    if (Status s = plan_sequence_cells(doc, sequence, direction, scale, cells); !s.ok()) return s;
+    const auto frames = static_cast<std::uint32_t>(cells.frames.size());
+    RgbaImage& image = sheet.image;
+    image.width = static_cast<std::uint32_t>(cells.width) * frames;
+    image.height = static_cast<std::uint32_t>(cells.height);
+    image.pixels.assign(std::size_t{image.width} * image.height, 0);
     Json list = Json::array();
-    for (int q = 0; q < frames; ++q) {
-        const FrameImage& cell = cells[static_cast<std::size_t>(q)];
-        const auto x = static_cast<int>(cellWidth * q);
-        Json entry{{"index", q},
-                   {"collectionFrame", cell.collectionFrame},
-                   {"frameValue", cell.frameValue},
-                   {"cell", Json{{"x", x},
-                                 {"y", 0},
-                                 {"width", static_cast<int>(cellWidth)},
-                                 {"height", static_cast<int>(cellHeight)}}}};
-        if (cell.found()) {
-            const ImageCollection& c = doc.collections[static_cast<std::size_t>(cell.collection)];
-            draw_rgba(c.images[static_cast<std::size_t>(cell.slot)],
-                      c.palettes[static_cast<std::size_t>(palette)], scale, sheet.pixels.data() + x,
-                      static_cast<std::int32_t>(cellWidth), static_cast<std::int32_t>(cellHeight),
-                      sheet.width);
-        } else {
-            entry["empty"] = cell.reason;
-        }
+    for (std::uint32_t q = 0; q < frames; ++q) {
+        const FrameImage& cell = cells.frames[q];
+        const auto x = static_cast<int>(static_cast<std::uint32_t>(cells.width) * q);
+        Json entry{
+            {"index", static_cast<int>(q)},
+            {"collectionFrame", cell.collectionFrame},
+            {"frameValue", cell.frameValue},
+            {"cell", Json{{"x", x}, {"y", 0}, {"width", cells.width}, {"height", cells.height}}}};
+        draw_sequence_cell(doc, cells, static_cast<int>(q), palette, image.pixels.data() + x,
+                           image.width);
+        if (!cell.found()) entry["empty"] = cell.reason;
         list.push_back(std::move(entry));
     }
     sheet.index = Json{{"sequence", sequence},
@@ -121,32 +82,15 @@ Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&
 
     int sequence = 0;
     if (Status s = int_option(a, "-s", sequence); !s.ok()) return s;
-    const int sequences = std::clamp(doc.sequenceCount, 0, kMaxSequences);
-    if (sequence < 0 || sequence >= sequences)
-        return Status::failure("There is no sequence " + std::to_string(sequence) +
-                               ": the sprite has " + std::to_string(sequences) + " sequences");
-    const int c = doc.sequences[static_cast<std::size_t>(sequence)].collectionIndex;
-    if (c >= std::clamp(doc.collectionCount, 0, kMaxCollections))
-        return Status::failure("Sequence " + std::to_string(sequence) + " shows collection " +
-                               std::to_string(c) + ", which the sprite does not have");
-    const ImageCollection& collection = doc.collections[static_cast<std::size_t>(c)];
-    if (collection.imageSectionType != kReadableSection)
-        return Status::failure("Sprite with compressed images. Images unaccesible");
-    if (collection.directions <= 0)
-        return Status::failure("Collection " + std::to_string(c) + " has no directions");
     int direction = 0;
-    if (Status s = int_in_range(a, "-d", 0, 0, collection.directions - 1, "direction", direction);
-        !s.ok())
-        return s;
+    if (a.has("-d"))
+        if (Status s = int_option(a, "-d", direction); !s.ok()) return s;
+    if (Status s = check_sequence_direction(doc, sequence, direction); !s.ok()) return s;
 
     Sheet sheet;
     if (Status s = draw_sheet(doc, sequence, direction, palette, scale, sheet); !s.ok()) return s;
     std::vector<std::uint8_t> png;
-    if (Status s =
-            encode_argb_png(sheet.pixels.data(), static_cast<std::uint32_t>(sheet.width),
-                            static_cast<std::uint32_t>(sheet.height), sheet.width, false, png);
-        !s.ok())
-        return s;
+    if (Status s = encode_png(sheet.image, png); !s.ok()) return s;
     const std::string json = sheet.index.dump(4) + '\n';
 
     // Both files are ready before either is written; each is written whole or not at all.

@@ -54,6 +54,7 @@ std::span<const Verb> imaging_verbs();
 std::span<const Verb> diff_verbs();
 std::span<const Verb> sequence_verbs();
 std::span<const Verb> png_verbs();
+std::span<const Verb> animate_verbs();
 std::span<const Verb> game_verbs();
 
 // Every group of verbs, in the order --help lists them.

@@ -26,6 +26,7 @@ int player_frame(Input data);
 int png_import(Input data);
 int sheet_json(Input data);
 int pack_folder(Input data);
+int apng(Input data);
 
 struct Target {
     const char* name;

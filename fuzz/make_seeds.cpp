@@ -241,6 +241,27 @@ std::vector<Seed> png_seeds() {
     return seeds;
 }
 
+// Frames of several sizes, counts and delays, with clear, half-clear and opaque pixels.
+std::vector<Seed> apng_seeds() {
+    std::vector<Seed> seeds;
+    const int shapes[][3] = {{1, 1, 1}, {4, 3, 2}, {9, 2, 3}, {16, 16, 1}};
+    std::uint32_t salt = 7;
+    for (const auto& shape : shapes) {
+        Seed seed{static_cast<std::uint8_t>(shape[0] - 1), static_cast<std::uint8_t>(shape[1] - 1),
+                  static_cast<std::uint8_t>(shape[2] - 1)};
+        for (int f = 0; f < shape[2]; ++f) {
+            seed.push_back(static_cast<std::uint8_t>(f));
+            seed.push_back(static_cast<std::uint8_t>(100 + f * 50));
+        }
+        for (int p = 0; p < shape[0] * shape[1] * shape[2]; ++p) {
+            const std::uint32_t v = p % 4 == 0 ? 0 : salt++ * 0x9E3779B1u;
+            for (int b = 0; b < 4; ++b) seed.push_back(static_cast<std::uint8_t>(v >> (8 * b)));
+        }
+        seeds.push_back(std::move(seed));
+    }
+    return seeds;
+}
+
 std::unique_ptr<dabro::SpriteDocument> small_document(std::uint32_t seed) {
     auto doc = dabro::test::make_document({.sequences = 2,
                                            .framesPerSequence = 2,
@@ -330,6 +351,7 @@ int main(int argc, char** argv) {
     write_all(root / "player_frame", player_frame_seeds());
     write_all(root / "png_import", png_seeds());
     write_all(root / "sheet_json", sheet_json_seeds());
+    write_all(root / "apng", apng_seeds());
     fs::create_directories(root);
     write_all(root / "pack_folder", pack_folder_seeds(root));
     return 0;

@@ -3,7 +3,8 @@
 include_guard(GLOBAL)
 
 set(DABRO_FUZZ_TARGETS sprite_loader render halve raw_import palette text_to_int import_name
-    palette_gpl palette_jasc palette_riff player_frame png_import sheet_json pack_folder)
+    palette_gpl palette_jasc palette_riff player_frame png_import sheet_json pack_folder
+    apng)
 set(DABRO_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
 set(dabro_fuzz_src ${PROJECT_SOURCE_DIR}/fuzz)
 
@@ -23,8 +24,13 @@ add_library(dabro_fuzz_targets STATIC
     ${dabro_fuzz_src}/png_import_target.cpp
     ${dabro_fuzz_src}/sheet_json_target.cpp
     ${dabro_fuzz_src}/pack_folder_target.cpp
+    ${dabro_fuzz_src}/apng_target.cpp
 )
 target_link_libraries(dabro_fuzz_targets PUBLIC dabro_core dabro_interchange)
+# The APNG target splits the animation into frames with the tests' walker and zlib's crc32.
+find_package(ZLIB REQUIRED)
+target_include_directories(dabro_fuzz_targets PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(dabro_fuzz_targets PRIVATE ZLIB::ZLIB)
 
 add_executable(dabro_fuzz_replay ${dabro_fuzz_src}/replay_main.cpp)
 target_link_libraries(dabro_fuzz_replay PRIVATE dabro_fuzz_targets)

@@ -23,6 +23,7 @@ constexpr std::array kTargets = {
     Target{"png_import", png_import},
     Target{"sheet_json", sheet_json},
     Target{"pack_folder", pack_folder},
+    Target{"apng", apng},
 };
 
 }  // namespace

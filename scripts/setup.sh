@@ -9,7 +9,7 @@ packages=(
     # generator runs `file` to find the programs whose libraries dpkg-shlibdeps reads.
     git file
     qt6-base-dev fonts-liberation
-    libspng-dev nlohmann-json3-dev
+    libspng-dev nlohmann-json3-dev libgif-dev libwebp-dev zlib1g-dev
     clang-format
     libgtest-dev libgmock-dev googletest
     libbenchmark-dev

@@ -51,6 +51,8 @@ class TForm1 : public QMainWindow {
     ~TForm1() override;
 
     Session& session() { return session_; }
+    // The dialogs and the error display, for the views beside the window (the player).
+    UserPrompts& prompts() { return *prompts_; }
     QString status_text() const;
     const History& history() const { return history_; }
     // Whether the document differs from the file it was opened from or last saved to.

@@ -282,6 +282,7 @@ void PlayerWindow::build() {
     onionOpacity->setRange(0, 100);
     onionOpacity->setValue(40);
     onionOpacity->setSuffix(QStringLiteral(" %"));
+    exportButton = new QPushButton(QStringLiteral("Export animation\u2026"), this);
     statusLine = new QLabel(this);
     statusLine->setTextFormat(Qt::PlainText);
     statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -289,9 +290,9 @@ void PlayerWindow::build() {
     statusLine->setMinimumHeight(2 * statusLine->fontMetrics().lineSpacing());
 
     // Keys belong to the player; only the number fields take the focus, for typing.
-    for (QWidget* w : std::initializer_list<QWidget*>{playButton, loopBox, frameValueBox, slider,
-                                                      fitButton, backgroundBox, paletteBox,
-                                                      boxOutline, onionPrevious, onionNext})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             playButton, loopBox, frameValueBox, slider, fitButton, backgroundBox, paletteBox,
+             boxOutline, onionPrevious, onionNext, exportButton})
         noFocus(w);
     for (QSpinBox* box : {fpsBox, zoomBox, onionOpacity}) box->setFocusPolicy(Qt::ClickFocus);
 
@@ -302,6 +303,7 @@ void PlayerWindow::build() {
     playRow->addWidget(frameValueBox);
     playRow->addWidget(slider, 1);
     playRow->addWidget(frameLabel);
+    playRow->addWidget(exportButton);
     auto* viewRow = new QHBoxLayout;
     viewRow->addWidget(zoomBox);
     viewRow->addWidget(fitButton);
@@ -321,6 +323,7 @@ void PlayerWindow::build() {
 
     connect(playButton, &QPushButton::clicked, this, &PlayerWindow::toggle_play);
     connect(fitButton, &QPushButton::clicked, view, &PlayerView::fit);
+    connect(exportButton, &QPushButton::clicked, this, &PlayerWindow::export_animation);
     connect(slider, &QSlider::valueChanged, this, [this](int v) {
         if (v != frame_) go_to(v);
     });

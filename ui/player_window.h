@@ -102,6 +102,8 @@ class PlayerWindow : public QWidget {
     void play();
     void pause();
     void toggle_play();
+    // Writes what the player shows as an animation, in the format the chosen name gives.
+    void export_animation();
     // Moves by `delta` frames; past either end it wraps when looping and stops otherwise.
     void step(int delta);
     void go_to(int frame);
@@ -133,6 +135,7 @@ class PlayerWindow : public QWidget {
     QCheckBox* onionNext;
     QSpinBox* onionOpacity;
     QLabel* statusLine;
+    QPushButton* exportButton;
 
   signals:
     // A frame was put on show (its view repaints at the next paint).
@@ -172,6 +175,7 @@ class PlayerWindow : public QWidget {
     Background background_;
     std::optional<QPoint> hovered_;  // the cursor's point in the view
     bool placed_ = false;
+    QString lastExport_;  // offered again by the next export
 };
 
 }  // namespace dabro

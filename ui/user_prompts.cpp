@@ -45,10 +45,15 @@ FileRequest file_request(FileDialog dialog) {
             r.filter = QStringLiteral("*.png|*.png");
             r.defaultExtension = QStringLiteral("png");
             break;
+        case FileDialog::ExportAnimationDialog:
+            r.filter = QStringLiteral("*.gif|*.gif|*.png|*.png|*.apng|*.apng|*.webp|*.webp");
+            r.defaultExtension = QStringLiteral("gif");
+            break;
     }
     r.save = dialog == FileDialog::SaveDialog1 || dialog == FileDialog::SaveDialog2 ||
              dialog == FileDialog::SaveDialog3 || dialog == FileDialog::SaveDialog4 ||
-             dialog == FileDialog::ExportImageDialog || dialog == FileDialog::ExportSheetDialog;
+             dialog == FileDialog::ExportImageDialog || dialog == FileDialog::ExportSheetDialog ||
+             dialog == FileDialog::ExportAnimationDialog;
     return r;
 }
 

@@ -25,8 +25,9 @@ enum class FileDialog {
     ImportPngDialog,
     ExportSheetDialog,
     ImportSheetDialog,
+    ExportAnimationDialog,  // the player's sequence as GIF, APNG or WebP
 };
-inline constexpr std::size_t kFileDialogCount = 12;
+inline constexpr std::size_t kFileDialogCount = 13;
 
 // What a file dialog is asked to show. The filter is a list of description|pattern pairs
 // joined by "|", each description equal to its pattern ("*.act|*.act|*.raw|*.raw").

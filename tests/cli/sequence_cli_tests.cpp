@@ -7,42 +7,21 @@
 #include "document/sprite_saver.h"
 #include "imaging/render.h"
 #include "interchange/png_codec.h"
+#include "sequence_document.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
 namespace dabro {
 namespace {
 
-// Sequence 0 shows collection 0 (3 frames x 2 directions) through image indexes 2, 0, 5, 1;
-// index 5 is outside the collection. Images come in two sizes and every palette differs.
+// See four_frame_sequence_document.
 struct RenderSequence : testing::Test {
     test::TempDir dir;
     std::string sprite = dir.file("in.spr");
     std::unique_ptr<SpriteDocument> doc;
 
     void SetUp() override {
-        doc = test::make_document({.sequences = 2,
-                                   .framesPerSequence = 4,
-                                   .collections = {{3, 2}, {1, 1, kShortSection}}});
-        Sequence& s = doc->sequences[0];
-        s.collectionIndex = 0;
-        const std::int16_t indexes[] = {2, 0, 5, 1};
-        for (std::size_t i = 0; i < 4; ++i) {
-            s.imageIndex[i] = indexes[i];
-            s.frameValue[i] = static_cast<std::int32_t>(i * 100) - 50;
-        }
-        doc->sequences[1].collectionIndex = 1;
-        ImageCollection& c = doc->collections[0];
-        for (int slot : {1, 4}) {
-            CollectionImage& image = c.images[static_cast<std::size_t>(slot)];
-            image.width = 9;
-            image.height = 4;
-            image.set_data(test::mixed_rle(9, 4, static_cast<std::uint32_t>(slot)));
-        }
-        for (std::size_t p = 0; p < 4; ++p)
-            for (std::size_t i = 0; i < 256; ++i)
-                c.palettes[p][i] =
-                    static_cast<std::uint32_t>(i * 0x030201 + p * 0x405060) & 0xFFFFFF;
+        doc = test::four_frame_sequence_document();
         ASSERT_TRUE(save_sprite(sprite, *doc, header_of(*doc)).ok());
     }
 };

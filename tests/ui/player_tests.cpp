@@ -12,6 +12,8 @@
 
 #include "imaging/halve.h"
 #include "imaging/render.h"
+#include "interchange/png_codec.h"
+#include "support/apng_frames.h"
 #include "ui/player_window.h"
 #include "window_fixture.h"
 
@@ -178,6 +180,38 @@ TEST_F(Player, FrameValuesAsMillisecondsSetEachFramesDuration) {
     for (int q = 0; q < 4; ++q) {
         player.go_to(q);
         EXPECT_EQ(player.frame_interval(), expected[q]) << q;
+    }
+}
+
+TEST_F(Player, ExportsWhatItShowsWithItsDelaysZoomAndBackground) {
+    auto d = playable();
+    const std::int32_t values[] = {250, 0, -5, 999999};
+    for (int q = 0; q < 4; ++q) d->sequences[0].frameValue[static_cast<std::size_t>(q)] = values[q];
+    PlayerWindow& player = open_player(*d);
+    player.fpsBox->setValue(20);
+    player.frameValueBox->setChecked(true);
+    player.zoomBox->setValue(2);
+    const std::string path = dir.file("shown.apng");
+    prompts.answer(path);
+    QTest::mouseClick(player.exportButton, Qt::LeftButton);
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
+    EXPECT_EQ(prompts.requests.back().dialog, FileDialog::ExportAnimationDialog);
+
+    const ApngFile file = split_apng(read_bytes(path));
+    ASSERT_TRUE(file.ok);
+    ASSERT_EQ(file.list.size(), 4u);
+    EXPECT_EQ(file.plays, 0u);
+    for (int q = 0; q < 4; ++q) {
+        SCOPED_TRACE(q);
+        player.go_to(q);
+        const ApngFrame& frame = file.list[static_cast<std::size_t>(q)];
+        EXPECT_EQ(frame.delayNum * 1000 / frame.delayDen, player.frame_interval());
+        RgbaImage image;
+        ASSERT_TRUE(decode_png(frame.png, "frame", image).ok());
+        EXPECT_EQ(image.width, 6u * 2);  // the preview's grey behind every pixel
+        EXPECT_EQ(image.height, 5u * 2);
+        EXPECT_TRUE(std::all_of(image.pixels.begin(), image.pixels.end(),
+                                [](std::uint32_t v) { return v >> 24 == 0xFF; }));
     }
 }
 

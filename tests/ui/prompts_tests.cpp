@@ -54,7 +54,9 @@ INSTANTIATE_TEST_SUITE_P(
                                  "png"},
                       DialogSpec{FileDialog::ImportPngDialog, false, "*.png|*.png", "png"},
                       DialogSpec{FileDialog::ExportSheetDialog, true, "*.png|*.png", "png"},
-                      DialogSpec{FileDialog::ImportSheetDialog, false, "*.png|*.png", "png"}));
+                      DialogSpec{FileDialog::ImportSheetDialog, false, "*.png|*.png", "png"},
+                      DialogSpec{FileDialog::ExportAnimationDialog, true,
+                                 "*.gif|*.gif|*.png|*.png|*.apng|*.apng|*.webp|*.webp", "gif"}));
 
 // Runs `inspect` on the modal dialog as soon as it is open.
 template <typename Dialog, typename Inspect>

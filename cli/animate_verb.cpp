@@ -1,0 +1,68 @@
+// The batch tool's animate verb: reads the options and hands them to the animate command.
+#include "actions/animate.h"
+#include "cli/cli_support.h"
+#include "cli/verb.h"
+
+namespace dabro::cli {
+
+namespace {
+
+Status read_options(const Arguments& a, AnimateOptions& o) {
+    o.output = a.value("-o");
+    const struct {
+        const char* option;
+        int* value;
+    } choices[] = {{"-s", &o.sequence}, {"-d", &o.direction}, {"-p", &o.palette}};
+    for (const auto& c : choices)
+        if (a.has(c.option))
+            if (Status s = parse_every_or_int(a.value(c.option), *c.value); !s.ok()) return s;
+    if (a.has("--scale"))
+        if (Status s = int_option(a, "--scale", o.scale); !s.ok()) return s;
+    if (a.has("--fps"))
+        if (Status s = int_option(a, "--fps", o.fps); !s.ok()) return s;
+    o.frameValueMs = a.flags.count("--frame-value-ms") != 0;
+    if (a.has("--background"))
+        if (Status s = parse_background(a.value("--background"), o.background); !s.ok()) return s;
+    if (a.has("--format")) {
+        o.format = animation_format_named(a.value("--format"));
+        if (!o.format)
+            return Status::failure("There is no format " + a.value("--format") +
+                                   ": use gif, apng or webp");
+    }
+    return Status::success();
+}
+
+Outcome run_animate(const Arguments& a, std::ostream& out, std::ostream&) {
+    AnimateOptions options;
+    if (Status s = read_options(a, options); !s.ok()) return s;
+    LoadedSprite sprite;
+    if (Status s = load(a.file, sprite); !s.ok()) return s;
+    AnimationPlan plan;
+    std::vector<std::string> written;
+    const Status s = animate(sprite.document(), options, plan, written);
+    for (const std::string& note : plan.skipped) out << note << ": skipped\n";
+    for (const std::string& path : written) out << "Written " << path << '\n';
+    return s;
+}
+
+const Verb kVerbs[] = {
+    {"animate",
+     "FILE -s S|all [-d D|all] [-p P|all] [--scale N] [--fps F | --frame-value-ms] "
+     "[--background transparent|grey|#rrggbb] [--format gif|apng|webp] -o OUT",
+     "Writes sequence S in direction D with palette P as a looping GIF, APNG or WebP (by "
+     "--format or OUT's extension), each frame the cell render-sequence draws; 10 frames a "
+     "second unless --fps F (1 to 100) or each frame's value as milliseconds; 'all' writes one "
+     "file for each, named by {s}, {d}, {p} and {name} in OUT",
+     run_animate,
+     {.values = {"-s", "-d", "-p", "--scale", "--fps", "--background", "--format", "-o"},
+      .flags = {"--frame-value-ms"},
+      .required = {"-s", "-o"}}},
+};
+
+}  // namespace
+
+std::span<const Verb> animate_verbs() {
+    return kVerbs;
+}
+
+}  // namespace dabro::cli

@@ -1,0 +1,95 @@
+// The cells of a sequence, shared by render-sequence, animate and the player's export.
+#include "imaging/sequence_cells.h"
+
+#include <algorithm>
+#include <string>
+
+namespace dabro {
+
+namespace {
+
+// 0xAARRGGBB as draw_rgba writes it to red in the lowest byte.
+inline std::uint32_t rgba_from_argb(std::uint32_t v) {
+    return (v & 0xFF00FF00u) | (v >> 16 & 0xFFu) | (v & 0xFFu) << 16;
+}
+
+}  // namespace
+
+int sequence_directions(const SpriteDocument& document, int sequence) {
+    if (sequence < 0 || sequence >= std::clamp(document.sequenceCount, 0, kMaxSequences)) return 0;
+    const int c = document.sequences[static_cast<std::size_t>(sequence)].collectionIndex;
+    if (c >= std::clamp(document.collectionCount, 0, kMaxCollections)) return 0;
+    return std::max(document.collections[static_cast<std::size_t>(c)].directions, 0);
+}
+
+Status check_sequence_direction(const SpriteDocument& document, int sequence, int direction) {
+    const int sequences = std::clamp(document.sequenceCount, 0, kMaxSequences);
+    if (sequence < 0 || sequence >= sequences)
+        return Status::failure("There is no sequence " + std::to_string(sequence) +
+                               ": the sprite has " + std::to_string(sequences) + " sequences");
+    const int c = document.sequences[static_cast<std::size_t>(sequence)].collectionIndex;
+    if (c >= std::clamp(document.collectionCount, 0, kMaxCollections))
+        return Status::failure("Sequence " + std::to_string(sequence) + " shows collection " +
+                               std::to_string(c) + ", which the sprite does not have");
+    const ImageCollection& collection = document.collections[static_cast<std::size_t>(c)];
+    if (collection.imageSectionType != kReadableSection)
+        return Status::failure("Sprite with compressed images. Images unaccesible");
+    if (collection.directions <= 0)
+        return Status::failure("Collection " + std::to_string(c) + " has no directions");
+    if (direction < 0 || direction >= collection.directions)
+        return Status::failure("There is no direction " + std::to_string(direction) +
+                               ": use 0 to " + std::to_string(collection.directions - 1));
+    return Status::success();
+}
+
+Status plan_sequence_cells(const SpriteDocument& document, int sequence, int direction, int scale,
+                           SequenceCells& cells) {
+    const int frames = sequence_length(document, sequence);
+    if (frames == 0)
+        return Status::failure("Sequence " + std::to_string(sequence) + " has no frames");
+    SequenceCells plan;
+    plan.sequence = sequence;
+    plan.direction = direction;
+    plan.scale = std::clamp(scale, 1, kMaxZoom);
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    for (int q = 0; q < frames; ++q) {
+        plan.frames.push_back(sequence_frame_image(document, sequence, q, direction));
+        const FrameImage& cell = plan.frames.back();
+        if (!cell.found()) continue;
+        const Extent e =
+            drawn_extent(document.collections[static_cast<std::size_t>(cell.collection)]
+                             .images[static_cast<std::size_t>(cell.slot)]);
+        width = std::max<std::int64_t>(width, e.width);
+        height = std::max<std::int64_t>(height, e.height);
+    }
+    if (width == 0 || height == 0)
+        return Status::failure("Sequence " + std::to_string(sequence) + " has no pixels to draw");
+    width *= plan.scale;
+    height *= plan.scale;
+    if (width * height * frames > kMaxSequenceCellPixels)
+        return Status::failure("The sheet is too large to draw: " + std::to_string(frames) +
+                               " cells of " + std::to_string(width) + " x " +
+                               std::to_string(height));
+    plan.width = static_cast<std::int32_t>(width);
+    plan.height = static_cast<std::int32_t>(height);
+    cells = std::move(plan);
+    return Status::success();
+}
+
+void draw_sequence_cell(const SpriteDocument& document, const SequenceCells& cells, int frame,
+                        int palette, std::uint32_t* pixels, std::ptrdiff_t stride) {
+    if (frame < 0 || static_cast<std::size_t>(frame) >= cells.frames.size()) return;
+    const FrameImage& image = cells.frames[static_cast<std::size_t>(frame)];
+    if (!image.found()) return;
+    const ImageCollection& c = document.collections[static_cast<std::size_t>(image.collection)];
+    const auto p = static_cast<std::size_t>(std::clamp(palette, 0, kPalettesPerCollection - 1));
+    draw_rgba(c.images[static_cast<std::size_t>(image.slot)], c.palettes[p], cells.scale, pixels,
+              cells.width, cells.height, stride);
+    for (std::int32_t y = 0; y < cells.height; ++y) {
+        std::uint32_t* row = pixels + y * stride;
+        for (std::int32_t x = 0; x < cells.width; ++x) row[x] = rgba_from_argb(row[x]);
+    }
+}
+
+}  // namespace dabro

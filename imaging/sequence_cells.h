@@ -1,0 +1,50 @@
+// The cells of a sequence: one per frame, the size of its largest frame, as every export draws
+// them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "document/sprite_document.h"
+#include "document/status.h"
+#include "imaging/player_render.h"
+
+namespace dabro {
+
+// The most pixels the cells of one sequence may have together: more could only come from a
+// hostile size.
+inline constexpr std::int64_t kMaxSequenceCellPixels = std::int64_t{1} << 26;
+
+// Frame q of a sequence in one direction, each in a cell of width x height pixels (the
+// largest frame's drawn size times the scale), the image at the cell's top-left.
+struct SequenceCells {
+    int sequence = 0;
+    int direction = 0;
+    int scale = 1;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<FrameImage> frames;
+
+    std::size_t cell_pixels() const { return std::size_t(width) * std::size_t(height); }
+};
+
+// Checks that `sequence` can be drawn in `direction`: the sequence exists, its collection
+// exists and was read, and the direction is one of the collection's.
+Status check_sequence_direction(const SpriteDocument& document, int sequence, int direction);
+
+// The directions of the sequence's collection (0 when the sequence or collection is missing).
+int sequence_directions(const SpriteDocument& document, int sequence);
+
+// Finds every frame's image and the cell size. Fails for a sequence without frames, without
+// a pixel to draw, or whose cells together pass kMaxSequenceCellPixels.
+Status plan_sequence_cells(const SpriteDocument& document, int sequence, int direction, int scale,
+                           SequenceCells& cells);
+
+// Draws frame `frame` with palette `palette` as 8-bit RGBA (red in the lowest byte, see
+// rgba_of) into a cell of cells.width x cells.height pixels, rows `stride` pixels apart,
+// which the caller has cleared to 0. A frame without an image leaves the cell empty.
+void draw_sequence_cell(const SpriteDocument& document, const SequenceCells& cells, int frame,
+                        int palette, std::uint32_t* pixels, std::ptrdiff_t stride);
+
+}  // namespace dabro
