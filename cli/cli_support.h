@@ -34,6 +34,13 @@ Status require(const Arguments& a, std::initializer_list<const char*> options);
 // The option's value by the program's text-to-integer rule.
 Status int_option(const Arguments& a, const char* option, int& value);
 
+// Refuses a command whose output would replace one of its inputs, compared by device and
+// inode where both exist (so links and "./" paths are caught), else by canonical path. The
+// inputs are FILE (every file in it when it is a folder) and the files of --png, --sheet
+// with the JSON beside it, --raw with the palettes its name leads to, --palette and --base;
+// the outputs are -o and the files of `beside`, written next to it.
+Status check_outputs(const Arguments& a, std::initializer_list<std::string> beside = {});
+
 // A sprite loaded into a session of its own, so a command never sees another's document.
 struct LoadedSprite {
     std::unique_ptr<Session> session = make_session();

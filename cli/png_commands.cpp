@@ -100,6 +100,8 @@ int run_export_sheet(const QStringList& args, QTextStream& out, QTextStream& err
     CollectionContext ctx;
     if (Status s = open_collection(args, {"-c", "-o"}, {}, {"-c", "-o"}, ctx); !s.ok())
         return fail(err, s.message());
+    if (Status s = check_outputs(ctx.args, {sheet_json_path(ctx.args.value("-o"))}); !s.ok())
+        return fail(err, s.message());
     if (Status s = export_sheet((*ctx.collection), ctx.args.value("-o")); !s.ok())
         return fail(err, s.message());
     out << "Sheet exported\n";
@@ -147,6 +149,7 @@ int run_pack(const QStringList& args, QTextStream& out, QTextStream& err) {
     if (Status s = parse_arguments(args, {"--base", "--encoding", "-o"}, {}, a); !s.ok())
         return fail(err, s.message() == "No sprite file given" ? "No folder given" : s.message());
     if (Status s = require(a, {"-o"}); !s.ok()) return fail(err, s.message());
+    if (Status s = check_outputs(a); !s.ok()) return fail(err, s.message());
     PackOptions options;
     if (Status s = select_encoding(a, options.encoding); !s.ok()) return fail(err, s.message());
     LoadedSprite base;
@@ -168,6 +171,7 @@ int run_recompress(const QStringList& args, QTextStream& out, QTextStream& err) 
     LoadedSprite sprite;
     if (Status s = parse_arguments(args, {"-o"}, {}, a); !s.ok()) return fail(err, s.message());
     if (Status s = require(a, {"-o"}); !s.ok()) return fail(err, s.message());
+    if (Status s = check_outputs(a); !s.ok()) return fail(err, s.message());
     if (Status s = load(a.file, sprite); !s.ok()) return fail(err, s.message());
     SpriteDocument& doc = sprite.document();
     PixelImage pixels;

@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 
+#include "cli/file_naming.h"
 #include "dabro_version.h"
 #include "document/status.h"
 
@@ -27,12 +28,14 @@ void print_help(QTextStream& out) {
 }  // namespace
 
 int fail(QTextStream& err, const std::string& message) {
-    err << QString::fromStdString(failure_text(message)) << '\n';
+    const FileNaming* naming = FileNaming::active();
+    err << QString::fromStdString(failure_text(naming ? naming->named(message) : message)) << '\n';
     err.flush();
     return 1;
 }
 
 int run_cli(const QStringList& args, QTextStream& out, QTextStream& err) {
+    const FileNaming naming;
     if (args.isEmpty()) {
         print_help(err);
         return fail(err, "No command given");

@@ -119,6 +119,8 @@ int run_render_sequence(const QStringList& args, QTextStream& out, QTextStream& 
     if (Status s = parse_arguments(args, {"-s", "-d", "-p", "--scale", "-o"}, {}, a); !s.ok())
         return fail(err, s.message());
     if (Status s = require(a, {"-s", "-o"}); !s.ok()) return fail(err, s.message());
+    if (Status s = check_outputs(a, {json_path_of(a.value("-o"))}); !s.ok())
+        return fail(err, s.message());
     int palette = 0;
     int scale = 1;
     if (Status s = int_in_range(a, "-p", 0, 0, kPalettesPerCollection - 1, "palette", palette);
@@ -135,7 +137,7 @@ int run_render_sequence(const QStringList& args, QTextStream& out, QTextStream& 
     const int sequences = std::clamp(doc.sequenceCount, 0, kMaxSequences);
     if (sequence < 0 || sequence >= sequences)
         return fail(err, "There is no sequence " + std::to_string(sequence) + ": the sprite has " +
-                             std::to_string(sequences) + " sequences");
+                             counted(sequences, "sequence"));
     const int c = doc.sequences[static_cast<std::size_t>(sequence)].collectionIndex;
     if (c >= std::clamp(doc.collectionCount, 0, kMaxCollections))
         return fail(err, "Sequence " + std::to_string(sequence) + " shows collection " +

@@ -83,4 +83,8 @@ std::string failure_text(std::string_view message) {
     return text;
 }
 
+std::string counted(long long count, std::string_view noun) {
+    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
+}
+
 }  // namespace dabro

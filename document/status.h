@@ -47,4 +47,7 @@ int file_error_code_from_errno(int err);
 // does not already end in a character at or below '.'.
 std::string failure_text(std::string_view message);
 
+// A count and its noun for messages: "1 frame", "6 frames".
+std::string counted(long long count, std::string_view noun);
+
 }  // namespace dabro

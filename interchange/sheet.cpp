@@ -166,9 +166,9 @@ void read_layout(const jf::Json& json, SheetLayout& out) {
 
     const jf::Json& slots = jf::array(jf::member(json, top, "slots"), "slots");
     if (slots.size() != static_cast<std::size_t>(count))
-        jf::fail("slots", "holds " + std::to_string(slots.size()) + " slots; " +
-                              std::to_string(out.frames) + " frames x " +
-                              std::to_string(out.directions) + " directions need " +
+        jf::fail("slots", "holds " + counted(static_cast<long long>(slots.size()), "slot") + "; " +
+                              counted(out.frames, "frame") + " x " +
+                              counted(out.directions, "direction") + " need " +
                               std::to_string(count));
     out.imageSlots.assign(static_cast<std::size_t>(count), SheetSlot{});
     std::vector<bool> seen(static_cast<std::size_t>(count), false);
@@ -567,10 +567,10 @@ Status check_sheet_fits(const SpriteDocument& document, int collection, const Sh
         return Status::failure("There is no collection " + std::to_string(collection));
     const ImageCollection& col = document.collections[static_cast<std::size_t>(collection)];
     if (l.frames != col.frames || l.directions != col.directions) {
-        return Status::failure("The sheet has " + std::to_string(l.frames) + " frames and " +
-                               std::to_string(l.directions) + " directions; the collection has " +
-                               std::to_string(col.frames) + " frames and " +
-                               std::to_string(col.directions) + " directions");
+        return Status::failure("The sheet has " + counted(l.frames, "frame") + " and " +
+                               counted(l.directions, "direction") + "; the collection has " +
+                               counted(col.frames, "frame") + " and " +
+                               counted(col.directions, "direction"));
     }
     return Status::success();
 }

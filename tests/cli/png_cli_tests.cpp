@@ -204,7 +204,7 @@ TEST_F(PngCli, FailuresChangeNothing) {
                    "in.spr is not a PNG file.", out);
     expect_failure({"import-sheet", s, "-c", "2", "--sheet", q(sheet), "-o", o},
                    "The sheet has 2 frames and 3 directions; the collection has 3 frames and 1 "
-                   "directions.",
+                   "direction.",
                    out);
     expect_failure({"export-sheet", s, "-c", "1", "-o", q(dir.file("s1.png"))},
                    "Sprite with compressed images. Images unaccesible.", dir.file("s1.png"));
