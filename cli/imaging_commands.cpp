@@ -99,7 +99,7 @@ int run_import_raw(const QStringList& args, QTextStream& out, QTextStream& err) 
     CommandPtr step;
     const Status imported =
         ctx.args.flags.count("--by-name")
-            ? import_by_name_step(doc, ctx.image(slot), raw, read_any_palette, step)
+            ? import_by_name_step(doc, ctx.image(slot), raw, kByNameReaders, step)
             : import_raw_step(doc, ctx.image(slot), raw, step);
     if (!imported.ok()) return fail(err, imported.message());
     ctx.run(std::move(step));

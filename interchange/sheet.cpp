@@ -188,8 +188,11 @@ void read_layout(const jf::Json& json, SheetLayout& out) {
         seen[k] = true;
         slot.x = jf::integer(jf::member(s, path, "x"), jf::at_key(path, "x"), 0, kInt32Max);
         slot.y = jf::integer(jf::member(s, path, "y"), jf::at_key(path, "y"), 0, kInt32Max);
-        slot.width = int32_at(s, path, "width");
-        slot.height = int32_at(s, path, "height");
+        // An image fills at most its cell; 0 is an image without pixels, as exported.
+        slot.width = static_cast<std::int32_t>(
+            jf::integer(jf::member(s, path, "width"), jf::at_key(path, "width"), 0, out.cellWidth));
+        slot.height = static_cast<std::int32_t>(jf::integer(
+            jf::member(s, path, "height"), jf::at_key(path, "height"), 0, out.cellHeight));
         slot.kind = static_cast<std::uint8_t>(
             jf::integer(jf::member(s, path, "kind"), jf::at_key(path, "kind"), 0, 255));
         slot.flag = static_cast<std::uint8_t>(

@@ -178,6 +178,20 @@ TEST_F(SheetFixture, BadInputIsRefusedWithAClearMessage) {
          },
          "The image of frame 2, direction 1 (2 x 2 at 14, 4) lies outside the sheet of 15 x 8 "
          "pixels"},
+        {"negative width",
+         [](SheetFixture& f) {
+             Json j = f.read_json();
+             j["slots"][3]["width"] = -1;
+             f.write_json(j);
+         },
+         "walk.json: slots[3].width is -1, out of range: it must be an integer from 0 to 5"},
+        {"taller than the cell",
+         [](SheetFixture& f) {
+             Json j = f.read_json();
+             j["slots"][2]["height"] = 5;
+             f.write_json(j);
+         },
+         "walk.json: slots[2].height is 5, out of range: it must be an integer from 0 to 4"},
         {"repeated slot",
          [](SheetFixture& f) {
              Json j = f.read_json();
