@@ -82,6 +82,8 @@ int run_import_png(const QStringList& args, QTextStream& out, QTextStream& err) 
         return fail(err, s.message());
     PngImportOptions options;
     options.keepIndices = ctx.args.flags.count("--keep-indices") != 0;
+    options.into = ctx.collection;
+    options.slot = slot;
     PixelImage pixels;
     if (Status s = import_image_png(bytes, path,
                                     (*ctx.collection).palettes[static_cast<std::size_t>(palette)],

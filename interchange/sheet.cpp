@@ -12,7 +12,9 @@
 
 #include "document/document_edits.h"
 #include "imaging/colour_match.h"
+#include "interchange/image_png.h"
 #include "interchange/json_fields.h"
+#include "interchange/sheet_room.h"
 
 namespace dabro {
 
@@ -202,6 +204,14 @@ void read_layout(const jf::Json& json, SheetLayout& out) {
         slot.box = read_box(jf::member(s, path, "box"), jf::at_key(path, "box"));
         out.imageSlots[k] = std::move(slot);
     }
+    std::int64_t widest = 0;
+    std::int64_t tallest = 0;
+    for (const SheetSlot& slot : out.imageSlots) {
+        widest = std::max<std::int64_t>(widest, slot.width);
+        tallest = std::max<std::int64_t>(tallest, slot.height);
+    }
+    if (Status s = check_sheet_room(out.name, out.frames, out.directions, widest, tallest); !s.ok())
+        jf::fail("", s.message());
 }
 
 }  // namespace
@@ -425,12 +435,13 @@ class SheetCutter {
         if (const CollectionImage* same = same_in_base(s, cell)) {
             image.set_data(same->data);
         } else if (s.width > 0 && s.height > 0) {
-            pixels_.width = s.width;
-            pixels_.height = s.height;
-            pixels_.pixels.resize(static_cast<std::size_t>(s.width) *
-                                  static_cast<std::size_t>(s.height));
-            for (std::size_t i = 0; i < pixels_.pixels.size(); ++i)
-                pixels_.pixels[i] = matcher_.match(cell[i]);
+            // The base's pixels that the cell still shows stay as they are.
+            const int slot = base_ ? base_->slot_of(s.frame, s.direction) : -1;
+            const bool kept =
+                slot >= 0 &&
+                decode_pixels(base_->images[static_cast<std::size_t>(slot)], current_).ok();
+            match_picture(cell, s.width, s.height, matcher_, kept ? &current_ : nullptr,
+                          base_ ? base_->palettes[0] : layout_.palettes[0], pixels_);
             image.set_data(encode_pixels(pixels_, encoding_));
         }
         ++done_;
@@ -445,6 +456,7 @@ class SheetCutter {
     RgbaPalette basePalette_{};
     std::vector<std::uint32_t> scratch_;
     PixelImage pixels_;
+    PixelImage current_;
     // Each image and its cell belong to the caller's thread until handed over.
     std::vector<CollectionImage> images_;
     std::vector<std::vector<std::uint32_t>> cells_;
