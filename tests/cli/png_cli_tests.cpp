@@ -209,6 +209,7 @@ TEST_F(PngCli, FailuresChangeNothing) {
     expect_failure({"export-sheet", s, "-c", "1", "-o", q(dir.file("s1.png"))},
                    "Sprite with compressed images. Images unaccesible.", dir.file("s1.png"));
     expect_failure({"unpack", s, q(folder)}, "unpacked exists and is not empty.", out);
+    expect_failure({"unpack", s, q(dir.file("none/unpacked"))}, "none/: Folder not found.", out);
     expect_failure({"unpack", s}, "Give the sprite file and the folder to unpack into.", out);
     expect_failure({"pack", q(folder), "-o", o}, "unpacked/sprite.json: File not found.", out);
     expect_failure({"pack", q(folder), "--encoding", "rle", "-o", o},
