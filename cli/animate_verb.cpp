@@ -33,6 +33,7 @@ Status read_options(const Arguments& a, AnimateOptions& o) {
 }
 
 Outcome run_animate(const Arguments& a, std::ostream& out, std::ostream&) {
+    if (Status s = check_outputs(a); !s.ok()) return s;
     AnimateOptions options;
     if (Status s = read_options(a, options); !s.ok()) return s;
     LoadedSprite sprite;

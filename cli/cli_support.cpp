@@ -1,10 +1,66 @@
 // The steps verbs share: loading and saving a sprite, and selecting a collection, image or palette.
 #include "cli/cli_support.h"
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <vector>
+
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
+#include "imaging/raw_import.h"
+#include "interchange/sheet.h"
 
 namespace dabro::cli {
+
+namespace {
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ec;
+    const auto ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return a == b;
+    const auto cb = std::filesystem::weakly_canonical(b, ec);
+    return ec ? a == b : ca == cb;
+}
+
+std::vector<std::string> inputs_of(const Arguments& a) {
+    std::vector<std::string> inputs{a.file};
+    std::error_code ec;
+    if (std::filesystem::is_directory(a.file, ec)) {
+        for (const auto& entry : std::filesystem::directory_iterator(a.file, ec))
+            inputs.push_back(entry.path().string());
+    }
+    for (const char* option : {"--png", "--sheet", "--raw", "--palette", "--base"})
+        if (a.has(option)) inputs.push_back(a.value(option));
+    if (a.has("--sheet")) inputs.push_back(sheet_json_path(a.value("--sheet")));
+    if (a.has("--raw")) {
+        const ImportName name = parse_import_name(a.value("--raw"));
+        inputs.push_back(name.palettePath);
+        inputs.push_back(name.gimpPalettePath);
+    }
+    return inputs;
+}
+
+}  // namespace
+
+Status check_outputs(const Arguments& a, std::initializer_list<std::string> beside) {
+    if (!a.has("-o")) return Status::success();
+    std::vector<std::string> outputs{a.value("-o")};
+    outputs.insert(outputs.end(), beside.begin(), beside.end());
+    const std::vector<std::string> inputs = inputs_of(a);
+    for (const std::string& out : outputs) {
+        for (const std::string& in : inputs) {
+            if (!in.empty() && same_file(out, in))
+                return Status::failure(out + " is the same file as the input " + in +
+                                       "; choose another output");
+        }
+    }
+    return Status::success();
+}
 
 Status load(const std::string& path, LoadedSprite& sprite) {
     LoadReport report;
@@ -19,13 +75,13 @@ Status save(const std::string& path, LoadedSprite& sprite) {
 
 Status open_collection(const Arguments& a, CollectionContext& ctx) {
     ctx.args = a;
+    if (Status s = check_outputs(ctx.args); !s.ok()) return s;
     if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
     if (Status s = int_option(ctx.args, "-c", ctx.c); !s.ok()) return s;
     SpriteDocument& doc = ctx.sprite.document();
     if (!collection_in_use(doc, ctx.c)) {
         return Status::failure("There is no collection " + std::to_string(ctx.c) +
-                               ": the sprite has " + std::to_string(doc.collectionCount) +
-                               " collections");
+                               ": the sprite has " + counted(doc.collectionCount, "collection"));
     }
     ctx.collection = &doc.collections[static_cast<std::size_t>(ctx.c)];
     if (ctx.collection->imageSectionType != kReadableSection)
@@ -42,8 +98,8 @@ Status select_slot(const Arguments& a, const ImageCollection& collection, int& s
     if (slot < 0) {
         return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
                                std::to_string(d) + ": the collection has " +
-                               std::to_string(collection.frames) + " frames and " +
-                               std::to_string(collection.directions) + " directions");
+                               counted(collection.frames, "frame") + " and " +
+                               counted(collection.directions, "direction"));
     }
     return Status::success();
 }

@@ -12,6 +12,13 @@
 
 namespace dabro::cli {
 
+// Refuses a verb whose output would replace one of its inputs, compared by device and
+// inode where both exist (so links and "./" paths are caught), else by canonical path. The
+// inputs are FILE (every file in it when it is a folder) and the files of --png, --sheet
+// with the JSON beside it, --raw with the palettes its name leads to, --palette and --base;
+// the outputs are -o and the files of `beside`, written next to it.
+Status check_outputs(const Arguments& a, std::initializer_list<std::string> beside = {});
+
 // A sprite loaded into a session of its own, so a verb never sees another's document.
 struct LoadedSprite {
     std::unique_ptr<Session> session = make_session();

@@ -88,7 +88,7 @@ Outcome run_import_raw(const Arguments& a, std::ostream& out, std::ostream&) {
     CommandPtr step;
     const Status imported =
         ctx.args.flags.count("--by-name")
-            ? import_by_name_step(doc, ctx.image(slot), raw, read_any_palette, step)
+            ? import_by_name_step(doc, ctx.image(slot), raw, kByNameReaders, step)
             : import_raw_step(doc, ctx.image(slot), raw, step);
     if (!imported.ok()) return imported;
     ctx.run(std::move(step));

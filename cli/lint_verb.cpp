@@ -52,7 +52,9 @@ Outcome run_lint(const Arguments& a, std::ostream& out, std::ostream& err) {
     for (const std::string& file : files) {
         LoadedSprite sprite;
         if (Status s = load(file, sprite); !s.ok()) {
-            err << failure_text(file + ": " + s.message()) << '\n';
+            err << failure_text(s.subject().empty() ? file + ": " + s.message()
+                                                    : message_naming_subject(s))
+                << '\n';
             code = kUnreadable;
             continue;
         }

@@ -63,6 +63,8 @@ Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
     if (Status s = read_input_file(path, kMaxPngBytes, bytes); !s.ok()) return s;
     PngImportOptions options;
     options.keepIndices = ctx.args.flags.count("--keep-indices") != 0;
+    options.into = ctx.collection;
+    options.slot = slot;
     PixelImage pixels;
     if (Status s = import_image_png(bytes, path,
                                     (*ctx.collection).palettes[static_cast<std::size_t>(palette)],
@@ -80,6 +82,8 @@ Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
 Outcome run_export_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
+    if (Status s = check_outputs(ctx.args, {sheet_json_path(ctx.args.value("-o"))}); !s.ok())
+        return s;
     if (Status s = export_sheet((*ctx.collection), ctx.args.value("-o")); !s.ok()) return s;
     out << "Sheet exported\n";
     return 0;
@@ -113,6 +117,7 @@ Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
 }
 
 Outcome run_pack(const Arguments& a, std::ostream& out, std::ostream&) {
+    if (Status s = check_outputs(a); !s.ok()) return s;
     PackOptions options;
     if (Status s = select_encoding(a, options.encoding); !s.ok()) return s;
     LoadedSprite base;
@@ -131,6 +136,7 @@ Outcome run_pack(const Arguments& a, std::ostream& out, std::ostream&) {
 
 Outcome run_recompress(const Arguments& a, std::ostream& out, std::ostream&) {
     LoadedSprite sprite;
+    if (Status s = check_outputs(a); !s.ok()) return s;
     if (Status s = load(a.file, sprite); !s.ok()) return s;
     SpriteDocument& doc = sprite.document();
     PixelImage pixels;

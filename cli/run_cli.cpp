@@ -43,7 +43,10 @@ int run_verb(const Verb& verb, std::span<const std::string> args, std::ostream& 
         return fail(err, s.message(), verb.failureCode);
     const Outcome outcome = verb.run(a, out, err);
     out.flush();
-    if (!outcome.status.ok()) return fail(err, outcome.status.message(), verb.failureCode);
+    // Unlike the window, which shows one file at a time, the tool names the file a file
+    // error is about.
+    if (!outcome.status.ok())
+        return fail(err, message_naming_subject(outcome.status), verb.failureCode);
     return outcome.code;
 }
 

@@ -72,6 +72,7 @@ Status write_text(const std::string& path, const std::string& text) {
 }
 
 Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&) {
+    if (Status s = check_outputs(a, {sheet_json_path(a.value("-o"))}); !s.ok()) return s;
     int palette = 0;
     int scale = 1;
     if (Status s = palette_option(a, palette, PaletteRangeText::Use); !s.ok()) return s;

@@ -20,7 +20,7 @@ Status import_raw_step(const SpriteDocument& document, ImageRef ref, const std::
 }
 
 Status import_by_name_step(const SpriteDocument& document, ImageRef ref, const std::string& path,
-                           PaletteFileReader read, CommandPtr& step) {
+                           ByNameReaders read, CommandPtr& step) {
     if (!is_valid(document, ref)) return Status::failure("No image is selected");
     EncodedImage image;
     Palette palette = document.collections[ref.collection].palettes[0];

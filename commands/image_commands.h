@@ -18,7 +18,7 @@ Status import_raw_step(const SpriteDocument& document, ImageRef ref, const std::
                        CommandPtr& step);
 // Import by name: pixels, size and palette 0 from the file and its name, as one step.
 Status import_by_name_step(const SpriteDocument& document, ImageRef ref, const std::string& path,
-                           PaletteFileReader read, CommandPtr& step);
+                           ByNameReaders read, CommandPtr& step);
 Status halve_step(const SpriteDocument& document, ImageRef ref, CommandPtr& step);
 // The image's box centred in a gui item frame.
 CommandPtr align_step(const SpriteDocument& document, ImageRef ref, FrameSize frame);

@@ -195,12 +195,12 @@ ScopedFileLayer::~ScopedFileLayer() {
 }
 
 Status read_whole_file(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    return read_file(path, 0, false, bytes);
+    return read_file(path, 0, false, bytes).about(path);
 }
 
 Status read_file_prefix(const std::string& path, std::size_t size,
                         std::vector<std::uint8_t>& bytes) {
-    return read_file(path, size, true, bytes);
+    return read_file(path, size, true, bytes).about(path);
 }
 
 namespace {
@@ -239,18 +239,19 @@ FileReader::~FileReader() {
 
 Status FileReader::open(const std::string& path) {
     layer_ = &file_layer();
+    path_ = path;
     const int fd = layer_->open_read(path);
-    if (fd < 0) return status_ = error_from(fd);
+    if (fd < 0) return status_ = error_from(fd).about(path);
     fd_ = fd;
     const off_t size = layer_->size_of(fd_);
-    if (size < 0) return status_ = error_from(size);
+    if (size < 0) return status_ = error_from(size).about(path);
     size_ = static_cast<std::size_t>(size);
     buffer_ = std::make_unique_for_overwrite<std::uint8_t[]>(kReaderBuffer);
     return status_;
 }
 
 bool FileReader::fail(Status status) {
-    if (status_.ok()) status_ = std::move(status);
+    if (status_.ok()) status_ = status.about(path_);
     at_ = end_ = 0;
     return false;
 }
@@ -426,8 +427,10 @@ Status write_in_place(FileLayer& layer, const SaveTarget& target,
 
 }  // namespace
 
-Status write_file_atomically(const std::string& path,
-                             const std::function<Status(ByteSink&)>& produce) {
+namespace {
+
+Status write_through_temp(const std::string& path,
+                          const std::function<Status(ByteSink&)>& produce) {
     FileLayer& layer = file_layer();
     SaveTarget target;
     if (const int r = layer.find_target(path, target); r < 0) return error_from(r);
@@ -438,6 +441,8 @@ Status write_file_atomically(const std::string& path,
     if (temp.fd < 0) {
         // A folder the user may not write to, holding a file they may.
         if (refused(temp.fd) && target.exists) return write_in_place(layer, target, produce);
+        if (temp.fd == -ENOENT || temp.fd == -ENOTDIR)
+            return error_from(temp.fd).about_folder(folder_of(target.path));
         return error_from(temp.fd);
     }
     FileSink sink(layer, temp.fd);
@@ -451,6 +456,13 @@ Status write_file_atomically(const std::string& path,
     }
     temp.path.clear();
     return Status::success();
+}
+
+}  // namespace
+
+Status write_file_atomically(const std::string& path,
+                             const std::function<Status(ByteSink&)>& produce) {
+    return write_through_temp(path, produce).about(path);
 }
 
 }  // namespace dabro

@@ -115,6 +115,7 @@ class FileReader {
     bool jumped_ = false;      // filePos_ moved; the file's own position follows at the next read
     std::unique_ptr<std::uint8_t[]> buffer_;
     Status status_;
+    std::string path_;
 };
 
 // Where a file being written receives its bytes, in order.

@@ -152,8 +152,8 @@ class Walk {
             return out_of_range(what + " directions", directions, 0, kMaxFramesOrDirections);
         const long long slots = static_cast<long long>(frames) * directions;
         if (slots > kMaxImageSlots)
-            return Status::failure(what + " has " + std::to_string(frames) + " frames x " +
-                                   std::to_string(directions) + " directions, more than " +
+            return Status::failure(what + " has " + counted(frames, "frame") + " x " +
+                                   counted(directions, "direction") + ", more than " +
                                    std::to_string(kMaxImageSlots) + " images");
         col.frames = frames;
         col.directions = directions;

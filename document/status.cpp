@@ -35,6 +35,25 @@ Status Status::cancelled() {
     return s;
 }
 
+Status Status::about(std::string_view path) const {
+    Status s = *this;
+    if (kind_ == StatusKind::Failed && code_ != 0 && subject_.empty()) s.subject_ = path;
+    return s;
+}
+
+Status Status::about_folder(std::string_view folder) const {
+    Status s = about(folder.empty() ? std::string_view("./") : folder);
+    s.subjectIsFolder_ = s.subjectIsFolder_ || (subject_.empty() && !s.subject_.empty());
+    return s;
+}
+
+std::string message_naming_subject(const Status& status) {
+    if (status.subject().empty()) return status.message();
+    if (status.subject_is_folder() && status.code() == kFileNotFound)
+        return status.subject() + ": Folder not found";
+    return status.subject() + ": " + status.message();
+}
+
 Status Status::with_detail(std::string_view detail) const {
     Status s = *this;
     s.message_ += detail;
@@ -88,6 +107,10 @@ std::string failure_text(std::string_view message) {
     std::string text(message);
     if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
     return text;
+}
+
+std::string counted(long long count, std::string_view noun) {
+    return std::to_string(count) + " " + std::string(noun) + (count == 1 ? "" : "s");
 }
 
 }  // namespace dabro

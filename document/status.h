@@ -35,6 +35,12 @@ class [[nodiscard]] Status {
     static Status failure(std::string message);
     // The same failure, code kept, with `detail` after its message.
     Status with_detail(std::string_view detail) const;
+    // A file error's file, or the folder a file could not be made in, when none is named
+    // yet. Other outcomes stay as they are: their messages name what they concern.
+    Status about(std::string_view path) const;
+    Status about_folder(std::string_view folder) const;
+    const std::string& subject() const { return subject_; }
+    bool subject_is_folder() const { return subjectIsFolder_; }
 
     bool ok() const { return kind_ == StatusKind::Ok; }
     bool is_cancelled() const { return kind_ == StatusKind::Cancelled; }
@@ -44,6 +50,8 @@ class [[nodiscard]] Status {
 
   private:
     StatusKind kind_ = StatusKind::Ok;
+    bool subjectIsFolder_ = false;
+    std::string subject_;
     int code_ = 0;
     std::string message_;
 };
@@ -54,8 +62,15 @@ std::string file_error_message(int code);
 // Maps an errno value to the file-error code of this program, or 0 when it has none.
 int file_error_code_from_errno(int err);
 
+// The failure's message with its file in front, for a tool that handles several files at
+// once: "in.spr: File not found", "out/: Folder not found". Without a subject, the message.
+std::string message_naming_subject(const Status& status);
+
 // What the user is shown for a failure: the message, with a full stop appended when it
 // does not already end in a character at or below '.'.
 std::string failure_text(std::string_view message);
+
+// A count and its noun for messages: "1 frame", "6 frames".
+std::string counted(long long count, std::string_view noun);
 
 }  // namespace dabro

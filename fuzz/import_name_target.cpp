@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "document/memory_files.h"
 #include "document/text_to_int.h"
@@ -81,9 +83,24 @@ int import_name(Input input) {
         FUZZ_CHECK(image == imageBefore && palette == paletteBefore);
         return 0;
     }
+    // The file's size must fit the name's: an index a pixel, or an index and an alpha.
+    const Input file = samePath ? Input(paletteFile) : raw;
+    const auto pixels = static_cast<std::uint64_t>(std::max(*width, 0)) *
+                        static_cast<std::uint64_t>(std::max(*height, 0));
+    if (file.size() != pixels && file.size() != 2 * pixels) {
+        FUZZ_CHECK(!status.ok());
+        FUZZ_CHECK(image == imageBefore && palette == paletteBefore);
+        return 0;
+    }
     FUZZ_CHECK(status.ok());
     FUZZ_CHECK(image.height == *height && image.width == *width);
-    FUZZ_CHECK(image.data == encode_raw_pixels(samePath ? Input(paletteFile) : raw));
+    if (file.size() == 2 * pixels) {
+        FUZZ_CHECK(image.data == encode_raw_pixels(file));
+    } else {
+        std::vector<std::uint8_t> pairs;
+        for (std::uint8_t index : file) pairs.insert(pairs.end(), {index, 255});
+        FUZZ_CHECK(image.data == encode_raw_pixels(pairs));
+    }
     for (std::size_t i = 0; i < palette.size(); ++i)
         FUZZ_CHECK(palette[i] == (static_cast<std::uint32_t>(paletteFile[3 * i]) << 16 |
                                   static_cast<std::uint32_t>(paletteFile[3 * i + 1]) << 8 |

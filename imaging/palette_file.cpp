@@ -31,7 +31,7 @@ std::array<std::uint8_t, kPaletteFileSize> palette_file_bytes(const Palette& pal
 Status read_palette_file(const std::string& path, Palette& palette) {
     std::vector<std::uint8_t> bytes;
     if (Status s = read_file_prefix(path, kPaletteFileSize, bytes); !s.ok()) return s;
-    if (bytes.size() < kPaletteFileSize) return Status::file_error(kReadBeyondEnd);
+    if (bytes.size() < kPaletteFileSize) return Status::file_error(kReadBeyondEnd).about(path);
     palette = palette_from_bytes(
         std::span<const std::uint8_t, kPaletteFileSize>(bytes.data(), kPaletteFileSize));
     return Status::success();
@@ -91,7 +91,7 @@ Status read_binary_palette(const std::string& path, Palette& palette) {
     std::vector<std::uint8_t> head(std::min(size, kBinaryPaletteHead));
     if (!file.read(head.data(), head.size())) return file.status();
     const BinaryPalette kind = binary_palette_kind(size, head);
-    if (kind == BinaryPalette::None) return Status::file_error(kReadBeyondEnd);
+    if (kind == BinaryPalette::None) return Status::file_error(kReadBeyondEnd).about(path);
     apply_colours(binary_palette_colours(kind, head), palette);
     return Status::success();
 }

@@ -59,4 +59,12 @@ Status read_binary_palette(const std::string& path, Palette& palette);
 // How Import by name and the palette commands read a palette file into a palette.
 using PaletteFileReader = Status (*)(const std::string& path, Palette& palette);
 
+// How Import by name reads its two palette files: the prefix's .act as Palette > Import
+// does, and GIMP's <raw>.pal beside the raw file, when the .act does not exist, as GIMP
+// writes it (headerless triples, as many as the image uses).
+struct ByNameReaders {
+    PaletteFileReader act = read_palette_file;
+    PaletteFileReader gimp = read_binary_palette;
+};
+
 }  // namespace dabro

@@ -1,5 +1,7 @@
 #include "imaging/raw_import.h"
 
+#include <algorithm>
+
 #include "document/file_layer.h"
 #include "document/text_to_int.h"
 #include "imaging/palette_file.h"
@@ -17,9 +19,9 @@ std::vector<std::uint8_t> encode_raw_pixels(std::span<const std::uint8_t> raw) {
     return out;
 }
 
-Status load_raw_image(const std::string& path, std::vector<std::uint8_t>& encoded) {
-    std::vector<std::uint8_t> raw;
-    if (Status s = read_whole_file(path, raw); !s.ok()) return s;
+namespace {
+
+Status encode_checked(std::span<const std::uint8_t> raw, std::vector<std::uint8_t>& encoded) {
     // Three bytes per pixel at most: only a file of over 1.4 GB can overflow dataLength.
     if (raw.size() / 2 > kMaxDataLength / 3) {
         std::size_t size = 0;
@@ -28,6 +30,34 @@ Status load_raw_image(const std::string& path, std::vector<std::uint8_t>& encode
     }
     encoded = encode_raw_pixels(raw);
     return Status::success();
+}
+
+// The pixels of a raw file of a known size: an index and an alpha a pixel, or, as GIMP
+// exports an indexed image without alpha, one index a pixel, opaque.
+Status encode_sized(const std::string& path, std::vector<std::uint8_t> raw, std::int32_t width,
+                    std::int32_t height, std::vector<std::uint8_t>& encoded) {
+    const auto pixels = static_cast<std::uint64_t>(std::max(width, 0)) *
+                        static_cast<std::uint64_t>(std::max(height, 0));
+    if (raw.size() == 2 * pixels) return encode_checked(raw, encoded);
+    if (raw.size() != pixels) {
+        return Status::failure(path + " is " + std::to_string(raw.size()) + " bytes; a " +
+                               std::to_string(width) + " x " + std::to_string(height) +
+                               " image takes " + std::to_string(pixels) +
+                               " (an index a pixel) or " + std::to_string(2 * pixels) +
+                               " (an index and an alpha a pixel)");
+    }
+    std::vector<std::uint8_t> pairs(2 * raw.size(), 255);
+    for (std::size_t i = 0; i < raw.size(); ++i) pairs[2 * i] = raw[i];
+    raw = {};
+    return encode_checked(pairs, encoded);
+}
+
+}  // namespace
+
+Status load_raw_image(const std::string& path, std::vector<std::uint8_t>& encoded) {
+    std::vector<std::uint8_t> raw;
+    if (Status s = read_whole_file(path, raw); !s.ok()) return s;
+    return encode_checked(raw, encoded);
 }
 
 ImportName parse_import_name(std::string_view path) {
@@ -64,22 +94,24 @@ ImportName parse_import_name(std::string_view path) {
 }
 
 Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette& palette,
-                          PaletteFileReader read) {
+                          ByNameReaders read) {
     // Every step that can fail runs before anything is stored, in the order the user
     // would meet the failures: the raw file, the height, the width, the palette file.
-    std::vector<std::uint8_t> encoded;
-    if (Status s = load_raw_image(path, encoded); !s.ok()) return s;
+    std::vector<std::uint8_t> raw;
+    if (Status s = read_whole_file(path, raw); !s.ok()) return s;
 
     const ImportName name = parse_import_name(path);
     std::int32_t height = 0;
     if (Status s = text_to_int(name.heightText, height); !s.ok()) return s;
     std::int32_t width = 0;
     if (Status s = text_to_int(name.widthText, width); !s.ok()) return s;
+    std::vector<std::uint8_t> encoded;
+    if (Status s = encode_sized(path, std::move(raw), width, height, encoded); !s.ok()) return s;
 
     Palette newPalette = palette;
-    if (Status s = read(name.palettePath, newPalette); !s.ok()) {
+    if (Status s = read.act(name.palettePath, newPalette); !s.ok()) {
         if (s.code() != kFileNotFound) return s;
-        Status gimp = read(name.gimpPalettePath, newPalette);
+        Status gimp = read.gimp(name.gimpPalettePath, newPalette);
         if (gimp.code() == kFileNotFound) {
             return Status::failure("File not found: neither " + name.palettePath + " nor " +
                                    name.gimpPalettePath + " exists");

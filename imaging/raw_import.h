@@ -37,14 +37,16 @@ struct ImportName {
 ImportName parse_import_name(std::string_view path);
 
 // Import by name, all or nothing: reads the raw file, converts the height text and then
-// the width text, reads the palette file, and only then gives the image (data, width,
+// the width text, checks the file's size against them (W x H bytes are one index a pixel,
+// opaque, as GIMP exports an indexed image without alpha; 2 x W x H bytes an index and an
+// alpha a pixel; any other size is refused), reads the palette file, and only then gives
+// the image (data, width,
 // height) and sets the entries the palette file holds in `palette` (palette 0 of the image's
 // collection). The first failure is returned ("File not found", "'e_64x32' is not a valid
 // integer value", ...) and neither output changes.
 // When the palette path does not exist, GIMP's palette beside the raw file is read instead;
-// when neither exists, the message names both. `read` reads either palette file: by default
-// the headerless layouts, or a reader that also knows other tools' formats.
+// when neither exists, the message names both. `read` says how each of the two is read.
 Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette& palette,
-                          PaletteFileReader read = read_binary_palette);
+                          ByNameReaders read = {});
 
 }  // namespace dabro

@@ -26,7 +26,7 @@ Status check_sequence_direction(const SpriteDocument& document, int sequence, in
     const int sequences = std::clamp(document.sequenceCount, 0, kMaxSequences);
     if (sequence < 0 || sequence >= sequences)
         return Status::failure("There is no sequence " + std::to_string(sequence) +
-                               ": the sprite has " + std::to_string(sequences) + " sequences");
+                               ": the sprite has " + counted(sequences, "sequence"));
     const int c = document.sequences[static_cast<std::size_t>(sequence)].collectionIndex;
     if (c >= std::clamp(document.collectionCount, 0, kMaxCollections))
         return Status::failure("Sequence " + std::to_string(sequence) + " shows collection " +

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "imaging/colour_match.h"
+#include "interchange/sheet_room.h"
 
 namespace dabro {
 
@@ -16,14 +16,36 @@ RgbaImage render_rgba(const PixelImage& image, const Palette& palette) {
     return out;
 }
 
-PixelImage pixels_from_rgba(const RgbaImage& picture, const Palette& palette) {
+void match_picture(const std::uint32_t* rgba, std::int32_t width, std::int32_t height,
+                   ColourMatcher& matcher, const PixelImage* current, const Palette& currentPalette,
+                   PixelImage& out) {
+    out.width = width;
+    out.height = height;
+    out.pixels.resize(static_cast<std::size_t>(std::max(width, 0)) *
+                      static_cast<std::size_t>(std::max(height, 0)));
+    const std::int32_t keptWidth = current ? std::min(width, current->width) : 0;
+    const std::int32_t keptHeight = current ? std::min(height, current->height) : 0;
+    std::size_t i = 0;
+    for (std::int32_t y = 0; y < height; ++y) {
+        for (std::int32_t x = 0; x < width; ++x, ++i) {
+            if (x < keptWidth && y < keptHeight) {
+                const Pixel was = current->at(x, y);
+                if (rgba_of(was, currentPalette) == rgba[i]) {
+                    out.pixels[i] = was;
+                    continue;
+                }
+            }
+            out.pixels[i] = matcher.match(rgba[i]);
+        }
+    }
+}
+
+PixelImage pixels_from_rgba(const RgbaImage& picture, const Palette& palette,
+                            const PixelImage* current) {
     ColourMatcher matcher(palette);
     PixelImage out;
-    out.width = static_cast<std::int32_t>(picture.width);
-    out.height = static_cast<std::int32_t>(picture.height);
-    out.pixels.resize(picture.pixels.size());
-    for (std::size_t i = 0; i < picture.pixels.size(); ++i)
-        out.pixels[i] = matcher.match(picture.pixels[i]);
+    match_picture(picture.pixels.data(), static_cast<std::int32_t>(picture.width),
+                  static_cast<std::int32_t>(picture.height), matcher, current, palette, out);
     return out;
 }
 
@@ -40,10 +62,25 @@ Status export_image_png(const CollectionImage& image, const Palette& palette,
 
 Status import_image_png(std::span<const std::uint8_t> png, const std::string& name,
                         const Palette& palette, const PngImportOptions& options, PixelImage& out) {
-    if (options.keepIndices) return decode_png_indices(png, name, out, options.limits);
-    RgbaImage picture;
-    if (Status s = decode_png(png, name, picture, options.limits); !s.ok()) return s;
-    out = pixels_from_rgba(picture, palette);
+    PixelImage pixels;
+    PixelImage current;
+    if (options.keepIndices) {
+        if (Status s = decode_png_indices(png, name, pixels, options.limits); !s.ok()) return s;
+    } else {
+        RgbaImage picture;
+        if (Status s = decode_png(png, name, picture, options.limits); !s.ok()) return s;
+        const bool replaces =
+            options.into && options.slot >= 0 && options.slot < options.into->slot_count() &&
+            decode_pixels(options.into->images[static_cast<std::size_t>(options.slot)], current)
+                .ok();
+        pixels = pixels_from_rgba(picture, palette, replaces ? &current : nullptr);
+    }
+    if (options.into) {
+        if (Status s = check_sheet_room(*options.into, options.slot, pixels.width, pixels.height);
+            !s.ok())
+            return s;
+    }
+    out = std::move(pixels);
     return Status::success();
 }
 

@@ -154,20 +154,12 @@ std::string extension(std::string_view path) {
     return ext;
 }
 
-bool extension_fits(PaletteFormat format, const std::string& ext) {
-    switch (format) {
-        case PaletteFormat::Act:
-        case PaletteFormat::Act772:
-            return ext == "act" || ext == "raw";
-        case PaletteFormat::Gpl:
-            return ext == "gpl";
-        case PaletteFormat::Jasc:
-        case PaletteFormat::Riff:
-            return ext == "pal";
-        case PaletteFormat::RawRgb:
-            return ext == "pal" || ext == "raw";
-    }
-    return false;
+// The signature formats a file's first bytes fit, RIFF first.
+std::optional<PaletteFormat> signature_format(std::span<const std::uint8_t> head) {
+    if (starts_with(head, 0, "RIFF") && starts_with(head, 8, "PAL ")) return PaletteFormat::Riff;
+    if (text_signature(head, kGplSignature)) return PaletteFormat::Gpl;
+    if (text_signature(head, kJascSignature)) return PaletteFormat::Jasc;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -331,38 +323,29 @@ Status parse_riff_palette(std::span<const std::uint8_t> bytes,
 Status parse_palette_file(std::string_view path, std::size_t fileSize,
                           std::span<const std::uint8_t> head, PaletteFile& out) {
     const std::string name(file_name(path));
-    std::vector<PaletteFormat> fits;
-    if (starts_with(head, 0, "RIFF") && starts_with(head, 8, "PAL "))
-        fits.push_back(PaletteFormat::Riff);
-    if (text_signature(head, kGplSignature)) fits.push_back(PaletteFormat::Gpl);
-    if (text_signature(head, kJascSignature)) fits.push_back(PaletteFormat::Jasc);
-    switch (binary_palette_kind(fileSize, head)) {
-        case BinaryPalette::Act772:
-            fits.push_back(PaletteFormat::Act772);
-            fits.push_back(PaletteFormat::Act);
-            break;
-        case BinaryPalette::Act:
-            fits.push_back(PaletteFormat::Act);
-            break;
-        case BinaryPalette::RawRgb:
-            fits.push_back(PaletteFormat::RawRgb);
-            break;
-        case BinaryPalette::None:
-            break;
-    }
+    // Content decides: a signature names its format whatever the file is called, and the
+    // headerless layouts, told apart by size, come only after them.
+    std::optional<PaletteFormat> chosen = signature_format(head);
     const std::string ext = extension(path);
-    auto chosen = std::find_if(fits.begin(), fits.end(),
-                               [&](PaletteFormat f) { return extension_fits(f, ext); });
-    if (chosen == fits.end()) {
-        // A .gpl file is text: bytes that only a headerless layout fits are a broken GIMP
-        // palette, whose first line the message shows.
-        if (ext == "gpl") fits.insert(fits.begin(), PaletteFormat::Gpl);
-        if (fits.empty()) {
-            if (fileSize < kPaletteFileSize && (ext == "act" || ext == "raw"))
-                return Status::file_error(kReadBeyondEnd);
-            return Status::failure(name + " is not a palette file of a known format");
+    // A .gpl file is text: bytes without its signature are a broken GIMP palette, whose
+    // first line the message shows.
+    if (!chosen && ext == "gpl") chosen = PaletteFormat::Gpl;
+    if (!chosen) {
+        switch (binary_palette_kind(fileSize, head)) {
+            case BinaryPalette::Act772:
+                chosen = PaletteFormat::Act772;
+                break;
+            case BinaryPalette::Act:
+                chosen = PaletteFormat::Act;
+                break;
+            case BinaryPalette::RawRgb:
+                chosen = PaletteFormat::RawRgb;
+                break;
+            case BinaryPalette::None:
+                if (fileSize < kPaletteFileSize && (ext == "act" || ext == "raw"))
+                    return Status::file_error(kReadBeyondEnd).about(path);
+                return Status::failure(name + " is not a palette file of a known format");
         }
-        chosen = fits.begin();
     }
 
     const PaletteFormat format = *chosen;
@@ -403,6 +386,23 @@ Status read_palette_colours(const std::string& path, PaletteFile& out) {
     std::vector<std::uint8_t> head(std::min(file.size(), kMaxPaletteTextSize));
     if (!file.read(head.data(), head.size())) return file.status();
     return parse_palette_file(path, file.size(), head, out);
+}
+
+Status read_signed_or_act_palette(const std::string& path, Palette& into) {
+    FileReader file;
+    if (Status s = file.open(path); !s.ok()) return s;
+    std::vector<std::uint8_t> head(std::min(file.size(), kMaxPaletteTextSize));
+    if (!file.read(head.data(), head.size())) return file.status();
+    if (signature_format(head)) {
+        PaletteFile signed_file;
+        if (Status s = parse_palette_file(path, file.size(), head, signed_file); !s.ok()) return s;
+        apply_colours(signed_file.colours, into);
+        return Status::success();
+    }
+    if (head.size() < kPaletteFileSize) return Status::file_error(kReadBeyondEnd).about(path);
+    into = palette_from_bytes(
+        std::span<const std::uint8_t, kPaletteFileSize>(head.data(), kPaletteFileSize));
+    return Status::success();
 }
 
 Status read_any_palette(const std::string& path, Palette& into) {

@@ -10,6 +10,7 @@
 
 #include "document/sprite_document.h"
 #include "document/status.h"
+#include "imaging/palette_file.h"
 
 namespace dabro {
 
@@ -48,9 +49,10 @@ Status parse_jasc(std::string_view text, std::vector<std::uint32_t>& colours);
 Status parse_riff_palette(std::span<const std::uint8_t> bytes, std::vector<std::uint32_t>& colours);
 
 // Recognises a palette by its content: a file of `fileSize` bytes beginning with `head`
-// (at least its first min(fileSize, kMaxPaletteTextSize) bytes). When the content fits more
-// than one format, the extension of `path` decides; otherwise the signature formats come
-// first. Failures name the file.
+// (at least its first min(fileSize, kMaxPaletteTextSize) bytes). A signature ("RIFF"..."PAL ",
+// "GIMP Palette", "JASC-PAL") decides whatever the name; without one the size tells the
+// headerless layouts apart, raw RGB only below 768 bytes. The extension only chooses the
+// message for a file that fits nothing. Failures name the file.
 Status parse_palette_file(std::string_view path, std::size_t fileSize,
                           std::span<const std::uint8_t> head, PaletteFile& out);
 
@@ -60,6 +62,15 @@ Status read_palette_colours(const std::string& path, PaletteFile& out);
 // Reads a palette file of any of the formats above into `into`: its N colours set entries 0
 // to N - 1 and the others stay. All or nothing: on failure `into` is unchanged.
 Status read_any_palette(const std::string& path, Palette& into);
+
+// Palette > Import's reading: a file with a signature (GIMP, JASC, RIFF) is read as that
+// format; any other is the 768-byte palette file, whose first 768 bytes set every entry, and
+// a shorter one fails with "Read beyond end of file". All or nothing, like read_any_palette.
+Status read_signed_or_act_palette(const std::string& path, Palette& into);
+
+// Import by name in the window and the batch tool: the prefix's .act as Palette > Import
+// reads it, GIMP's <raw>.pal in any format.
+inline constexpr ByNameReaders kByNameReaders{read_signed_or_act_palette, read_any_palette};
 
 // The bytes of a palette written in a writable format; `name` is the GIMP palette's name.
 std::vector<std::uint8_t> palette_file_contents(const Palette& palette, PaletteFormat format,

@@ -103,12 +103,27 @@ std::uint32_t look_of(const RlePixel& p) {
     return p.uses_palette() ? 1u << 16 | std::uint32_t{p.index} << 8 | p.alpha : p.alpha;
 }
 
-std::vector<Pixel> decode(const CollectionImage& image) {
-    std::vector<Pixel> pixels;
+// Calls visit(x, y, look) for each pixel of the image's own width x height that the data
+// reach and that shows something: pixels beyond the size are never drawn, and pixels the
+// data leave out are as transparent as those they state.
+template <typename Visit>
+void for_each_shown_pixel(const CollectionImage& image, Visit&& visit) {
+    const std::int64_t width = image.width;
+    const std::int64_t height = image.height;
     walk_rle<RowRule::Preview>(encoded_bytes(image), image.width,
                                [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
-                                   pixels.push_back({x, y, look_of(p)});
+                                   if (y >= height) return false;
+                                   const std::uint32_t look = look_of(p);
+                                   if (x < width && look != 0) visit(x, y, look);
+                                   return true;
                                });
+}
+
+std::vector<Pixel> decode(const CollectionImage& image) {
+    std::vector<Pixel> pixels;
+    for_each_shown_pixel(image, [&](std::int64_t x, std::int64_t y, std::uint32_t look) {
+        pixels.push_back({x, y, look});
+    });
     return pixels;
 }
 
@@ -416,12 +431,11 @@ std::string document_text(const Session& session) {
             Fnv data;
             for (std::uint8_t byte : encoded_bytes(image)) data.add(byte, 1);
             Fnv pixels;
-            walk_rle<RowRule::Preview>(encoded_bytes(image), image.width,
-                                       [&](std::int64_t x, std::int64_t y, const RlePixel& px) {
-                                           pixels.add(static_cast<std::uint64_t>(x), 8);
-                                           pixels.add(static_cast<std::uint64_t>(y), 8);
-                                           pixels.add(look_of(px), 4);
-                                       });
+            for_each_shown_pixel(image, [&](std::int64_t x, std::int64_t y, std::uint32_t look) {
+                pixels.add(static_cast<std::uint64_t>(x), 8);
+                pixels.add(static_cast<std::uint64_t>(y), 8);
+                pixels.add(look, 4);
+            });
             line(ip + "data " + num(image.dataLength) + " bytes " + hex64(data.h) + " pixels " +
                  hex64(pixels.h));
         }

@@ -29,9 +29,10 @@ struct Difference {
 };
 
 // Compares the parts of two documents in use. Pixels are compared decoded, in the preview's
-// reading of rows: images whose data differ but whose pixels all agree differ only in
-// "encoding". Kinds 1 and 2 with the same index and alpha are the same pixel, and every pixel
-// of alpha 0 is the same transparent pixel.
+// reading of rows, within each image's own width x height: images whose data differ but
+// whose pixels all agree differ only in "encoding". Kinds 1 and 2 with the same index and
+// alpha are the same pixel, and every pixel of alpha 0 is the same transparent pixel, as is
+// a pixel the data do not reach.
 std::vector<Difference> diff_documents(const SpriteDocument& a, const SpriteDocument& b);
 
 // Loads two sprite files and compares them. When their documents agree but their bytes do not
@@ -50,7 +51,7 @@ std::string difference_text(const Difference& d);
 
 // The document one field a line, in a fixed order, for version control's text diff. Images
 // show their size, kind, flag, box, data length and two hashes: of the encoded bytes and of
-// the decoded pixels, so a change of encoding alone shows as such.
+// the pixels they show within their size, so a change of encoding alone shows as such.
 std::string document_text(const Session& session);
 
 }  // namespace dabro

@@ -128,8 +128,9 @@ Status unpack_sprite(const SpriteDocument& document, const std::string& folder,
     if (parent.empty()) parent = ".";
     std::string pattern = (parent / ("." + target.filename().string() + ".unpack-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr)
-        return Status::failure(folder + ": " +
-                               std::error_code(errno, std::generic_category()).message());
+        return Status::failure(errno == ENOENT || errno == ENOTDIR
+                                   ? parent.string() + "/: Folder not found"
+                                   : folder + ": " + std::generic_category().message(errno));
     const fs::path staging(pattern);
     // mkdtemp makes the folder private; the unpacked folder gets the usual permissions.
     const mode_t mask = ::umask(0);

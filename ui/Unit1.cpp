@@ -330,7 +330,7 @@ void TForm1::Importbyname1Click(QObject*) {
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
     if (!path) return;
     CommandPtr step;
-    if (!reported_ok(import_by_name_step(doc(), ref, *path, read_any_palette, step))) return;
+    if (!reported_ok(import_by_name_step(doc(), ref, *path, kByNameReaders, step))) return;
     run(std::move(step));
     set_status(QStringLiteral("Image imported"));
 }
@@ -361,7 +361,7 @@ void TForm1::read_palette(const std::string& path) {
     const int c = selected_collection();
     if (c < 0) return;
     Palette palette = doc().collections[c].palettes[0];
-    if (!reported_ok(read_any_palette(path, palette))) return;
+    if (!reported_ok(read_signed_or_act_palette(path, palette))) return;
     run(set_palette_command("Import palette", c, palette));
     set_status(QStringLiteral("Palette imported"));
 }

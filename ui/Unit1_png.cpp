@@ -91,9 +91,12 @@ void TForm1::import_png_file(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     if (!reported_ok(read_input_file(path, kMaxPngBytes, bytes))) return;
     PixelImage pixels;
-    const Palette& palette =
-        doc().collections[static_cast<std::size_t>(ref.collection)].palettes[0];
-    if (!reported_ok(import_image_png(bytes, path, palette, {}, pixels))) return;
+    const ImageCollection& collection = doc().collections[static_cast<std::size_t>(ref.collection)];
+    PngImportOptions options;
+    options.into = &collection;
+    options.slot = ref.slot;
+    if (!reported_ok(import_image_png(bytes, path, collection.palettes[0], options, pixels)))
+        return;
     run(replace_image_command("Import PNG", Refresh::ImageDetails, ref,
                               {encode_compact(pixels), pixels.width, pixels.height}));
     set_status(QStringLiteral("Image imported"));

@@ -140,7 +140,7 @@ TEST_F(SpriteFixture, FilesThatAreNotSpritesAreRefused) {
     EXPECT_FALSE(std::filesystem::exists(out));
 
     const Result missing = run({"palette-export", dir.file("none.spr"), "-c", "0", "-o", out});
-    EXPECT_EQ(missing.last_error_line(), "File not found.");
+    EXPECT_EQ(missing.last_error_line(), dir.file("none.spr") + ": File not found.");
 }
 
 TEST_F(SpriteFixture, ImportRawByNameSavesPixelsSizeAndPalette) {
@@ -148,12 +148,13 @@ TEST_F(SpriteFixture, ImportRawByNameSavesPixelsSizeAndPalette) {
     Data paletteBytes(kPaletteFileSize, 0);
     paletteBytes[21] = 0x12;
     test::write_bytes(dir.file("axe.act"), paletteBytes);
+    const std::string out = dir.file("out.spr");
     const Result r = run({"import-raw", sprite, "-c", "0", "-f", "1", "-d", "0", "--raw",
-                          dir.file("axe_2x1.raw"), "--by-name", "-o", sprite});
+                          dir.file("axe_2x1.raw"), "--by-name", "-o", out});
     ASSERT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(r.out, "Image imported\n");
 
-    auto session = load(sprite);
+    auto session = load(out);
     const ImageCollection& col = collection(*session);
     const CollectionImage& image = col.images[3];
     EXPECT_EQ(image.data, (Data{6, 7, 255, 4}));
@@ -264,7 +265,7 @@ TEST_F(SpriteFixture, PaletteExportAndImport) {
     test::write_bytes(act, Data(767, 1));
     const std::string out2 = dir.file("out2.spr");
     expect_failure({"palette-import", sprite, "-c", "0", "--palette", act, "-o", out2},
-                   "Read beyond end of file.", out2);
+                   act + ": Read beyond end of file.", out2);
 }
 
 }  // namespace

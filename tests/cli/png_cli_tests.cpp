@@ -201,11 +201,12 @@ TEST_F(PngCli, FailuresChangeNothing) {
                    "in.spr is not a PNG file.", out);
     expect_failure({"import-sheet", s, "-c", "2", "--sheet", sheet, "-o", o},
                    "The sheet has 2 frames and 3 directions; the collection has 3 frames and 1 "
-                   "directions.",
+                   "direction.",
                    out);
     expect_failure({"export-sheet", s, "-c", "1", "-o", dir.file("s1.png")},
                    "Sprite with compressed images. Images unaccesible.", dir.file("s1.png"));
     expect_failure({"unpack", s, folder}, "unpacked exists and is not empty.", out);
+    expect_failure({"unpack", s, dir.file("none/unpacked")}, "none/: Folder not found.", out);
     expect_failure({"unpack", s}, "Give the sprite file and the folder to unpack into.", out);
     expect_failure({"pack", folder, "-o", o}, "unpacked/sprite.json: File not found.", out);
     expect_failure({"pack", folder, "--encoding", "rle", "-o", o},

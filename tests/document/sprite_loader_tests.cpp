@@ -228,7 +228,7 @@ std::vector<Hostile> hostile_files() {
     cases.push_back(
         {"directions -1", one_collection_header(1, 1, -1).get(), "Collection 0 directions -1"});
     cases.push_back(
-        {"3841 images", one_collection_header(1, 3841, 1).get(), "3841 frames x 1 directions"});
+        {"3841 images", one_collection_header(1, 3841, 1).get(), "3841 frames x 1 direction"});
     cases.push_back({"frames 65536", one_collection_header(1, 65536, 0).get(),
                      "Collection 0 frames 65536 is out of range 0 to 65535"});
     cases.push_back({"directions 65536", one_collection_header(1, 0, 65536).get(),

@@ -122,9 +122,15 @@ TEST_F(ImportByName, FailuresChangeNothing) {
         {"sword_64x.raw", true, "sword.act", 768, "'' is not a valid integer value."},
         {"sword_x32.raw", true, "sword.act", 768, "'' is not a valid integer value."},
         {"sword_64 x32.raw", true, "sword.act", 768, "'64 ' is not a valid integer value."},
-        {"sword_64x32.raw", true, nullptr, 0,
-         "File not found: neither HERE/sword.act nor HERE/sword_64x32.raw.pal exists."},
-        {"sword_64x32.raw", true, "sword.act", 767, "Read beyond end of file."},
+        {"sword_2x1.raw", true, nullptr, 0,
+         "File not found: neither HERE/sword.act nor HERE/sword_2x1.raw.pal exists."},
+        {"sword_2x1.raw", true, "sword.act", 767, "Read beyond end of file."},
+        {"sword_3x1.raw", true, "sword.act", 768,
+         "HERE/sword_3x1.raw is 4 bytes; a 3 x 1 image takes 3 (an index a pixel) or 6 (an "
+         "index and an alpha a pixel)"},
+        {"sword_64x32.raw", true, "sword.act", 768,
+         "HERE/sword_64x32.raw is 4 bytes; a 64 x 32 image takes 2048 (an index a pixel) or "
+         "4096 (an index and an alpha a pixel)"},
         {"gone_64x32.raw", false, "gone.act", 768, "File not found."},
         {"gone_64X32.raw", false, "gone.act", 768,
          "File not found."},  // the raw file is read first
@@ -144,13 +150,22 @@ TEST_F(ImportByName, FailuresChangeNothing) {
 }
 
 TEST_F(ImportByName, SizeTextsFollowTheIntegerRule) {
-    test::write_bytes(dir.file("t_ $10x-3.raw"), {5, 255});
+    test::write_bytes(dir.file("t_ $10x-3.raw"), {});
     test::write_bytes(dir.file("t.act"), Data(800, 0x44));
     ASSERT_TRUE(test::import_by_name_into(image, palette, dir.file("t_ $10x-3.raw")).ok());
     EXPECT_EQ(image.width, 16);
     EXPECT_EQ(image.height, -3);
-    EXPECT_EQ(image.data, (Data{6, 5, 255}));
+    EXPECT_EQ(image.data, Data{});
     EXPECT_EQ(palette[255], 0x444444u);
+}
+
+// GIMP's raw export of an indexed image without alpha: W x H bytes, one index a pixel.
+TEST_F(ImportByName, OneByteAPixelIsAnOpaqueIndex) {
+    test::write_bytes(dir.file("g_3x1.raw"), {5, 0, 7});
+    test::write_bytes(dir.file("g.act"), Data(768, 0x44));
+    ASSERT_TRUE(test::import_by_name_into(image, palette, dir.file("g_3x1.raw")).ok());
+    EXPECT_EQ(image.data, (Data{6, 5, 255, 6, 0, 255, 6, 7, 255}));
+    EXPECT_EQ(image.width, 3);
 }
 
 // GIMP's raw export writes its palette as <file>.raw.pal, 3 bytes a colour used: it is read

@@ -115,6 +115,11 @@ std::vector<GoodFile> good_files() {
          text("GIMP Palette\r\nChannels: RGBA\r\n#\r\n1 2 3 128 Half\r\n4 5 6 255\r\n"),
          PaletteFormat::Gpl,
          {0x010203, 0x040506}},
+        // 33 bytes, a multiple of 3: the signature decides, not raw RGB by the name.
+        {"gimp_named.pal",
+         text("GIMP Palette\nName: x\n255 0 0 Red\n"),
+         PaletteFormat::Gpl,
+         {0xFF0000}},
         {"psp.pal",
          text("JASC-PAL\r\n0100\r\n3\r\n255 255 255\r\n0 0 0\r\n16 32 48\r\n"),
          PaletteFormat::Jasc,
@@ -138,7 +143,8 @@ INSTANTIATE_TEST_SUITE_P(HandMade, PaletteFiles, testing::ValuesIn(good_files())
                              return n;
                          });
 
-TEST(PaletteFiles, TextInAnActFileIsReadAsTriples) {
+// A signature decides whatever the name, also where the size would fit the .act.
+TEST(PaletteFiles, ASignedFileIsItsFormatWhateverItsName) {
     test::TempDir dir;
     Data b = text("GIMP Palette\n1 2 3\n");
     b.resize(768, ' ');
@@ -147,8 +153,8 @@ TEST(PaletteFiles, TextInAnActFileIsReadAsTriples) {
     PaletteFile act, gpl;
     ASSERT_TRUE(read_palette_colours(dir.file("text.act"), act).ok());
     ASSERT_TRUE(read_palette_colours(dir.file("text.gpl"), gpl).ok());
-    EXPECT_EQ(act.format, PaletteFormat::Act);
-    EXPECT_EQ(act.colours[0], 0x47494Du);  // "GIM"
+    EXPECT_EQ(act.format, PaletteFormat::Gpl);
+    EXPECT_EQ(act.colours, Colours{0x010203});
     EXPECT_EQ(gpl.format, PaletteFormat::Gpl);
     EXPECT_EQ(gpl.colours, Colours{0x010203});
 }
@@ -217,6 +223,37 @@ TEST(PaletteFiles, BadFilesSayWhereAndChangeNothing) {
     }
 }
 
+// Palette > Import: signature formats by content, any other file as the 768-byte .act.
+TEST(PaletteFiles, PaletteImportReadsSignaturesAndOtherwiseTheFirst768Bytes) {
+    struct Case {
+        const char* name;
+        Data bytes;
+        Colours colours;  // empty: "Read beyond end of file"
+    };
+    const Case cases[] = {
+        {"hundred.act", triples(100, 1), {}},
+        {"sword_2x1.raw.pal", triples(16, 2), {}},
+        {"long.act", triples(300, 3), colours_of_triples(256, 3)},
+        {"skin.pal", text("GIMP Palette\nName: x\n255 0 0 Red\n"), {0xFF0000}},
+        {"psp.act", text("JASC-PAL\n0100\n1\n1 2 3\n"), {0x010203}},
+    };
+    test::TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::write_bytes(dir.file(c.name), c.bytes);
+        Palette palette = untouched();
+        const Status s = read_signed_or_act_palette(dir.file(c.name), palette);
+        if (c.colours.empty()) {
+            EXPECT_EQ(s.message(), "Read beyond end of file");
+            EXPECT_EQ(palette, untouched());
+            continue;
+        }
+        ASSERT_TRUE(s.ok()) << s.message();
+        for (std::size_t i = 0; i < palette.size(); ++i)
+            ASSERT_EQ(palette[i], i < c.colours.size() ? c.colours[i] : kUntouched) << i;
+    }
+}
+
 // Every cut of a RIFF file before its last colour's bytes fails and changes nothing.
 TEST(PaletteFiles, EveryTruncatedRiffFails) {
     const Data whole = riff({0x010203, 0x040506, 0x070809});
@@ -274,7 +311,7 @@ TEST(PaletteFiles, ImportByNameTakesGimpsPaletteInAnyFormat) {
     test::write_bytes(dir.file("s_1x1.raw.pal"), text("JASC-PAL\r\n0100\r\n1\r\n9 8 7\r\n"));
     EncodedImage image;
     Palette palette = untouched();
-    ASSERT_TRUE(import_raw_by_name(dir.file("s_1x1.raw"), image, palette, read_any_palette).ok());
+    ASSERT_TRUE(import_raw_by_name(dir.file("s_1x1.raw"), image, palette, kByNameReaders).ok());
     EXPECT_EQ(palette[0], 0x090807u);
     EXPECT_EQ(palette[1], kUntouched);
 }

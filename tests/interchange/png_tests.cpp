@@ -2,6 +2,7 @@
 
 #include <spng.h>
 
+#include <memory>
 #include <optional>
 #include <random>
 
@@ -241,6 +242,47 @@ TEST(ImagePng, ExportThenImportGivesBackEveryKindOfPixelUnderEachPalette) {
         ASSERT_TRUE(import_image_png(png, "x.png", palettes[p], {}, back).ok());
         EXPECT_EQ(back, pixels);
     }
+}
+
+// Entries 4 and 9 share a colour, as the sample's 0 and 1 share black: a PNG of the image
+// edited in one pixel gives back every other pixel with its own index and kind.
+TEST(ImagePng, AnEditKeepsTheIndicesOfUnchangedPixelsWhereColoursRepeat) {
+    auto collection = std::make_unique<ImageCollection>();
+    collection->frames = collection->directions = 1;
+    Palette& palette = collection->palettes[0];
+    palette = test_palettes()[0];
+    palette[9] = palette[4];
+    PixelImage pixels{5, 4, {}};
+    for (int i = 0; i < 20; ++i)
+        pixels.pixels.push_back(i % 3 == 0   ? indexed_pixel(9, 255)
+                                : i % 3 == 1 ? indexed_pixel(9, 100)
+                                             : indexed_pixel(4, 255));
+    CollectionImage& image = collection->images[0];
+    image.width = 5;
+    image.height = 4;
+    image.set_data(encode_compact(pixels));
+    Bytes png;
+    ASSERT_TRUE(export_image_png(image, palette, png).ok());
+    RgbaImage picture;
+    ASSERT_TRUE(decode_png(png, "x.png", picture).ok());
+    picture.pixels[7] = rgba_of(indexed_pixel(20, 255), palette);
+    ASSERT_TRUE(encode_png(picture, png).ok());
+
+    PngImportOptions options;
+    options.into = collection.get();
+    PixelImage back;
+    ASSERT_TRUE(import_image_png(png, "x.png", palette, options, back).ok());
+    PixelImage expected = pixels;
+    expected.pixels[7] = indexed_pixel(20, 255);
+    EXPECT_EQ(back, expected);
+
+    // A PNG that would take the collection's sheet over the limit is refused.
+    collection->frames = 1000;
+    RgbaImage big{300, 300, std::vector<std::uint32_t>(300 * 300, 0)};
+    ASSERT_TRUE(encode_png(big, png).ok());
+    EXPECT_EQ(import_image_png(png, "x.png", palette, options, back).message(),
+              "An image of 300 x 300 pixels would make the sheet of collection '' 300000 x 300 "
+              "pixels, more than the 67108864 allowed");
 }
 
 // CRC-32 of PNG chunks, to build files that pass every check but the one under test.

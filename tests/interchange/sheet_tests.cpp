@@ -124,6 +124,35 @@ TEST_F(SheetFixture, AnEditedCellChangesOnlyItsOwnImage) {
     EXPECT_EQ(col.palettes[0][pixels.at(1, 1).index] & 0xFFFFFF, c & 0xFFFFFF);
 }
 
+// Entries 0 and 1 of palette 0 share a colour, as black does in the sample: an edit of one
+// pixel keeps every other pixel's index, so palettes 1 to 3 still show it as before.
+TEST_F(SheetFixture, AnEditKeepsTheIndicesOfUnchangedPixelsWhereColoursRepeat) {
+    ImageCollection& c = doc->collections[0];
+    c.palettes[0][1] = c.palettes[0][0];
+    CollectionImage& image = c.images[3];
+    PixelImage pixels{image.width, image.height, {}};
+    for (int i = 0; i < image.width * image.height; ++i)
+        pixels.pixels.push_back(indexed_pixel(i % 2 ? 1 : 0, 255));
+    image.set_data(encode_compact(pixels));
+    ASSERT_TRUE(export_sheet(col, png).ok());
+    RgbaImage sheet;
+    ASSERT_TRUE(decode_png(test::read_bytes(png), "walk.png", sheet).ok());
+    const Json slot = read_json()["slots"][3];
+    const std::size_t at =
+        slot["y"].get<std::size_t>() * sheet.width + slot["x"].get<std::size_t>();
+    sheet.pixels[at] = rgba_of(indexed_pixel(77, 255), c.palettes[0]);
+    Bytes edited;
+    ASSERT_TRUE(encode_png(sheet, edited).ok());
+    test::write_bytes(png, edited);
+    SheetContent content;
+    ASSERT_TRUE(read_sheet(png, Encoding::Compact, &col, content).ok());
+    PixelImage back;
+    ASSERT_TRUE(decode_pixels(content.images[3], back).ok());
+    PixelImage expected = pixels;
+    expected.pixels[0] = indexed_pixel(77, 255);
+    EXPECT_EQ(back, expected);
+}
+
 TEST_F(SheetFixture, BadInputIsRefusedWithAClearMessage) {
     struct Case {
         const char* name;
@@ -178,6 +207,28 @@ TEST_F(SheetFixture, BadInputIsRefusedWithAClearMessage) {
          },
          "The image of frame 2, direction 1 (2 x 2 at 14, 4) lies outside the sheet of 15 x 8 "
          "pixels"},
+        {"negative width",
+         [](SheetFixture& f) {
+             Json j = f.read_json();
+             j["slots"][3]["width"] = -1;
+             f.write_json(j);
+         },
+         "walk.json: slots[3].width is -1, out of range: it must be an integer from 0 to 5"},
+        {"taller than the cell",
+         [](SheetFixture& f) {
+             Json j = f.read_json();
+             j["slots"][2]["height"] = 5;
+             f.write_json(j);
+         },
+         "walk.json: slots[2].height is 5, out of range: it must be an integer from 0 to 4"},
+        {"sheet over the limit once imported",
+         [](SheetFixture& f) {
+             Json j = f.read_json();
+             j["cellWidth"] = j["cellHeight"] = 5000;
+             j["slots"][0]["width"] = j["slots"][0]["height"] = 5000;
+             f.write_json(j);
+         },
+         "walk.json: An image of 5000 x 5000 pixels would make the sheet of collection '"},
         {"repeated slot",
          [](SheetFixture& f) {
              Json j = f.read_json();

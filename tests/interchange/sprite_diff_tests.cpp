@@ -102,6 +102,17 @@ TEST(SpriteDiff, EachChangeIsReportedAtItsPlaceAlone) {
          "collection 0 image 5 pixels: 1 differ, first at 4,3"},
         {"encoding", [](SpriteDocument& d) { d.collections[0].images[5].set_data(row_runs(6, 5)); },
          "collection 0 image 5: same pixels, different encoding"},
+        // Only the image's own pixels count: not rows past its height, nor runs past a row's
+        // end, nor transparent pixels the data state where the other leaves them out.
+        {"beyond the size",
+         [](SpriteDocument& d) {
+             Data data = row_runs(6, 5);
+             data[0] = 7 << 2 | 1;
+             data.insert(data.begin() + 7, 99);
+             data.insert(data.end(), {6 << 2 | 1, 1, 2, 3, 4, 5, 6, 4 << 2});
+             d.collections[0].images[5].set_data(data);
+         },
+         "collection 0 image 5: same pixels, different encoding"},
     };
     EXPECT_TRUE(diff_documents(*a, *a).empty());
     for (const OnePlace& c : cases) {
@@ -121,11 +132,14 @@ TEST(SpriteDiff, EachChangeIsReportedAtItsPlaceAlone) {
 }
 
 // The look of a pixel as the preview shows it, keyed by place: the slow way to compare.
-std::map<std::pair<std::int64_t, std::int64_t>, int> looks(const Data& data, int width) {
+// Only what shows within width x height is kept; a place left out is transparent.
+std::map<std::pair<std::int64_t, std::int64_t>, int> looks(const Data& data, int width,
+                                                           int height) {
     std::map<std::pair<std::int64_t, std::int64_t>, int> out;
     for (const test::RefPixel& p : test::reference_decode(data, width, false)) {
         const bool palette = p.kind == 1 || p.kind == 2;
-        out[{p.y, p.x}] = p.alpha == 0 ? 0 : palette ? 1 << 16 | p.index << 8 | p.alpha : p.alpha;
+        const int look = p.alpha == 0 ? 0 : palette ? 1 << 16 | p.index << 8 | p.alpha : p.alpha;
+        if (p.x < width && p.y < height && look != 0) out[{p.y, p.x}] = look;
     }
     return out;
 }
@@ -173,8 +187,8 @@ TEST(SpriteDiff, PixelComparisonAgreesWithTheSlowOne) {
         a.collections[0].images[0].set_data(da);
         b.collections[0].images[0].set_data(db);
 
-        const auto la = looks(da, w);
-        const auto lb = looks(db, w);
+        const auto la = looks(da, w, h);
+        const auto lb = looks(db, w, h);
         std::int64_t count = 0;
         std::pair<std::int64_t, std::int64_t> first{-1, -1};
         auto note = [&](std::pair<std::int64_t, std::int64_t> at) {

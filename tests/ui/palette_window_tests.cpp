@@ -85,6 +85,14 @@ TEST_F(PaletteWindow, PaletteImportRecognisesFormatsByContent) {
     EXPECT_EQ(prompts.requests.back().dialog, FileDialog::OpenDialog3);
     EXPECT_EQ(doc().collections[0].palettes[0][0], 0xFA0001u);
     EXPECT_EQ(form->status_text(), "Palette imported");
+
+    // A headerless file shorter than 768 bytes is no palette there, whatever its size.
+    const Palette before = doc().collections[0].palettes[0];
+    write_bytes(dir.file("short.act"), std::vector<std::uint8_t>(300, 7));
+    prompts.answer(dir.file("short.act"));
+    QTest::keyClick(form->Edit10, Qt::Key_M, Qt::ControlModifier);
+    EXPECT_EQ(prompts.errors, QStringList({"Read beyond end of file."}));
+    EXPECT_EQ(doc().collections[0].palettes[0], before);
 }
 
 }  // namespace

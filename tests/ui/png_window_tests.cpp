@@ -53,6 +53,30 @@ TEST_F(PngWindow, ExportWritesPngOrRawByTheChosenNameAndImportPngComesBackWithUn
     EXPECT_TRUE(doc().collections[0].images[1] == before);
 }
 
+// With every entry of palette 0 one colour, only the indices the image holds tell its pixels
+// apart under palettes 1 to 3: an edited PNG changes the edited pixel and keeps the others.
+TEST_F(PngWindow, ImportPngKeepsTheIndicesOfPixelsItDidNotChange) {
+    open_document(*sample_document());
+    doc().collections[0].palettes[0].fill(0x102030);
+    PixelImage before;
+    ASSERT_TRUE(decode_pixels(doc().collections[0].images[0], before).ok());
+    prompts.answer(dir.file("image.png"));
+    form->ExportImage1->trigger();
+    RgbaImage picture;
+    ASSERT_TRUE(decode_png(read_bytes(dir.file("image.png")), "image.png", picture).ok());
+    picture.pixels[0] = 0;
+    std::vector<std::uint8_t> edited;
+    ASSERT_TRUE(encode_png(picture, edited).ok());
+    write_bytes(dir.file("image.png"), edited);
+    prompts.answer(dir.file("image.png"));
+    form->ImportPng1->trigger();
+    ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
+    PixelImage after;
+    ASSERT_TRUE(decode_pixels(doc().collections[0].images[0], after).ok());
+    before.pixels[0] = transparent_pixel();
+    EXPECT_EQ(after, before);
+}
+
 TEST_F(PngWindow, ASheetGoesOutAndAnEditedOneComesBackAsOneUndoableStep) {
     open_document(*sample_document());
     click_row(form->ListBox3, 2);  // "eight": 10 frames of 8 directions
