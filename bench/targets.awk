@@ -49,6 +49,16 @@ function ms(key) { return ns[key] / 1e6 }
 function row(measure, figure, target, result) {
     printf "| %s | %s | %s | %s |\n", measure, figure, target, result
 }
+# How many times faster `fast` ran than `slow`, against a floor.
+function speedup(slow, fast, floor) {
+    if (!has(slow) || !has(fast)) {
+        row("`" slow "` / `" fast "`", "not measured", ">= " floor, "")
+        return
+    }
+    r = ns[slow] / ns[fast]
+    row("`" slow "` / `" fast "`", sprintf("%.3f ms / %.3f ms = %.3f", ms(slow), ms(fast), r),
+        ">= " floor, verdict(r >= floor))
+}
 function verdict(ok) { return ok ? "met" : "MISSED" }
 function ratio(top, bottom, limit) {
     if (!has(top) || !has(bottom)) {
@@ -96,6 +106,8 @@ END {
     ratio("BM_ImportSheet", "BM_QImageLoadPng", 1.0)
     ratio("BM_AnimateGif", "BM_RenderSequenceSheet", 1.5)
     ratio("BM_AnimateApng", "BM_RenderSequenceSheet", 1.5)
+    ratio("BM_LintMaxDocument", "BM_LoadSprite", 1.5)
+    speedup("BM_EachUnpack/1", "BM_EachUnpack/2", 1.6)
     figure("BM_AnimateWebp", " (100 frames of 384 x 384)")
     if ("BM_EncodeCompact" in items) {
         rate = items["BM_EncodeCompact"] / 1e6
