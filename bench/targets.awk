@@ -49,26 +49,21 @@ function ms(key) { return ns[key] / 1e6 }
 function row(measure, figure, target, result) {
     printf "| %s | %s | %s | %s |\n", measure, figure, target, result
 }
-# How many times faster `fast` ran than `slow`, against a floor.
-function speedup(slow, fast, floor) {
-    if (!has(slow) || !has(fast)) {
-        row("`" slow "` / `" fast "`", "not measured", ">= " floor, "")
-        return
-    }
-    r = ns[slow] / ns[fast]
-    row("`" slow "` / `" fast "`", sprintf("%.3f ms / %.3f ms = %.3f", ms(slow), ms(fast), r),
-        ">= " floor, verdict(r >= floor))
-}
 function verdict(ok) { return ok ? "met" : "MISSED" }
-function ratio(top, bottom, limit) {
+# The time of `top` over the time of `bottom`, at most `bound` (or, with `atLeast`, at least:
+# how many times faster `bottom` ran).
+function compare(top, bottom, bound, atLeast) {
+    sign = atLeast ? ">= " : "<= "
     if (!has(top) || !has(bottom)) {
-        row("`" top "` / `" bottom "`", "not measured", "<= " limit, "")
+        row("`" top "` / `" bottom "`", "not measured", sign bound, "")
         return
     }
     r = ns[top] / ns[bottom]
     row("`" top "` / `" bottom "`", sprintf("%.3f ms / %.3f ms = %.3f", ms(top), ms(bottom), r),
-        "<= " limit, verdict(r <= limit))
+        sign bound, verdict(atLeast ? r >= bound : r <= bound))
 }
+function ratio(top, bottom, limit) { compare(top, bottom, limit, 0) }
+function speedup(slow, fast, floor) { compare(slow, fast, floor, 1) }
 function below_ms(key, limit, label) {
     if (!has(key)) return
     row("`" key "`" label, sprintf("%.2f us", ns[key] / 1e3), "< " limit " ms", verdict(ms(key) < limit))
