@@ -22,6 +22,7 @@ constexpr const char* kUnusedCollection = "unused-collection";
 constexpr const char* kEmptyImage = "empty-image";
 constexpr const char* kBoxOutsideImage = "box-outside-image";
 constexpr const char* kRowCrossingRuns = "row-crossing-runs";
+constexpr const char* kTruncatedRuns = "truncated-runs";
 constexpr const char* kDuplicateImages = "duplicate-images";
 constexpr const char* kDuplicatePaletteColours = "duplicate-palette-colours";
 
@@ -31,6 +32,7 @@ struct ImageFacts {
     std::uint64_t hash = 0;
     std::bitset<kPaletteEntries> used;
     bool crossesRow = false;
+    bool cutShort = false;  // the data end inside a run's operands
 };
 
 ImageFacts examine(const CollectionImage& image) {
@@ -42,19 +44,21 @@ ImageFacts examine(const CollectionImage& image) {
         facts.hash = hash;
         return facts;
     }
-    walk_rle<RowRule::Preview>(
-        encoded_bytes(image), image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
-            if (x >= w) {
-                facts.crossesRow = true;
-                return;
-            }
-            if (y >= h || p.alpha == 0) return;
-            const auto at = static_cast<std::uint64_t>(y * w + x);
-            const std::uint64_t value =
-                p.uses_palette() ? 0x10000u | p.index << 8 | p.alpha : p.alpha;
-            if (p.uses_palette()) facts.used.set(p.index);
-            hash = (hash ^ (at << 24 | value)) * 0x100000001b3u;
-        });
+    facts.cutShort = WalkEnd::CutShort ==
+                     walk_rle<RowRule::Preview>(
+                         encoded_bytes(image), image.width,
+                         [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+                             if (x >= w) {
+                                 facts.crossesRow = true;
+                                 return;
+                             }
+                             if (y >= h || p.alpha == 0) return;
+                             const auto at = static_cast<std::uint64_t>(y * w + x);
+                             const std::uint64_t value =
+                                 p.uses_palette() ? 0x10000u | p.index << 8 | p.alpha : p.alpha;
+                             if (p.uses_palette()) facts.used.set(p.index);
+                             hash = (hash ^ (at << 24 | value)) * 0x100000001b3u;
+                         });
     facts.hash = hash;
     return facts;
 }
@@ -230,6 +234,8 @@ class Linter {
             here(kRowCrossingRuns,
                  "runs cross the end of a row, so the preview and halving read the image "
                  "differently");
+        if (fact.cutShort)
+            here(kTruncatedRuns, "the data end inside a run, so the run's pixels are never drawn");
         if (empty) return;
         auto [first, last] = seen.equal_range(fact.hash);
         for (auto it = first; it != last; ++it) {
@@ -280,10 +286,9 @@ class Linter {
 
 const std::vector<std::string_view>& lint_rules() {
     static const std::vector<std::string_view> rules = {
-        kMissingCollection,      kEmptySequence,    kMissingFrame,
-        kCompressedImages,       kUnusedCollection, kEmptyImage,
-        kBoxOutsideImage,        kRowCrossingRuns,  kDuplicateImages,
-        kDuplicatePaletteColours};
+        kMissingCollection, kEmptySequence,   kMissingFrame,           kCompressedImages,
+        kUnusedCollection,  kEmptyImage,      kBoxOutsideImage,        kRowCrossingRuns,
+        kTruncatedRuns,     kDuplicateImages, kDuplicatePaletteColours};
     return rules;
 }
 

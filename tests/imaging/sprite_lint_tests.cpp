@@ -107,6 +107,15 @@ INSTANTIATE_TEST_SUITE_P(
                      image(d, 1).set_data({6 << 2 | 1, 6, 7, 8, 9, 10, 11});
                  },
                  "collection 0, image 1"},
+        Breakage{"truncated-runs",
+                 [](SpriteDocument& d) {
+                     // A run of two indices whose second operand is missing.
+                     std::vector<std::uint8_t> data = image(d, 1).data;
+                     data.push_back(2 << 2 | 1);
+                     data.push_back(9);
+                     image(d, 1).set_data(data);
+                 },
+                 "collection 0, image 1"},
         Breakage{"duplicate-palette-colours",
                  [](SpriteDocument& d) {
                      d.collections[0].palettes[0][7] = d.collections[0].palettes[0][2];
