@@ -163,7 +163,7 @@ Outcome watch_folder(const Arguments& a, std::ostream& out, std::ostream& err,
     if (Status s = watch.start(); !s.ok()) return s;
     while (!stop()) {
         std::this_thread::sleep_for(timing.poll);
-        watch.look(timing.quiet);
+        if (!stop()) watch.look(timing.quiet);
     }
     return 0;
 }
