@@ -99,6 +99,7 @@ END {
     figure("BM_PlayerFrameFirstRound", " (a sequence's first round)")
     ratio("BM_ExportSheet", "BM_QImageSavePng", 0.5)
     ratio("BM_ImportSheet", "BM_QImageLoadPng", 1.0)
+    ratio("BM_ExternalEditReimport", "BM_ImportPng", 2)
     ratio("BM_AnimateGif", "BM_RenderSequenceSheet", 1.5)
     ratio("BM_AnimateApng", "BM_RenderSequenceSheet", 1.5)
     ratio("BM_LintMaxDocument", "BM_LoadSprite", 1.5)

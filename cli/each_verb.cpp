@@ -132,7 +132,7 @@ Outcome run_each(const Arguments& a, std::ostream& out, std::ostream& err,
     if (Status s = read_options(a, o); !s.ok()) return s;
     const std::string& verb = o.command.front();
     if (!env.runsOneFile(verb))
-        return Status::failure("Unknown command " + verb + " after --; see dabro-cli --help");
+        return Status::failure(verb + " is not a command each can run; see dabro-cli --help");
     std::vector<EachItem> items;
     if (Status s = find_each_items(o.inputs, o.unpacked, items); !s.ok()) return s;
     if (items.empty())

@@ -17,7 +17,7 @@ Outcome run_each_verb(const Arguments& a, std::ostream& out, std::ostream& err) 
     env.run = run_cli;
     env.runsOneFile = [](const std::string& verb) {
         const Verb* v = find_verb(verb);
-        return v != nullptr && !v->takes.restAfterDashes;
+        return v != nullptr && v->overOneItem;
     };
     env.progressByDefault = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     return run_each(a, out, err, env);
@@ -33,7 +33,9 @@ const Verb kVerbs[] = {
      {.values = {"-j", "--report"},
       .flags = {"--fail-fast", "--unpacked", "--progress", "--no-progress"},
       .operands = {1, "No input given", true},
-      .restAfterDashes = true}},
+      .restAfterDashes = true},
+     1,
+     false},
     {"lint",
      "FILE... [--json] [--disable RULE,...]",
      "Reports broken references and lossy content, a line per finding; exits 0 clean, 1 with "

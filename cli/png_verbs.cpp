@@ -1,10 +1,11 @@
 // The verbs between sprites and PNG: images, sheets, unpacked folders, and recompress.
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/cli_support.h"
+#include "cli/pack_steps.h"
 #include "cli/verb.h"
+#include "cli/watch_verb.h"
 #include "commands/document_commands.h"
 #include "document/file_layer.h"
 #include "interchange/image_png.h"
@@ -14,18 +15,6 @@
 namespace dabro::cli {
 
 namespace {
-
-Status select_encoding(const Arguments& a, Encoding& encoding) {
-    encoding = Encoding::Compact;
-    if (!a.has("--encoding")) return Status::success();
-    const std::string& name = a.value("--encoding");
-    if (name == "compact") return Status::success();
-    if (name == "one-pixel") {
-        encoding = Encoding::OnePixel;
-        return Status::success();
-    }
-    return Status::failure("Unknown encoding '" + name + "': use compact or one-pixel");
-}
 
 Outcome run_export_png(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
@@ -57,7 +46,7 @@ Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
     if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return s;
     ref = ctx.image(slot);
     if (Status s = palette_option(ctx.args, palette); !s.ok()) return s;
-    if (Status s = select_encoding(ctx.args, encoding); !s.ok()) return s;
+    if (Status s = encoding_option(ctx.args, encoding); !s.ok()) return s;
     const std::string& path = ctx.args.value("--png");
     std::vector<std::uint8_t> bytes;
     if (Status s = read_input_file(path, kMaxPngBytes, bytes); !s.ok()) return s;
@@ -93,7 +82,7 @@ Outcome run_import_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     Encoding encoding = Encoding::Compact;
-    if (Status s = select_encoding(ctx.args, encoding); !s.ok()) return s;
+    if (Status s = encoding_option(ctx.args, encoding); !s.ok()) return s;
     SheetContent content;
     if (Status s = read_sheet(ctx.args.value("--sheet"), encoding, &(*ctx.collection), content);
         !s.ok())
@@ -117,19 +106,9 @@ Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
 }
 
 Outcome run_pack(const Arguments& a, std::ostream& out, std::ostream&) {
-    if (Status s = check_outputs(a); !s.ok()) return s;
-    PackOptions options;
-    if (Status s = select_encoding(a, options.encoding); !s.ok()) return s;
-    LoadedSprite base;
-    if (a.has("--base")) {
-        if (Status s = load(a.value("--base"), base); !s.ok()) return s;
-        options.base = &base.document();
-    }
-    LoadedSprite packed;
-    std::unique_ptr<SpriteDocument> document;
-    if (Status s = pack_folder(a.file, options, document); !s.ok()) return s;
-    packed.session->document = std::move(*document);
-    if (Status s = save(a.value("-o"), packed); !s.ok()) return s;
+    PackSetup setup;
+    if (Status s = prepare_pack(a, setup); !s.ok()) return s;
+    if (Status s = pack_to_file(a.file, setup.options, a.value("-o")); !s.ok()) return s;
     out << "Sprite packed\n";
     return 0;
 }
@@ -200,6 +179,16 @@ const Verb kVerbs[] = {
      {.values = {"--base", "--encoding", "-o"},
       .required = {"-o"},
       .operands = {1, "No folder given"}}},
+    {"watch",
+     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+     "Packs DIR into OUT as pack does, then again after every change under DIR, a line per "
+     "pack; a pack that fails leaves OUT as it was. Runs until interrupted",
+     run_watch,
+     {.values = {"--base", "--encoding", "-o"},
+      .required = {"-o"},
+      .operands = {1, "No folder given"}},
+     1,
+     false},
     {"recompress",
      "FILE -o OUT",
      "Re-encodes every image with the compact encoding; the pixels stay the same",

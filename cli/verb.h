@@ -46,7 +46,8 @@ struct Verb {
     std::string_view summary;  // one line: what it does
     Outcome (*run)(const Arguments& a, std::ostream& out, std::ostream& err) = nullptr;
     Syntax takes = {};
-    int failureCode = 1;  // the exit code of a failure
+    int failureCode = 1;      // the exit code of a failure
+    bool overOneItem = true;  // `each` may run it: it works on one sprite and then ends
 };
 
 std::span<const Verb> document_verbs();

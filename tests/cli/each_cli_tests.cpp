@@ -104,10 +104,14 @@ TEST_F(EachTree, RefusesBeforeRunningAnything) {
         {{"each", game(), "--", "resave", "{}", "-o", dir.file("one.spr")},
          "would be written by two runs"},
         {{"each", dir.file("nothing"), "--", "dump", "{}"}, "File not found"},
-        {{"each", dir.file("game/b/d/../d"), "--", "nosuch", "{}"}, "Unknown command nosuch"},
+        {{"each", dir.file("game/b/d/../d"), "--", "nosuch", "{}"},
+         "nosuch is not a command each can run"},
         {{"each", game(), "--"}, "after --"},
         {{"each", dir.file("empty"), "--", "dump", "{}"}, "No .spr files found"},
-        {{"each", game(), "--", "each", game(), "--", "dump", "{}"}, "Unknown command each"},
+        {{"each", game(), "--", "each", game(), "--", "dump", "{}"},
+         "each is not a command each can run"},
+        {{"each", game(), "--", "watch", "{}", "-o", "x.spr"},
+         "watch is not a command each can run"},
     };
     for (const auto& [args, says] : cases) {
         const auto r = run_cli(args);
