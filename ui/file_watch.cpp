@@ -3,12 +3,13 @@
 
 #include <QCryptographicHash>
 #include <QDataStream>
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 namespace dabro {
 
@@ -29,14 +30,18 @@ QByteArray digest_of(const QStringList& files) {
     return hash.result();
 }
 
+// Sizes and modification times to the nanosecond, so two saves within one millisecond differ.
 QByteArray stamps_of(const QStringList& files) {
     QByteArray out;
     QDataStream stream(&out, QIODevice::WriteOnly);
     for (const QString& name : files) {
-        const QFileInfo info(name);
-        stream << info.exists() << info.size()
-               << info.fileTime(QFileDevice::FileModificationTime).toMSecsSinceEpoch()
-               << info.fileTime(QFileDevice::FileMetadataChangeTime).toMSecsSinceEpoch();
+        std::error_code error;
+        const std::filesystem::path path(QFile::encodeName(name).toStdString());
+        const auto size = std::filesystem::file_size(path, error);
+        const bool exists = !error;
+        const auto time = std::filesystem::last_write_time(path, error);
+        stream << exists << static_cast<qint64>(exists ? size : 0)
+               << static_cast<qint64>(error ? 0 : time.time_since_epoch().count());
     }
     return out;
 }
@@ -56,6 +61,7 @@ void FileWatch::watch(int id, const QStringList& files) {
     Group& g = groups_[id];
     for (const QString& f : files) g.files << QFileInfo(f).absoluteFilePath();
     g.digest = digest_of(g.files);
+    g.known = stamps_of(g.files);
     g.timer = new QTimer(this);
     g.timer->setSingleShot(true);
     g.timer->setInterval(settleMs_);
@@ -79,7 +85,9 @@ void FileWatch::forget_all() {
 
 void FileWatch::accept_current(int id) {
     const auto it = groups_.find(id);
-    if (it != groups_.end()) it->second.digest = digest_of(it->second.files);
+    if (it == groups_.end()) return;
+    it->second.digest = digest_of(it->second.files);
+    it->second.known = stamps_of(it->second.files);
 }
 
 // The watcher drops a file once it is removed or renamed over; the file at that path, when
@@ -135,6 +143,9 @@ void FileWatch::settle(int id) {
             return;
         }
     }
+    // Another file of the folder changed: the group's files are not read again.
+    if (stamps == g.known) return;
+    g.known = stamps;
     const QByteArray digest = digest_of(g.files);
     if (digest == g.digest) return;
     g.digest = digest;

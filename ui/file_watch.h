@@ -42,6 +42,7 @@ class FileWatch : public QObject {
         QStringList files;
         QByteArray digest;  // of the contents last reported or accepted
         QByteArray stamps;  // sizes and times when the settle timer last started
+        QByteArray known;   // sizes and times that go with `digest`
         QTimer* timer = nullptr;
     };
     void on_event(const QString& path);
