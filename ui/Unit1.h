@@ -13,6 +13,7 @@
 #include "document/sprite_document.h"
 #include "document/sprite_saver.h"
 #include "document/status.h"
+#include "ui/external_edit.h"
 #include "ui/list_box.h"
 #include "ui/user_prompts.h"
 
@@ -33,6 +34,7 @@ class QStatusBar;
 namespace dabro {
 
 class ImageView;
+class FileWatch;
 
 // A path as the file layer takes it: in the encoding of the system's file names.
 std::string local_path(const QString& path);
@@ -124,6 +126,11 @@ class TForm1 : public QMainWindow {
     void ImportPng1Click(QObject* Sender = nullptr);
     void ExportSheet1Click(QObject* Sender = nullptr);
     void ImportSheet1Click(QObject* Sender = nullptr);
+    // The live link (Unit1_external.cpp): the selected image or collection sheet opened in
+    // an outside editor, each of its saves brought back as one step; and the editor's command.
+    void EditExternally1Click(QObject* Sender = nullptr);
+    void EditSheetExternally1Click(QObject* Sender = nullptr);
+    void ExternalEditor1Click(QObject* Sender = nullptr);
 
     // Centres the selected image's box in a frame of that size.
     void align(std::int32_t frameWidth, std::int32_t frameHeight);
@@ -236,6 +243,11 @@ class TForm1 : public QMainWindow {
 
     // View
     QAction* Player1 = nullptr;
+    // The live link: Image menu and popup items, and the Options item.
+    QAction* EditExternally1 = nullptr;
+    QAction* EditSheetExternally1 = nullptr;
+    QAction* EditExternally2 = nullptr;
+    QAction* ExternalEditor1 = nullptr;
 
   signals:
     // The preview was just asked to show the selected image: every refresh and every list
@@ -255,6 +267,7 @@ class TForm1 : public QMainWindow {
     void build_menus();
     void wire_events();
     void build_palette_items(QMenu* palette);
+    void build_live_link_items(QMenu* image, QMenu* options);
 
     SpriteDocument& doc() { return session_.document; }
     int selected_sequence() const;
@@ -310,7 +323,8 @@ class TForm1 : public QMainWindow {
     // failed or was cancelled.
     bool save_document();
     bool save_to(const std::string& path);
-    bool load_file(const std::string& path);
+    // Opens the file; `isSprite`, when given, tells whether it held a sprite.
+    bool load_file(const std::string& path, bool* isSprite = nullptr);
     void remember_recent(const std::string& path);
     void forget_recent(const QString& file);
     void rebuild_recent_menu();
@@ -326,6 +340,21 @@ class TForm1 : public QMainWindow {
     // chosen in it only there.
     std::optional<std::string> choose_beside_sprite(FileDialog dialog);
     bool menu_takes(const QKeyEvent& key) const;
+
+    // The live link's links end with the document they were made for.
+    void end_external_links();
+    void start_link(ExternalTarget target, const QStringList& files);
+    void apply_external_edit(ExternalTarget target, const QString& png);
+    // The open file is watched (Unit1_reload.cpp); a change made behind the window reloads
+    // it, or asks first when the window holds unsaved changes.
+    void watch_open_file();
+    void stop_watching_open_file();
+    // The window wrote the open file: its contents are no change to reload.
+    void open_file_saved();
+    void open_file_changed();
+    void reload_keeping_selection();
+    // Unsaved changes, counting a field's edit not yet committed.
+    bool has_unsaved_edits() const;
     bool is_size_or_box_field(const QObject* object) const;
 
     Session& session_;
@@ -343,6 +372,11 @@ class TForm1 : public QMainWindow {
     // A header field's text was typed since the last open or save. Header values are saved
     // from the fields, so they have no undo step of their own.
     bool headerEdited_ = false;
+    std::unique_ptr<ExternalEdit> externalEdit_;
+    FileWatch* diskWatch_ = nullptr;
+    bool askingReload_ = false;
+    // The user kept the window's sprite over a changed file: it differs from the file.
+    bool diskDiffers_ = false;
 };
 
 }  // namespace dabro

@@ -21,9 +21,7 @@
 namespace dabro {
 
 bool TForm1::may_discard_document() {
-    const auto* field = qobject_cast<const QLineEdit*>(focusWidget());
-    const bool fieldEdited = field != nullptr && field->isModified();
-    if (!is_modified() && !fieldEdited) return true;
+    if (!has_unsaved_edits()) return true;
     const QString name =
         session_.currentFileName.empty()
             ? QStringLiteral("the sprite")
@@ -40,13 +38,17 @@ bool TForm1::may_discard_document() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (may_discard_document())
-        event->accept();
-    else
+    if (!may_discard_document()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    end_external_links();
+    stop_watching_open_file();
 }
 
-bool TForm1::load_file(const std::string& path) {
+bool TForm1::load_file(const std::string& path, bool* isSprite) {
+    const std::string previous = session_.currentFileName;
     LoadReport report;
     // The load is all or nothing: on failure the previous document and file name stay.
     if (!reported_ok(load_sprite(path, session_, &report))) return false;
@@ -54,7 +56,11 @@ bool TForm1::load_file(const std::string& path) {
     if (report.isSprite) {
         history_.clear();
         headerEdited_ = false;
+        // A reload of the same file keeps the live link; another file ends it.
+        if (path != previous) end_external_links();
+        watch_open_file();
     }
+    if (isSprite != nullptr) *isSprite = report.isSprite;
     gui_head_ref();
     gui_seq_box_ref();
     set_caption_from_file_name();
@@ -105,6 +111,7 @@ bool TForm1::save_to(const std::string& path) {
     if (path == session_.currentFileName) {
         history_.mark_clean();
         headerEdited_ = false;
+        open_file_saved();
         for (QLineEdit* field : headerFields_) field->setModified(false);
         document_state_changed();
     }
@@ -131,6 +138,8 @@ void TForm1::Save1Click(QObject*) {
 void TForm1::New1Click(QObject*) {
     if (!may_discard_document()) return;
     reset_document(session_);
+    end_external_links();
+    stop_watching_open_file();
     history_.clear();
     headerEdited_ = false;
     set_caption_from_file_name();

@@ -48,7 +48,7 @@ void TForm1::refresh(Refresh level) {
 }
 
 bool TForm1::is_modified() const {
-    return headerEdited_ || !history_.at_clean();
+    return headerEdited_ || diskDiffers_ || !history_.at_clean();
 }
 
 void TForm1::document_state_changed() {

@@ -297,6 +297,7 @@ void TForm1::build_menus() {
     shortcutActions_ = {Open1,          Save2,        ImportImage2, Importbyname1,
                         HalveImage2,    Alignweapon1, Align1,       ImportPalette2,
                         ExportPalette2, Undo1,        Redo1};
+    build_live_link_items(image, options);
 }
 
 void TForm1::wire_events() {

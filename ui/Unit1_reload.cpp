@@ -1,0 +1,88 @@
+// The open file watched on disk: a change made behind the window reloads it, or asks first
+// when the window holds unsaved changes; the window's own saves are not changes.
+#include <QFile>
+#include <QLineEdit>
+#include <iterator>
+
+#include "ui/Unit1.h"
+#include "ui/file_watch.h"
+
+namespace dabro {
+
+namespace {
+
+constexpr int kOpenFile = 0;
+
+}  // namespace
+
+bool TForm1::has_unsaved_edits() const {
+    const auto* field = qobject_cast<const QLineEdit*>(focusWidget());
+    return is_modified() || (field != nullptr && field->isModified());
+}
+
+void TForm1::watch_open_file() {
+    if (diskWatch_ == nullptr) {
+        diskWatch_ = new FileWatch(ExternalEdit::kSettleMs, this);
+        connect(diskWatch_, &FileWatch::changed, this, [this] { open_file_changed(); });
+        connect(diskWatch_, &FileWatch::missing, this, [this](int, const QString& file) {
+            set_status(QStringLiteral("Removed on disk: %1").arg(file));
+        });
+    }
+    diskWatch_->forget_all();
+    diskDiffers_ = false;
+    if (!session_.currentFileName.empty())
+        diskWatch_->watch(kOpenFile,
+                          {QFile::decodeName(QByteArray::fromStdString(session_.currentFileName))});
+}
+
+void TForm1::stop_watching_open_file() {
+    if (diskWatch_ != nullptr) diskWatch_->forget_all();
+    diskDiffers_ = false;
+}
+
+void TForm1::open_file_saved() {
+    if (diskWatch_ != nullptr) diskWatch_->accept_current(kOpenFile);
+    diskDiffers_ = false;
+}
+
+void TForm1::open_file_changed() {
+    // A change that comes while the question is open is read by the answer's reload.
+    if (askingReload_) return;
+    if (has_unsaved_edits()) {
+        askingReload_ = true;
+        const ReloadChoice choice = prompts_->ask_reload(
+            QFile::decodeName(QByteArray::fromStdString(session_.currentFileName)));
+        askingReload_ = false;
+        if (choice == ReloadChoice::Keep) {
+            // The window's sprite is no longer the file's, whatever the history says.
+            diskDiffers_ = true;
+            document_state_changed();
+            set_status(QStringLiteral("Kept the window's sprite: the file changed on disk"));
+            return;
+        }
+    }
+    reload_keeping_selection();
+}
+
+// The lists' rows are chosen again from the top, each where the reloaded sprite still has
+// it, and clicked, so each level refreshes as it does for the user's click.
+void TForm1::reload_keeping_selection() {
+    ListBox* const lists[] = {ListBox1, ListBox2, ListBox3, ListBox4, ListBox5};
+    void (TForm1::*const clicks[])(QObject*) = {&TForm1::ListBox1Click, &TForm1::ListBox2Click,
+                                                &TForm1::ListBox3Click, &TForm1::ListBox4Click,
+                                                &TForm1::ListBox5Click};
+    int rows[std::size(lists)];
+    for (std::size_t i = 0; i < std::size(lists); ++i) rows[i] = lists[i]->item_index();
+    // A field's edit not yet committed belongs to the sprite being replaced.
+    if (auto* field = qobject_cast<QLineEdit*>(focusWidget())) field->setModified(false);
+    bool isSprite = false;
+    if (!load_file(session_.currentFileName, &isSprite) || !isSprite) return;
+    for (std::size_t i = 0; i < std::size(lists); ++i) {
+        if (rows[i] < 0 || rows[i] >= lists[i]->count()) continue;
+        lists[i]->set_item_index(rows[i]);
+        (this->*clicks[i])(lists[i]);
+    }
+    set_status(QStringLiteral("Reloaded: changed on disk"));
+}
+
+}  // namespace dabro
