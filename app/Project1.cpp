@@ -1,3 +1,4 @@
+// The editor's main(): the command line, the display check, then the window.
 #include <QApplication>
 #include <QIcon>
 #include <optional>

@@ -37,7 +37,8 @@ struct CollectionContext {
     ImageCollection* collection = nullptr;
 
     ImageRef image(int slot) const { return {c, slot}; }
-    // Every change is a command, applied to this verb's own document without a history.
+    // Applies one step to this verb's own document. The batch tool keeps no history, so the
+    // step is applied once and never undone.
     void run(CommandPtr step) { step->apply(sprite.document()); }
 };
 

@@ -1,3 +1,4 @@
+// The command: one undoable change to a document, with the place and refresh it shows.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The commands of the document's tables and fields, built on document_edits.
 #include "commands/document_commands.h"
 
 #include <algorithm>

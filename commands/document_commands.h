@@ -1,3 +1,4 @@
+// The commands of the document's tables and fields, built on document_edits.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The undo history of one document.
 #include "commands/history.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// The undo history of one document.
 #pragma once
 
 #include <cstddef>

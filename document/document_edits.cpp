@@ -1,3 +1,4 @@
+// The checked edit operations every change to a document goes through.
 #include "document/document_edits.h"
 
 #include <utility>
@@ -108,24 +109,6 @@ bool set_image_height(SpriteDocument& document, ImageRef ref, std::int32_t heigh
 bool set_box(SpriteDocument& document, ImageRef ref, const BoundingBox& box) {
     if (!is_valid(document, ref)) return false;
     return assign(document.collections[ref.collection].boxes[ref.slot], box);
-}
-
-bool replace_image_data(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data) {
-    CollectionImage* image = image_at(document, ref);
-    if (image == nullptr) return false;
-    const bool changed =
-        image->data != data || image->dataLength != static_cast<std::int32_t>(data.size());
-    image->set_data(std::move(data));
-    return changed;
-}
-
-bool replace_image(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data,
-                   std::int32_t width, std::int32_t height) {
-    CollectionImage* image = image_at(document, ref);
-    if (image == nullptr) return false;
-    bool changed = assign(image->width, width);
-    changed = assign(image->height, height) || changed;
-    return replace_image_data(document, ref, std::move(data)) || changed;
 }
 
 bool exchange_image(SpriteDocument& document, ImageRef ref, EncodedImage& image) {

@@ -1,3 +1,4 @@
+// The checked edit operations every change to a document goes through.
 #pragma once
 
 #include <array>
@@ -9,10 +10,9 @@
 
 namespace dabro {
 
-// Every change that the editor makes to a document goes through these operations, so that
-// an undo history or an unsaved-changes mark can later be kept in one place. Each one
-// checks its target against the counts in use, writes nothing outside the tables, and
-// returns whether the document changed.
+// Every change the window and the batch tool make to a document goes through these
+// operations, wrapped in the undoable commands of commands/. Each one checks its target against the
+// counts in use, writes nothing outside the tables, and returns whether the document changed.
 
 // An image slot of a collection, as the window's lists select it.
 struct ImageRef {
@@ -54,12 +54,6 @@ TableEdit delete_frame(SpriteDocument& document, int sequence);
 bool set_image_width(SpriteDocument& document, ImageRef ref, std::int32_t width);
 bool set_image_height(SpriteDocument& document, ImageRef ref, std::int32_t height);
 bool set_box(SpriteDocument& document, ImageRef ref, const BoundingBox& box);
-
-// New encoded pixels for the image; its size and everything else stay.
-bool replace_image_data(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data);
-// New encoded pixels together with the size they are laid out in (halving, import by name).
-bool replace_image(SpriteDocument& document, ImageRef ref, std::vector<std::uint8_t> data,
-                   std::int32_t width, std::int32_t height);
 
 // Exchanges the image's data, width and height with `image`'s, so the caller holds what the
 // slot held. False, and nothing exchanged, when they are the same or the ref is not in use.

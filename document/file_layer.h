@@ -1,3 +1,4 @@
+// The system-call layer every file goes through, and the readers built on it.
 #pragma once
 
 #include <sys/types.h>
@@ -50,6 +51,17 @@ class FileLayer {
     // (owner and group as far as the system lets this process), else the mode of a new file.
     virtual int copy_attributes(const std::string& target, int fd);
 };
+
+// A call's result of -errno as a failure with the system's message.
+Status error_from(long result);
+
+// Reads until `size` bytes are in or the file ends; returns the count read, or -errno.
+ssize_t read_fully(FileLayer& layer, int fd, std::uint8_t* buffer, std::size_t size);
+
+// The buffer of the readers and of the save's copy: big enough that the system calls cost
+// little against the copying, small enough to stay in the processor's cache while its bytes
+// are taken out again.
+inline constexpr std::size_t kReaderBuffer = 128 * 1024;
 
 // The folder for a copy that cannot be kept beside its target: $TMPDIR, else /tmp.
 std::string temp_folder();
@@ -118,28 +130,7 @@ class FileReader {
     std::string path_;
 };
 
-// Where a file being written receives its bytes, in order.
-class ByteSink {
-  public:
-    virtual ~ByteSink() = default;
-    virtual Status write(std::span<const std::uint8_t> bytes) = 0;
-};
-
-// Saves `bytes` to `path` so that a failure never leaves a half-written file in its place.
-// Symbolic links are followed and the file they lead to is written. Normally the bytes go
-// to a temporary file beside the target, are flushed to the disk and renamed over it, and
-// the target's mode, owner and group are kept. Where a rename would change what the file is
-// (it has other hard links, or its folder may not be written), the complete bytes are first
-// written and flushed to a temporary file (beside the target, else in temp_folder()) and then
-// copied over the target in place; if that copy fails the temporary file is kept and the
-// message names it. On every other failure the target is as it was and no temporary file is
-// left.
-Status write_file_atomically(const std::string& path, std::span<const std::uint8_t> bytes);
-
-// The same with the bytes handed to the sink piece by piece by `produce`, so that a large
-// file need not be laid out in memory first. A failure `produce` returns ends the write as a
-// failed write call would.
-Status write_file_atomically(const std::string& path,
-                             const std::function<Status(ByteSink&)>& produce);
-
 }  // namespace dabro
+
+// Every writer saves through the atomic save; it is declared with the layer it uses.
+#include "document/atomic_save.h"  // IWYU pragma: export

@@ -1,3 +1,4 @@
+// Every capacity and cap of the program.
 #pragma once
 
 #include <cstddef>
@@ -25,9 +26,8 @@ inline constexpr int kMaxFramesOrDirections = 65535;
 // The most bytes an image's data may hold: dataLength is a signed 32-bit count.
 inline constexpr std::size_t kMaxDataLength = 0x7FFFFFFF;
 
-// Pictures drawn from an image: only a hostile size reaches these. A rendered picture larger
-// than kMaxPicturePixels is cut; a PNG larger than kMaxPngPixels is refused.
-inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 26;
+// Pictures drawn from an image: only a hostile size reaches this. A PNG larger than
+// kMaxPngPixels is refused.
 inline constexpr std::int64_t kMaxPngPixels = std::int64_t{1} << 24;
 
 // The preview follows an image's size up to this many pixels a side, far beyond the window,

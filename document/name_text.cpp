@@ -1,3 +1,4 @@
+// Names as text: single-byte names read as UTF-8 or Latin-1, and cut to a length.
 #include "document/name_text.h"
 
 namespace dabro {

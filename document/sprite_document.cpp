@@ -1,3 +1,4 @@
+// The document's in-use rules and the process-wide session.
 #include "document/sprite_document.h"
 
 #include "document/name_text.h"

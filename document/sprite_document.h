@@ -1,3 +1,4 @@
+// The sprite document in memory, the session that holds it, and its in-use rules.
 #pragma once
 
 #include <array>

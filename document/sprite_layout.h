@@ -1,3 +1,4 @@
+// The byte layout of a sprite file.
 #pragma once
 
 #include <array>

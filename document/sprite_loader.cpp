@@ -1,3 +1,4 @@
+// Reading a sprite file into the session, checked whole before the document is touched.
 #include "document/sprite_loader.h"
 
 #include <algorithm>

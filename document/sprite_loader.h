@@ -1,3 +1,4 @@
+// Reading a sprite file into the session, checked whole before the document is touched.
 #pragma once
 
 #include <cstdint>

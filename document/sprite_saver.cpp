@@ -1,3 +1,4 @@
+// Writing a document as a sprite file.
 #include "document/sprite_saver.h"
 
 #include <algorithm>
@@ -71,18 +72,6 @@ class ChunkWriter {
     std::size_t used_ = 0;
     std::size_t position_ = 0;
     Status status_;
-};
-
-class VectorSink final : public ByteSink {
-  public:
-    explicit VectorSink(std::vector<std::uint8_t>& out) : out_(out) {}
-    Status write(std::span<const std::uint8_t> bytes) override {
-        out_.insert(out_.end(), bytes.begin(), bytes.end());
-        return Status::success();
-    }
-
-  private:
-    std::vector<std::uint8_t>& out_;
 };
 
 std::size_t section_size(const ImageCollection& col) {
@@ -241,7 +230,7 @@ Status encode_sprite(const SpriteDocument& doc, const HeaderValues& header,
     if (Status s = plan(doc, layout); !s.ok()) return s;
     std::vector<std::uint8_t> out;
     out.reserve(layout.size);
-    VectorSink sink(out);
+    VectorByteSink sink(out);
     if (Status s = encode_to(doc, header, layout, sink); !s.ok()) return s;
     bytes = std::move(out);
     return Status::success();

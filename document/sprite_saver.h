@@ -1,3 +1,4 @@
+// Writing a document as a sprite file.
 #pragma once
 
 #include <array>

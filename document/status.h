@@ -1,3 +1,4 @@
+// Status: what became of an operation, with the message the user sees.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The one rule by which texts become 32-bit integers.
 #include "document/text_to_int.h"
 
 #include <string>

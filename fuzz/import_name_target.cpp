@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "document/memory_files.h"
 #include "document/text_to_int.h"
 #include "fuzz/fuzz_target.h"
 #include "imaging/raw_import.h"
+#include "support/memory_files.h"
 
 namespace dabro::fuzz {
 

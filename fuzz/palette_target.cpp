@@ -1,8 +1,8 @@
 #include <algorithm>
 
-#include "document/memory_files.h"
 #include "fuzz/fuzz_target.h"
 #include "imaging/palette_file.h"
+#include "support/memory_files.h"
 
 namespace dabro::fuzz {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string_view>
 
-#include "document/memory_files.h"
 #include "fuzz/fuzz_target.h"
 #include "imaging/palette_file.h"
 #include "interchange/palette_formats.h"
+#include "support/memory_files.h"
 
 namespace dabro::fuzz {
 

@@ -1,8 +1,8 @@
 #include <vector>
 
-#include "document/memory_files.h"
 #include "fuzz/fuzz_target.h"
 #include "imaging/raw_import.h"
+#include "support/memory_files.h"
 
 namespace dabro::fuzz {
 

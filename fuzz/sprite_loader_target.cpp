@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "document/memory_files.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "fuzz/fuzz_target.h"
+#include "support/memory_files.h"
 
 namespace dabro::fuzz {
 

@@ -5,6 +5,11 @@ include_guard(GLOBAL)
 set(DABRO_FUZZ_TARGETS sprite_loader render halve raw_import palette text_to_int import_name
     palette_gpl palette_jasc palette_riff player_frame png_import sheet_json pack_folder
     apng)
+# Files held in memory behind the file layer: the fuzz targets' inputs and the tests' files.
+add_library(dabro_memory_files STATIC ${PROJECT_SOURCE_DIR}/tests/support/memory_files.cpp)
+target_include_directories(dabro_memory_files PUBLIC ${PROJECT_SOURCE_DIR}/tests)
+target_link_libraries(dabro_memory_files PUBLIC dabro_core)
+
 set(DABRO_FUZZ_SEEDS ${CMAKE_BINARY_DIR}/fuzz-seeds)
 set(dabro_fuzz_src ${PROJECT_SOURCE_DIR}/fuzz)
 
@@ -26,7 +31,7 @@ add_library(dabro_fuzz_targets STATIC
     ${dabro_fuzz_src}/pack_folder_target.cpp
     ${dabro_fuzz_src}/apng_target.cpp
 )
-target_link_libraries(dabro_fuzz_targets PUBLIC dabro_core dabro_interchange)
+target_link_libraries(dabro_fuzz_targets PUBLIC dabro_core dabro_interchange dabro_memory_files)
 # The APNG target splits the animation into frames with the tests' walker and zlib's crc32.
 find_package(ZLIB REQUIRED)
 target_include_directories(dabro_fuzz_targets PRIVATE ${PROJECT_SOURCE_DIR}/tests)
@@ -39,7 +44,7 @@ target_link_libraries(dabro_fuzz_replay PRIVATE dabro_fuzz_targets)
 add_executable(dabro_make_seeds ${dabro_fuzz_src}/make_seeds.cpp
                                 ${PROJECT_SOURCE_DIR}/tests/support/sprite_builder.cpp)
 target_include_directories(dabro_make_seeds PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-target_link_libraries(dabro_make_seeds PRIVATE dabro_core dabro_interchange)
+target_link_libraries(dabro_make_seeds PRIVATE dabro_core dabro_interchange dabro_memory_files)
 add_custom_command(
     OUTPUT ${DABRO_FUZZ_SEEDS}.stamp
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${DABRO_FUZZ_SEEDS}

@@ -1,3 +1,4 @@
+// Aligning an image's box in the big or small gui frame.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// RGBA colours matched to the pixels of one palette.
 #include "imaging/colour_match.h"
 
 namespace dabro {

@@ -1,3 +1,4 @@
+// RGBA colours matched to the pixels of one palette.
 #pragma once
 
 #include <array>

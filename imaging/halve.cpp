@@ -1,3 +1,4 @@
+// Halving an image.
 #include "imaging/halve.h"
 
 #include <cstdint>

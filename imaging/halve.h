@@ -1,3 +1,4 @@
+// Halving an image.
 #pragma once
 
 #include "document/sprite_document.h"

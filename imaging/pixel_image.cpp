@@ -1,3 +1,4 @@
+// An image's pixels as the user sees them, decoded from and encoded to the run-length data.
 #include "imaging/pixel_image.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The player's frame renderer: decoding kept per image, composing, zooming into the view.
 #include "imaging/player_render.h"
 
 #include <algorithm>
@@ -6,91 +7,6 @@
 #include <utility>
 
 namespace dabro {
-
-namespace {
-
-std::string count_of(std::int64_t n, const char* what) {
-    return std::to_string(n) + ' ' + what;
-}
-
-}  // namespace
-
-int sequence_length(const SpriteDocument& document, int sequence) {
-    if (sequence < 0 || sequence >= std::min(document.sequenceCount, kMaxSequences)) return 0;
-    return std::clamp(document.sequences[static_cast<std::size_t>(sequence)].frameCount, 0,
-                      kMaxSequenceFrames);
-}
-
-FrameImage collection_image(const SpriteDocument& document, int collection, int frame,
-                            int direction) {
-    FrameImage cell;
-    cell.collection = collection;
-    cell.collectionFrame = frame;
-    cell.direction = direction;
-    const int collections = std::clamp(document.collectionCount, 0, kMaxCollections);
-    if (collection < 0 || collection >= collections) {
-        cell.reason = "Collection " + std::to_string(collection) +
-                      " is not in the sprite, which has " + count_of(collections, "collections");
-        return cell;
-    }
-    const ImageCollection& c = document.collections[static_cast<std::size_t>(collection)];
-    if (frame < 0 || frame >= c.frames) {
-        cell.reason = "Collection " + std::to_string(collection) + " has no frame " +
-                      std::to_string(frame) + ": it has " +
-                      count_of(std::max(c.frames, 0), "frames");
-        return cell;
-    }
-    if (direction < 0 || direction >= c.directions) {
-        cell.reason = "Collection " + std::to_string(collection) + " has no direction " +
-                      std::to_string(direction) + ": it has " +
-                      count_of(std::max(c.directions, 0), "directions");
-        return cell;
-    }
-    cell.slot = c.slot_of(frame, direction);
-    if (cell.slot < 0) {
-        cell.reason = "Frame " + std::to_string(frame) + ", direction " +
-                      std::to_string(direction) + " lies beyond the collection's " +
-                      count_of(kMaxImageSlots, "image slots");
-    }
-    return cell;
-}
-
-FrameImage sequence_frame_image(const SpriteDocument& document, int sequence, int frame,
-                                int direction) {
-    const int sequences = std::clamp(document.sequenceCount, 0, kMaxSequences);
-    if (sequence < 0 || sequence >= sequences) {
-        FrameImage cell;
-        cell.direction = direction;
-        cell.reason = "Sequence " + std::to_string(sequence) + " is not in the sprite, which has " +
-                      count_of(sequences, "sequences");
-        return cell;
-    }
-    const Sequence& s = document.sequences[static_cast<std::size_t>(sequence)];
-    const int frames = sequence_length(document, sequence);
-    if (frame < 0 || frame >= frames) {
-        FrameImage cell;
-        cell.collection = s.collectionIndex;
-        cell.direction = direction;
-        cell.reason = "Sequence " + std::to_string(sequence) + " has no frame " +
-                      std::to_string(frame) + ": it has " + count_of(frames, "frames");
-        return cell;
-    }
-    const auto q = static_cast<std::size_t>(frame);
-    FrameImage cell = collection_image(document, s.collectionIndex, s.imageIndex[q], direction);
-    cell.frameValue = s.frameValue[q];
-    return cell;
-}
-
-Extent drawn_extent(const CollectionImage& image) {
-    if (image.width <= 0 || image.height <= 0) return {};
-    Extent size{image.width, image.height};
-    // Every pixel takes at least one byte in the encoding the program writes, so only data
-    // shorter than the pixel count need the walk that finds what they reach.
-    if (std::int64_t{image.width} * image.height >
-        static_cast<std::int64_t>(encoded_bytes(image).size()))
-        size = reachable_extent(image);
-    return {std::min(size.width, kMaxLayerSide), std::min(size.height, kMaxLayerSide)};
-}
 
 namespace {
 
@@ -108,11 +24,6 @@ inline std::uint32_t over(std::uint32_t below, std::uint32_t colour, std::uint32
 
 inline std::uint32_t colour_of(const RlePixel& p, const Palette& palette) {
     return p.uses_palette() ? palette[p.index] & 0xFFFFFFu : 0u;
-}
-
-inline std::int64_t floor_div(std::int64_t a, std::int64_t b) {
-    const std::int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
 int checker_cell(int zoom) {

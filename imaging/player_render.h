@@ -1,3 +1,4 @@
+// The player's frame renderer: layers composed over a background, zoomed into a view.
 #pragma once
 
 #include <array>
@@ -8,37 +9,11 @@
 #include <vector>
 
 #include "document/sprite_document.h"
+#include "imaging/frame_lookup.h"
 #include "imaging/render.h"
 #include "imaging/rle.h"
 
 namespace dabro {
-
-// Where one frame of a sequence (or one image picked in a collection) takes its picture
-// from. An empty cell has slot -1 and a reason that says what is missing; looking up a
-// frame never fails, whatever the document holds.
-struct FrameImage {
-    int collection = -1;
-    int collectionFrame = -1;
-    int direction = -1;
-    int slot = -1;
-    std::int32_t frameValue = 0;
-    std::string reason;
-    bool found() const { return slot >= 0; }
-};
-
-// The frames sequence `sequence` has: its frameCount within 0..100, or 0 when the
-// sequence is not in use.
-int sequence_length(const SpriteDocument& document, int sequence);
-
-// Frame `frame` of sequence `sequence` seen from `direction`: collection frame
-// imageIndex[frame] of the sequence's collection (its collectionIndex), image slot
-// collection frame x directions + direction.
-FrameImage sequence_frame_image(const SpriteDocument& document, int sequence, int frame,
-                                int direction);
-
-// Collection frame `frame` of collection `collection` seen from `direction`.
-FrameImage collection_image(const SpriteDocument& document, int collection, int frame,
-                            int direction);
 
 // The preview's grey as a colour 0x00RRGGBB.
 inline constexpr std::uint32_t kGreyColour = kPreviewGreyRgb32 & 0xFFFFFFu;
@@ -58,6 +33,13 @@ inline constexpr std::uint32_t kCheckerLight = 0x9C9C9C;
 inline constexpr std::uint32_t kCheckerDark = 0x6A6A6A;
 inline constexpr int kCheckerScreenPixels = 8;
 inline constexpr int kMaxZoom = 16;
+
+// a / b rounded down (b > 0): the image pixel of a view pixel at zoom b, the checker cell of a
+// view pixel of cell side b.
+inline constexpr std::int64_t floor_div(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
 
 // One image with the palette it is drawn with; an image of null draws nothing.
 struct Layer {
@@ -172,11 +154,6 @@ class FrameRenderer {
     std::int64_t drawnOriginY_ = 0;
     Rect drawnImages_;
 };
-
-// The size of an image that a drawing covers: its width and height, or, when the data are
-// too short to back them, the part the data reach; at most kMaxLayerSide a side.
-inline constexpr std::int32_t kMaxLayerSide = 4096;
-Extent drawn_extent(const CollectionImage& image);
 
 // Draws an image as straight (not premultiplied) 0xAARRGGBB, each pixel as a zoom x zoom
 // block, over what the buffer holds: pixels of alpha 0 are written as 0. Nothing is drawn

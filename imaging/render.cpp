@@ -1,3 +1,4 @@
+// The preview's drawing of one image over the grey.
 #include "imaging/render.h"
 
 #include <algorithm>
@@ -45,14 +46,6 @@ std::uint32_t blend_rgb32(std::uint8_t alpha, std::uint32_t colour) {
 std::uint32_t blend_pixel(std::uint8_t alpha, std::uint32_t colour) {
     const std::uint32_t rgb = blend_to_rgb32(alpha, colour);
     return (rgb >> 16 & 0xFF) | (rgb & 0xFF00) | (rgb & 0xFF) << 16;
-}
-
-std::uint32_t Picture::at(std::int64_t x, std::int64_t y) const {
-    if (x >= 0 && y >= 0 && x < width && y < height) {
-        return pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                      static_cast<std::size_t>(x)];
-    }
-    return kPreviewGreyRgb32;
 }
 
 Extent reachable_extent(const CollectionImage& image) {
@@ -113,31 +106,6 @@ void render_image_into(const CollectionImage& image, const Palette& palette, std
         std::fill_n(pixels + row * stridePixels, width, kPreviewGreyRgb32);
     }
     draw(image, palette, pixels, width, height, stridePixels);
-}
-
-Picture render_image(const CollectionImage& image, const Palette& palette, std::int64_t maxPixels) {
-    Picture picture;
-    picture.nominalWidth = image.width;
-    picture.nominalHeight = image.height;
-    if (image.width <= 0 || image.height <= 0 || maxPixels <= 0) return picture;
-
-    // Every pixel takes at least one byte in the encoding the program writes, so data at
-    // least as long as the picture back its whole size; only shorter data (long runs, or a
-    // size that the data do not justify) need the walk that finds what they reach.
-    Extent size{image.width, image.height};
-    if (std::int64_t{image.width} * image.height >
-        static_cast<std::int64_t>(encoded_bytes(image).size())) {
-        size = reachable_extent(image);
-        if (size.width == 0 || size.height == 0) return picture;
-    }
-    picture.width = static_cast<std::int32_t>(std::min<std::int64_t>(size.width, maxPixels));
-    picture.height =
-        static_cast<std::int32_t>(std::min<std::int64_t>(size.height, maxPixels / picture.width));
-    picture.pixels.assign(
-        static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height),
-        kPreviewGreyRgb32);
-    draw(image, palette, picture.pixels.data(), picture.width, picture.height, picture.width);
-    return picture;
 }
 
 }  // namespace dabro

@@ -1,3 +1,4 @@
+// The run-length pixel data: its commands and the one walk over them.
 #pragma once
 
 #include <cstddef>

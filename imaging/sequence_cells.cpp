@@ -16,19 +16,19 @@ inline std::uint32_t rgba_from_argb(std::uint32_t v) {
 }  // namespace
 
 int sequence_directions(const SpriteDocument& document, int sequence) {
-    if (sequence < 0 || sequence >= std::clamp(document.sequenceCount, 0, kMaxSequences)) return 0;
+    if (!sequence_in_use(document, sequence)) return 0;
     const int c = document.sequences[static_cast<std::size_t>(sequence)].collectionIndex;
-    if (c >= std::clamp(document.collectionCount, 0, kMaxCollections)) return 0;
+    if (!collection_in_use(document, c)) return 0;
     return std::max(document.collections[static_cast<std::size_t>(c)].directions, 0);
 }
 
 Status check_sequence_direction(const SpriteDocument& document, int sequence, int direction) {
-    const int sequences = std::clamp(document.sequenceCount, 0, kMaxSequences);
-    if (sequence < 0 || sequence >= sequences)
-        return Status::failure("There is no sequence " + std::to_string(sequence) +
-                               ": the sprite has " + counted(sequences, "sequence"));
+    if (!sequence_in_use(document, sequence))
+        return Status::failure(
+            "There is no sequence " + std::to_string(sequence) + ": the sprite has " +
+            counted(std::clamp(document.sequenceCount, 0, kMaxSequences), "sequence"));
     const int c = document.sequences[static_cast<std::size_t>(sequence)].collectionIndex;
-    if (c >= std::clamp(document.collectionCount, 0, kMaxCollections))
+    if (!collection_in_use(document, c))
         return Status::failure("Sequence " + std::to_string(sequence) + " shows collection " +
                                std::to_string(c) + ", which the sprite does not have");
     const ImageCollection& collection = document.collections[static_cast<std::size_t>(c)];
@@ -51,18 +51,11 @@ Status plan_sequence_cells(const SpriteDocument& document, int sequence, int dir
     plan.sequence = sequence;
     plan.direction = direction;
     plan.scale = std::clamp(scale, 1, kMaxZoom);
-    std::int64_t width = 0;
-    std::int64_t height = 0;
-    for (int q = 0; q < frames; ++q) {
+    for (int q = 0; q < frames; ++q)
         plan.frames.push_back(sequence_frame_image(document, sequence, q, direction));
-        const FrameImage& cell = plan.frames.back();
-        if (!cell.found()) continue;
-        const Extent e =
-            drawn_extent(document.collections[static_cast<std::size_t>(cell.collection)]
-                             .images[static_cast<std::size_t>(cell.slot)]);
-        width = std::max<std::int64_t>(width, e.width);
-        height = std::max<std::int64_t>(height, e.height);
-    }
+    const Extent box = content_box(document, plan.frames);
+    std::int64_t width = box.width;
+    std::int64_t height = box.height;
     if (width == 0 || height == 0)
         return Status::failure("Sequence " + std::to_string(sequence) + " has no pixels to draw");
     width *= plan.scale;

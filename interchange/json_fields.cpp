@@ -1,3 +1,4 @@
+// Checked reading and writing of the interchange files' JSON fields.
 #include "interchange/json_fields.h"
 
 namespace dabro::json_fields {
@@ -98,20 +99,6 @@ std::uint32_t colour(const Json& value, const std::string& path) {
     }
     if (!ok) fail(path, "must be a colour \"#rrggbb\"");
     return c;
-}
-
-std::string latin1_to_utf8(std::string_view latin1) {
-    std::string out;
-    for (char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80) {
-            out += ch;
-        } else {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 std::string colour_text(std::uint32_t colour) {

@@ -1,6 +1,8 @@
+// Checked reading and writing of the interchange files' JSON fields.
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <nlohmann/json.hpp>
 #include <span>
 #include <stdexcept>
@@ -13,6 +15,10 @@
 // naming the field's path (for example slots[3].box.left); the public entry points catch it
 // and return it as a Status, so no exception leaves the library.
 namespace dabro::json_fields {
+
+// The range of the files' signed 32-bit fields.
+inline constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
+inline constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 using Json = nlohmann::json;
 
@@ -38,8 +44,7 @@ std::string latin1_name(const Json& value, const std::string& path, std::size_t 
 // A colour "#rrggbb" as 0x00RRGGBB.
 std::uint32_t colour(const Json& value, const std::string& path);
 
-// Single-byte names as JSON text (UTF-8).
-std::string latin1_to_utf8(std::string_view latin1);
+// A colour 0x00RRGGBB as "#rrggbb".
 std::string colour_text(std::uint32_t colour);
 
 // Parses JSON text; a malformed text fails with its line and column.

@@ -1,3 +1,4 @@
+// PNG decoding and encoding through libspng, with the limits a PNG must keep.
 #include "interchange/png_codec.h"
 
 #include <spng.h>

@@ -1,3 +1,4 @@
+// PNG decoding and encoding through libspng, with the limits a PNG must keep.
 #pragma once
 
 #include <cstddef>
@@ -75,18 +76,5 @@ Status encode_png(const RgbaImage& image, std::vector<std::uint8_t>& png,
 // pixels apart, as an 8-bit RGBA PNG. With `opaque` every pixel's alpha is taken as 255.
 Status encode_argb_png(const std::uint32_t* pixels, std::uint32_t width, std::uint32_t height,
                        std::ptrdiff_t stride, bool opaque, std::vector<std::uint8_t>& png);
-
-// Collects written bytes in memory.
-class VectorByteSink final : public ByteSink {
-  public:
-    explicit VectorByteSink(std::vector<std::uint8_t>& out) : out_(out) {}
-    Status write(std::span<const std::uint8_t> bytes) override {
-        out_.insert(out_.end(), bytes.begin(), bytes.end());
-        return Status::success();
-    }
-
-  private:
-    std::vector<std::uint8_t>& out_;
-};
 
 }  // namespace dabro

@@ -1,3 +1,4 @@
+// The progress callback of long work, which may cancel it.
 #pragma once
 
 #include <cstdint>

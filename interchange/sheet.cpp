@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "document/document_edits.h"
+#include "document/name_text.h"
 #include "interchange/json_fields.h"
 #include "interchange/sheet_room.h"
 
@@ -15,8 +16,8 @@ namespace jf = json_fields;
 
 namespace {
 
-constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
-constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+using jf::kInt32Max;
+using jf::kInt32Min;
 
 std::int64_t cells_width(const SheetLayout& l) {
     return std::int64_t{l.frames} * l.cellWidth;
@@ -94,7 +95,7 @@ nlohmann::ordered_json sheet_json(const SheetLayout& layout) {
                              {"height", s.height},
                              {"kind", s.kind},
                              {"flag", s.flag},
-                             {"sourceName", jf::latin1_to_utf8(s.sourceName)},
+                             {"sourceName", latin1_to_utf8(s.sourceName)},
                              {"box", Json{{"left", s.box.left},
                                           {"top", s.box.top},
                                           {"right", s.box.right},
@@ -102,7 +103,7 @@ nlohmann::ordered_json sheet_json(const SheetLayout& layout) {
     }
     return Json{{"format", "dabro-sheet"},
                 {"version", kSheetFormatVersion},
-                {"name", jf::latin1_to_utf8(layout.name)},
+                {"name", latin1_to_utf8(layout.name)},
                 {"frames", layout.frames},
                 {"directions", layout.directions},
                 {"cellWidth", layout.cellWidth},
@@ -327,7 +328,7 @@ CollectionContent collection_content(SheetContent content) {
 }
 
 Status check_sheet_fits(const SpriteDocument& document, int collection, const SheetLayout& l) {
-    if (collection < 0 || collection >= document.collectionCount)
+    if (!collection_in_use(document, collection))
         return Status::failure("There is no collection " + std::to_string(collection));
     const ImageCollection& col = document.collections[static_cast<std::size_t>(collection)];
     if (l.frames != col.frames || l.directions != col.directions) {

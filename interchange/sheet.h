@@ -1,3 +1,4 @@
+// Collection sheets: their layout, their JSON, and cutting a sheet into images.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// The diff of two sprites: their documents compared by place, or their bytes.
 #include "interchange/sprite_diff.h"
 
 #include <algorithm>
@@ -13,42 +14,19 @@
 #include "document/name_text.h"
 #include "document/sprite_loader.h"
 #include "imaging/rle.h"
+#include "interchange/sprite_text.h"
 
 namespace dabro {
 
 namespace {
 
-// A name as UTF-8 in double quotes, read as Latin-1 like every name the batch tool prints.
-// Quotes, backslashes and control characters are escaped so that every name stays on its line.
-std::string quoted(std::string_view latin1) {
-    std::string escaped;
-    for (char ch : latin1) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c == '"' || c == '\\') {
-            escaped += '\\';
-            escaped += ch;
-        } else if (c < 0x20 || c == 0x7F) {
-            char esc[8];
-            std::snprintf(esc, sizeof esc, "\\x%02x", c);
-            escaped += esc;
-        } else {
-            escaped += ch;
-        }
-    }
-    return "\"" + latin1_to_utf8(escaped) + "\"";
-}
-
 template <std::size_t N>
 std::string quoted(const ShortName<N>& name) {
-    return quoted(name.view());
+    return quoted_name(name.view());
 }
 
 std::string num(std::int64_t v) {
     return std::to_string(v);
-}
-
-std::string section_type(char type) {
-    return quoted(std::string_view(&type, 1));
 }
 
 std::string size_text(const CollectionImage& image) {
@@ -97,27 +75,6 @@ struct Pixel {
     std::int64_t y = 0;
     std::uint32_t look = 0;  // palette flag, index and alpha in one value
 };
-
-std::uint32_t look_of(const RlePixel& p) {
-    if (p.alpha == 0) return 0;
-    return p.uses_palette() ? 1u << 16 | std::uint32_t{p.index} << 8 | p.alpha : p.alpha;
-}
-
-// Calls visit(x, y, look) for each pixel of the image's own width x height that the data
-// reach and that shows something: pixels beyond the size are never drawn, and pixels the
-// data leave out are as transparent as those they state.
-template <typename Visit>
-void for_each_shown_pixel(const CollectionImage& image, Visit&& visit) {
-    const std::int64_t width = image.width;
-    const std::int64_t height = image.height;
-    walk_rle<RowRule::Preview>(encoded_bytes(image), image.width,
-                               [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
-                                   if (y >= height) return false;
-                                   const std::uint32_t look = look_of(p);
-                                   if (x < width && look != 0) visit(x, y, look);
-                                   return true;
-                               });
-}
 
 std::vector<Pixel> decode(const CollectionImage& image) {
     std::vector<Pixel> pixels;
@@ -197,8 +154,8 @@ void compare_collection(const ImageCollection& a, const ImageCollection& b,
     d.text(place, "name", quoted(a.name), quoted(b.name));
     d.number(place, "frames", a.frames, b.frames);
     d.number(place, "directions", a.directions, b.directions);
-    d.text(place, "imageSectionType", section_type(a.imageSectionType),
-           section_type(b.imageSectionType));
+    d.text(place, "imageSectionType", section_type_text(a.imageSectionType),
+           section_type_text(b.imageSectionType));
     for (int p = 0; p < kPalettesPerCollection; ++p) {
         std::vector<int> entries;
         for (int e = 0; e < kPaletteEntries; ++e) {
@@ -232,23 +189,6 @@ std::string ranges(const std::vector<int>& which) {
         i = j + 1;
     }
     return out;
-}
-
-// FNV-1a, 64 bits: a stable fingerprint for the text view, not a guard against tampering.
-struct Fnv {
-    std::uint64_t h = 0xcbf29ce484222325ull;
-    void add(std::uint64_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) {
-            h ^= (v >> (8 * i)) & 0xFF;
-            h *= 0x100000001b3ull;
-        }
-    }
-};
-
-std::string hex64(std::uint64_t v) {
-    char text[20];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(v));
-    return text;
 }
 
 }  // namespace
@@ -375,72 +315,6 @@ std::string difference_text(const Difference& d) {
         return line + " " + unit + " " + ranges(d.which) + " differ";
     }
     return line + " " + d.a.value_or("") + " -> " + d.b.value_or("");
-}
-
-std::string document_text(const Session& session) {
-    const SpriteDocument& doc = session.document;
-    std::string out;
-    auto line = [&](const std::string& text) {
-        out += text;
-        out += '\n';
-    };
-    line("dimensions " + num(doc.dimensions[0]) + " " + num(doc.dimensions[1]) + " " +
-         num(doc.dimensions[2]));
-    line("centerX " + num(doc.centerX));
-    line("centerY " + num(doc.centerY));
-    line("headerWord " + num(doc.headerWord));
-    line("headerByte " + num(doc.headerByte));
-    line("imagesReadable " + std::string(session.imagesReadable ? "true" : "false"));
-    const int sequences = in_use(doc.sequenceCount, kMaxSequences);
-    line("sequenceCount " + num(sequences));
-    for (int s = 0; s < sequences; ++s) {
-        const Sequence& seq = doc.sequences[s];
-        const std::string p = "sequence " + num(s) + " ";
-        line(p + "name " + quoted(seq.name));
-        line(p + "collectionIndex " + num(seq.collectionIndex));
-        const int frames = in_use(seq.frameCount, kMaxSequenceFrames);
-        line(p + "frameCount " + num(frames));
-        for (int f = 0; f < frames; ++f)
-            line(p + "frame " + num(f) + " " + num(seq.imageIndex[f]) + " / " +
-                 num(seq.frameValue[f]));
-    }
-    const int collections = in_use(doc.collectionCount, kMaxCollections);
-    line("collectionCount " + num(collections));
-    char colour[8];
-    for (int c = 0; c < collections; ++c) {
-        const ImageCollection& col = doc.collections[c];
-        const std::string p = "collection " + num(c) + " ";
-        line(p + "name " + quoted(col.name));
-        line(p + "frames " + num(col.frames));
-        line(p + "directions " + num(col.directions));
-        line(p + "imageSectionType " + section_type(col.imageSectionType));
-        for (int pal = 0; pal < kPalettesPerCollection; ++pal) {
-            for (int e = 0; e < kPaletteEntries; ++e) {
-                std::snprintf(colour, sizeof colour, "%06x", col.palettes[pal][e] & 0xFFFFFFu);
-                line(p + "palette " + num(pal) + " entry " + num(e) + " " + colour);
-            }
-        }
-        for (int k = 0; k < col.slot_count(); ++k) {
-            const CollectionImage& image = col.images[k];
-            const BoundingBox& box = col.boxes[k];
-            const std::string ip = p + "image " + num(k) + " ";
-            line(ip + "box " + num(box.left) + " " + num(box.top) + " " + num(box.right) + " " +
-                 num(box.bottom));
-            line(ip + "size " + size_text(image));
-            line(ip + "kind " + num(image.kind) + " flag " + num(image.flag));
-            Fnv data;
-            for (std::uint8_t byte : encoded_bytes(image)) data.add(byte, 1);
-            Fnv pixels;
-            for_each_shown_pixel(image, [&](std::int64_t x, std::int64_t y, std::uint32_t look) {
-                pixels.add(static_cast<std::uint64_t>(x), 8);
-                pixels.add(static_cast<std::uint64_t>(y), 8);
-                pixels.add(look, 4);
-            });
-            line(ip + "data " + num(image.dataLength) + " bytes " + hex64(data.h) + " pixels " +
-                 hex64(pixels.h));
-        }
-    }
-    return out;
 }
 
 }  // namespace dabro

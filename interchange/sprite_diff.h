@@ -1,3 +1,4 @@
+// The diff of two sprites: their documents compared by place, or their bytes.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 #include "document/sprite_document.h"
 #include "document/status.h"
+#include "interchange/document_text.h"  // the text dump, which `dabro-cli dump` shows beside diff
 
 namespace dabro {
 
@@ -48,10 +50,5 @@ Status first_different_byte(const std::string& pathA, const std::string& pathB,
 
 // One line: "collection 1 image 17 pixels: 3 differ, first at 4,5".
 std::string difference_text(const Difference& d);
-
-// The document one field a line, in a fixed order, for version control's text diff. Images
-// show their size, kind, flag, box, data length and two hashes: of the encoded bytes and of
-// the pixels they show within their size, so a change of encoding alone shows as such.
-std::string document_text(const Session& session);
 
 }  // namespace dabro

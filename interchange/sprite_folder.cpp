@@ -1,3 +1,4 @@
+// A whole sprite as a folder of JSON and sheet PNGs: unpack and pack.
 #include "interchange/sprite_folder.h"
 
 #include <stdlib.h>
@@ -9,6 +10,7 @@
 #include <system_error>
 
 #include "document/file_layer.h"
+#include "document/name_text.h"
 #include "interchange/document_json.h"
 #include "interchange/json_fields.h"
 #include "interchange/sheet.h"
@@ -22,8 +24,8 @@ namespace {
 
 using OrderedJson = nlohmann::ordered_json;
 
-constexpr std::int64_t kInt32Min = std::numeric_limits<std::int32_t>::min();
-constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+using jf::kInt32Max;
+using jf::kInt32Min;
 constexpr char kSpriteFormat[] = "dabro-sprite";
 
 OrderedJson box_json(const BoundingBox& box) {
@@ -36,7 +38,7 @@ OrderedJson short_collection_json(const ImageCollection& col) {
     for (int k = 0; k < col.slot_count(); ++k)
         boxes.push_back(box_json(col.boxes[static_cast<std::size_t>(k)]));
     return {{"imageSectionType", std::string(1, kShortSection)},
-            {"name", jf::latin1_to_utf8(col.name.view())},
+            {"name", latin1_to_utf8(col.name.view())},
             {"frames", col.frames},
             {"directions", col.directions},
             {"boxes", std::move(boxes)}};

@@ -1,3 +1,4 @@
+// A whole sprite as a folder of JSON and sheet PNGs: unpack and pack.
 #pragma once
 
 #include <cstddef>

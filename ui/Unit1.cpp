@@ -1,3 +1,4 @@
+// The window's events, caption, list clicks, field exits and table buttons.
 #include "ui/Unit1.h"
 
 #include <QAction>

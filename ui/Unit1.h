@@ -1,3 +1,4 @@
+// The editor's one window: its controls, its handlers and its refresh chain.
 #pragma once
 
 #include <QMainWindow>
@@ -39,10 +40,21 @@ class FileWatch;
 // A path as the file layer takes it: in the encoding of the system's file names.
 std::string local_path(const QString& path);
 
+// The selection of the window's five lists, each the row picked or -1, as the views beside
+// the window (the player) read it; a row may lie beyond what the document has in use.
+struct ListSelection {
+    int sequence = -1;         // "Sequences"
+    int sequenceFrame = -1;    // "Frames in sequence"
+    int collection = -1;       // "Image collections"
+    int collectionFrame = -1;  // "Frames"
+    int direction = -1;        // "Directions"
+};
+
 // The editor's one window. Its controls are public members named as the window names them;
 // its position in the document is the selection of the five lists. The refresh operations
-// (gui_*) write the document into the controls; the handlers write edits back through
-// document_edits.h and then refresh from the level they changed.
+// (gui_*) write the document into the controls; each handler builds its change as a command
+// and runs it through run() as one step of the history, which then refreshes from the level
+// the step changed.
 class TForm1 : public QMainWindow {
     Q_OBJECT
   public:
@@ -55,6 +67,8 @@ class TForm1 : public QMainWindow {
     Session& session() { return session_; }
     // The dialogs and the error display, for the views beside the window (the player).
     UserPrompts& prompts() { return *prompts_; }
+    // The rows picked in the five lists.
+    ListSelection selection() const;
     QString status_text() const;
     const History& history() const { return history_; }
     // Whether the document differs from the file it was opened from or last saved to.

@@ -1,3 +1,4 @@
+// The window's file commands: open, save, new, recent files and dropped files.
 #include <QAction>
 #include <QCloseEvent>
 #include <QDragEnterEvent>

@@ -1,3 +1,4 @@
+// The window's undo and redo, and the running of commands as steps of the history.
 #include <QAction>
 #include <QLineEdit>
 #include <algorithm>

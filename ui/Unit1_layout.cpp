@@ -1,3 +1,4 @@
+// The window's controls and menus, built and wired.
 #include "ui/Unit1.h"
 
 #include <QAction>

@@ -1,3 +1,4 @@
+// The window's refresh chain: the document written into the controls, and the selection.
 #include "ui/Unit1.h"
 
 #include <QFrame>
@@ -81,6 +82,11 @@ QString TForm1::shown_text(const QLineEdit* field) const {
 }
 
 // Selection
+
+ListSelection TForm1::selection() const {
+    return {ListBox1->item_index(), ListBox2->item_index(), ListBox3->item_index(),
+            ListBox4->item_index(), ListBox5->item_index()};
+}
 
 int TForm1::selected_sequence() const {
     const int s = ListBox1->item_index();

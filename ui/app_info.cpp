@@ -1,3 +1,4 @@
+// This build's version and the About text.
 #include "ui/app_info.h"
 
 #include <QCommandLineOption>

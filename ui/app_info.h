@@ -1,3 +1,4 @@
+// This build's version and the About text.
 #pragma once
 
 #include <QString>

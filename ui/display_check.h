@@ -1,3 +1,4 @@
+// Finding out that there is no display before Qt would abort.
 #pragma once
 
 #include <QString>

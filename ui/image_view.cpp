@@ -1,3 +1,4 @@
+// The preview surface.
 #include "ui/image_view.h"
 
 #include <QPainter>

@@ -1,3 +1,4 @@
+// The preview surface.
 #pragma once
 
 #include <QImage>

@@ -1,3 +1,4 @@
+// A list whose rows are a count and a text function.
 #include "ui/list_box.h"
 
 #include <QItemSelectionModel>

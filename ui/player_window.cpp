@@ -1,20 +1,17 @@
+// The sequence player and image inspector: the window, its controls and the playback clock.
 #include "ui/player_window.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -24,8 +21,6 @@ namespace dabro {
 
 namespace {
 
-constexpr int kDefaultFps = 10;
-constexpr int kMaxFps = 60;
 // A frame value read as a duration is held to this range of milliseconds.
 constexpr int kMaxFrameMs = 60000;
 
@@ -41,164 +36,7 @@ QPoint place_beside(const QRect& main, const QSize& outer, const QRect& availabl
             std::max(std::min(main.top(), lowestTop), available.top())};
 }
 
-std::int64_t floor_div(std::int64_t a, std::int64_t b) {
-    const std::int64_t q = a / b;
-    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
-}
-
 }  // namespace
-
-// PlayerView
-
-PlayerView::PlayerView(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setMouseTracking(true);
-    setFocusPolicy(Qt::ClickFocus);
-    setMinimumSize(160, 120);
-}
-
-void PlayerView::set_scene(const FrameScene& scene) {
-    scene_ = scene;
-    stale_ = true;
-    update();
-}
-
-void PlayerView::set_content_size(int width, int height) {
-    if (width == contentWidth_ && height == contentHeight_) return;
-    contentWidth_ = width;
-    contentHeight_ = height;
-    stale_ = true;
-    update();
-}
-
-void PlayerView::set_box(std::optional<BoundingBox> box) {
-    box_ = box;
-    update();
-}
-
-void PlayerView::set_zoom(int zoom) {
-    zoom_about(zoom, QPointF(width() / 2.0, height() / 2.0));
-}
-
-void PlayerView::zoom_about(int zoom, QPointF at) {
-    zoom = std::clamp(zoom, 1, kMaxZoom);
-    if (zoom == zoom_) return;
-    // The image point under `at` stays under it.
-    const QPoint o = origin();
-    const double ix = (at.x() - o.x()) / zoom_;
-    const double iy = (at.y() - o.y()) / zoom_;
-    zoom_ = zoom;
-    const QPoint centred = origin() - pan_;
-    pan_ = QPoint(static_cast<int>(std::lround(at.x() - ix * zoom_)) - centred.x(),
-                  static_cast<int>(std::lround(at.y() - iy * zoom_)) - centred.y());
-    stale_ = true;
-    update();
-    emit view_changed();
-}
-
-void PlayerView::fit() {
-    int zoom = kMaxZoom;
-    if (contentWidth_ > 0) zoom = std::min(zoom, width() / contentWidth_);
-    if (contentHeight_ > 0) zoom = std::min(zoom, height() / contentHeight_);
-    zoom_ = std::max(zoom, 1);
-    pan_ = QPoint();
-    stale_ = true;
-    update();
-    emit view_changed();
-}
-
-QPoint PlayerView::origin() const {
-    const std::int64_t x = (width() - std::int64_t{contentWidth_} * zoom_) / 2 + pan_.x();
-    const std::int64_t y = (height() - std::int64_t{contentHeight_} * zoom_) / 2 + pan_.y();
-    return {static_cast<int>(std::clamp<std::int64_t>(x, -1000000000, 1000000000)),
-            static_cast<int>(std::clamp<std::int64_t>(y, -1000000000, 1000000000))};
-}
-
-QPoint PlayerView::image_pixel_at(QPoint p) const {
-    const QPoint o = origin();
-    return {static_cast<int>(floor_div(p.x() - o.x(), zoom_)),
-            static_cast<int>(floor_div(p.y() - o.y(), zoom_))};
-}
-
-void PlayerView::draw() {
-    if (buffer_.size() != size()) {
-        buffer_ = QImage(size(), QImage::Format_RGB32);
-        renderer_.invalidate();
-        stale_ = true;
-    }
-    if (!stale_ || buffer_.isNull()) return;
-    FrameScene scene = scene_;
-    scene.zoom = zoom_;
-    const QPoint o = origin();
-    scene.originX = o.x();
-    scene.originY = o.y();
-    renderer_.render(scene, {reinterpret_cast<std::uint32_t*>(buffer_.bits()), buffer_.width(),
-                             buffer_.height(), buffer_.bytesPerLine() / 4});
-    stale_ = false;
-}
-
-const QImage& PlayerView::picture() {
-    draw();
-    return buffer_;
-}
-
-void PlayerView::paintEvent(QPaintEvent*) {
-    draw();
-    QPainter painter(this);
-    painter.drawImage(0, 0, buffer_);
-    if (!box_) return;
-    // The box in image pixels: from the left edge of column `left` to the left edge of
-    // column `right`, and the same for rows.
-    const QPoint o = origin();
-    const std::int64_t x0 = o.x() + std::int64_t{std::min(box_->left, box_->right)} * zoom_;
-    const std::int64_t x1 = o.x() + std::int64_t{std::max(box_->left, box_->right)} * zoom_;
-    const std::int64_t y0 = o.y() + std::int64_t{std::min(box_->top, box_->bottom)} * zoom_;
-    const std::int64_t y1 = o.y() + std::int64_t{std::max(box_->top, box_->bottom)} * zoom_;
-    auto clampToView = [](std::int64_t v) {
-        return static_cast<double>(std::clamp<std::int64_t>(v, -4, 100000));
-    };
-    painter.setPen(QPen(QColor(255, 220, 0), 0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(clampToView(x0) + 0.5, clampToView(y0) + 0.5,
-                            std::max(0.0, clampToView(x1) - clampToView(x0) - 1),
-                            std::max(0.0, clampToView(y1) - clampToView(y0) - 1)));
-}
-
-void PlayerView::wheelEvent(QWheelEvent* event) {
-    if (!(event->modifiers() & Qt::ControlModifier)) {
-        event->ignore();
-        return;
-    }
-    const int steps = event->angleDelta().y() / 120;
-    if (steps != 0) zoom_about(zoom_ + steps, event->position());
-    event->accept();
-}
-
-void PlayerView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) dragFrom_ = event->position().toPoint();
-    QWidget::mousePressEvent(event);
-}
-
-void PlayerView::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
-    if (dragFrom_ && (event->buttons() & Qt::LeftButton)) {
-        pan_ += at - *dragFrom_;
-        dragFrom_ = at;
-        stale_ = true;
-        update();
-        emit view_changed();
-    }
-    emit hovered(at);
-}
-
-void PlayerView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) dragFrom_.reset();
-    QWidget::mouseReleaseEvent(event);
-}
-
-void PlayerView::leaveEvent(QEvent*) {
-    emit hovered(std::nullopt);
-}
 
 // PlayerWindow
 
@@ -244,147 +82,16 @@ void PlayerWindow::show_beside() {
     follow_main_window();
 }
 
-void PlayerWindow::build() {
-    auto noFocus = [](QWidget* w) {
-        w->setFocusPolicy(Qt::NoFocus);
-        return w;
-    };
-    view = new PlayerView(this);
-    view->setObjectName(QStringLiteral("PlayerView"));
-    view->resize(640, 480);
-
-    playButton = new QPushButton(QStringLiteral("Play"), this);
-    loopBox = new QCheckBox(QStringLiteral("Loop"), this);
-    loopBox->setChecked(true);
-    fpsBox = new QSpinBox(this);
-    fpsBox->setRange(1, kMaxFps);
-    fpsBox->setValue(kDefaultFps);
-    fpsBox->setSuffix(QStringLiteral(" fps"));
-    frameValueBox = new QCheckBox(QStringLiteral("Frame value as ms"), this);
-    slider = new QSlider(Qt::Horizontal, this);
-    frameLabel = new QLabel(this);
-    frameLabel->setMinimumWidth(90);
-    zoomBox = new QSpinBox(this);
-    zoomBox->setRange(1, kMaxZoom);
-    zoomBox->setPrefix(QStringLiteral("Zoom "));
-    zoomBox->setSuffix(QStringLiteral("x"));
-    fitButton = new QPushButton(QStringLiteral("Fit"), this);
-    backgroundBox = new QComboBox(this);
-    backgroundBox->addItems({QStringLiteral("Preview grey"), QStringLiteral("Checkerboard"),
-                             QStringLiteral("Colour...")});
-    paletteBox = new QComboBox(this);
-    for (int p = 0; p < kPalettesPerCollection; ++p)
-        paletteBox->addItem(QStringLiteral("Palette %1").arg(p));
-    boxOutline = new QCheckBox(QStringLiteral("Box"), this);
-    onionPrevious = new QCheckBox(QStringLiteral("Onion previous"), this);
-    onionNext = new QCheckBox(QStringLiteral("Onion next"), this);
-    onionOpacity = new QSpinBox(this);
-    onionOpacity->setRange(0, 100);
-    onionOpacity->setValue(40);
-    onionOpacity->setSuffix(QStringLiteral(" %"));
-    exportButton = new QPushButton(QStringLiteral("Export animation\u2026"), this);
-    statusLine = new QLabel(this);
-    statusLine->setTextFormat(Qt::PlainText);
-    statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Room for the second line, the pixel under the cursor, so the view keeps its size.
-    statusLine->setMinimumHeight(2 * statusLine->fontMetrics().lineSpacing());
-
-    // Keys belong to the player; only the number fields take the focus, for typing.
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             playButton, loopBox, frameValueBox, slider, fitButton, backgroundBox, paletteBox,
-             boxOutline, onionPrevious, onionNext, exportButton})
-        noFocus(w);
-    for (QSpinBox* box : {fpsBox, zoomBox, onionOpacity}) box->setFocusPolicy(Qt::ClickFocus);
-
-    auto* playRow = new QHBoxLayout;
-    playRow->addWidget(playButton);
-    playRow->addWidget(loopBox);
-    playRow->addWidget(fpsBox);
-    playRow->addWidget(frameValueBox);
-    playRow->addWidget(slider, 1);
-    playRow->addWidget(frameLabel);
-    playRow->addWidget(exportButton);
-    auto* viewRow = new QHBoxLayout;
-    viewRow->addWidget(zoomBox);
-    viewRow->addWidget(fitButton);
-    viewRow->addWidget(backgroundBox);
-    viewRow->addWidget(paletteBox);
-    viewRow->addWidget(boxOutline);
-    viewRow->addWidget(onionPrevious);
-    viewRow->addWidget(onionNext);
-    viewRow->addWidget(onionOpacity);
-    viewRow->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(viewRow);
-    layout->addWidget(view, 1);
-    layout->addLayout(playRow);
-    layout->addWidget(statusLine);
-    resize(760, 600);
-
-    connect(playButton, &QPushButton::clicked, this, &PlayerWindow::toggle_play);
-    connect(fitButton, &QPushButton::clicked, view, &PlayerView::fit);
-    connect(exportButton, &QPushButton::clicked, this, &PlayerWindow::export_animation);
-    connect(slider, &QSlider::valueChanged, this, [this](int v) {
-        if (v != frame_) go_to(v);
-    });
-    connect(fpsBox, &QSpinBox::valueChanged, this, [this] {
-        if (playing_) schedule_tick(true);
-    });
-    connect(frameValueBox, &QCheckBox::toggled, this, [this] {
-        if (playing_) schedule_tick(true);
-    });
-    connect(zoomBox, &QSpinBox::valueChanged, view, &PlayerView::set_zoom);
-    connect(view, &PlayerView::view_changed, this, [this] {
-        const QSignalBlocker block(zoomBox);
-        zoomBox->setValue(view->zoom());
-        update_status();
-    });
-    connect(view, &PlayerView::hovered, this, [this](std::optional<QPoint> at) {
-        hovered_ = at;
-        update_status();
-    });
-    connect(backgroundBox, &QComboBox::activated, this, &PlayerWindow::choose_background);
-    connect(paletteBox, &QComboBox::activated, this, &PlayerWindow::show_frame);
-    for (QCheckBox* box : {boxOutline, onionPrevious, onionNext})
-        connect(box, &QCheckBox::toggled, this, &PlayerWindow::show_frame);
-    connect(onionOpacity, &QSpinBox::valueChanged, this, &PlayerWindow::show_frame);
-    zoomBox->setValue(1);
-    view->setFocus();
-}
-
-void PlayerWindow::choose_background(int index) {
-    switch (index) {
-        case 0:
-            background_ = {};
-            break;
-        case 1:
-            background_ = {Backdrop::Checkerboard, 0};
-            break;
-        default: {
-            const QColor now = background_.kind == Backdrop::Colour
-                                   ? QColor::fromRgb(background_.colour)
-                                   : QColor::fromRgb(kGreyColour);
-            const QColor chosen = QColorDialog::getColor(now, this, QStringLiteral("Background"));
-            if (chosen.isValid())
-                background_ = {Backdrop::Colour,
-                               static_cast<std::uint32_t>(chosen.rgb()) & 0xFFFFFF};
-            // A cancelled choice keeps the background, and the box says which it is.
-            backgroundBox->setCurrentIndex(static_cast<int>(background_.kind));
-            break;
-        }
-    }
-    show_frame();
-}
-
 void PlayerWindow::follow_main_window() {
     // A hidden player follows when it is shown again.
     if (!isVisible()) return;
     const Session& session = form_.session();
     const SpriteDocument& doc = session.document;
-    const int s = form_.ListBox1->item_index();
-    const int listFrame = form_.ListBox2->item_index();
-    const int d = std::max(form_.ListBox5->item_index(), 0);
-    const bool sequenceShown = s >= 0 && s < std::min(doc.sequenceCount, kMaxSequences);
+    const ListSelection picked = form_.selection();
+    const int s = picked.sequence;
+    const int listFrame = picked.sequenceFrame;
+    const int d = std::max(picked.direction, 0);
+    const bool sequenceShown = sequence_in_use(doc, s);
     const int previousSequence = sequence_;
     if (sequenceShown) {
         sequence_ = s;
@@ -395,9 +102,9 @@ void PlayerWindow::follow_main_window() {
             frame_ = std::max(listFrame, 0);
     } else {
         sequence_ = -1;
-        collection_ = form_.ListBox3->item_index();
-        collectionFrame_ = form_.ListBox4->item_index();
-        direction_ = form_.ListBox5->item_index();
+        collection_ = picked.collection;
+        collectionFrame_ = picked.collectionFrame;
+        direction_ = picked.direction;
         frameCount_ = 1;
         frame_ = 0;
     }
@@ -406,17 +113,10 @@ void PlayerWindow::follow_main_window() {
     if (frameCount_ == 0) pause();
 
     // The content box is the largest frame, so frames of several sizes keep their place.
-    int w = 0;
-    int h = 0;
-    for (int q = 0; q < std::max(frameCount_, 1); ++q) {
-        const FrameImage image = image_of_frame(q);
-        if (!image.found()) continue;
-        const Extent e = drawn_extent(doc.collections[static_cast<std::size_t>(image.collection)]
-                                          .images[static_cast<std::size_t>(image.slot)]);
-        w = std::max(w, e.width);
-        h = std::max(h, e.height);
-    }
-    view->set_content_size(w, h);
+    std::vector<FrameImage> frames;
+    for (int q = 0; q < std::max(frameCount_, 1); ++q) frames.push_back(image_of_frame(q));
+    const Extent box = content_box(doc, frames);
+    view->set_content_size(box.width, box.height);
     {
         const QSignalBlocker block(slider);
         slider->setRange(0, std::max(frameCount_ - 1, 0));

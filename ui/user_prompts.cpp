@@ -1,3 +1,4 @@
+// The window's dialogs and error display, behind a seam tests replace.
 #include "ui/user_prompts.h"
 
 #include <QCoreApplication>

@@ -1,3 +1,4 @@
+// The window's dialogs and error display, behind a seam tests replace.
 #pragma once
 
 #include <QString>

@@ -86,11 +86,6 @@ INSTANTIATE_TEST_SUITE_P(
                    [](SpriteDocument& d) {
                        EXPECT_FALSE(set_box(d, kPastLastSlot, {1, 2, 3, 4}));
                    }},
-        MissedEdit{
-            "DataOfNoCollection",
-            [](SpriteDocument& d) { EXPECT_FALSE(replace_image_data(d, kNoCollection, {4})); }},
-        MissedEdit{"ImageOfInvalidRef",
-                   [](SpriteDocument& d) { EXPECT_FALSE(replace_image(d, {}, {4}, 1, 1)); }},
         MissedEdit{"PaletteOfUnusedCollection",
                    [](SpriteDocument& d) { EXPECT_FALSE(set_palette(d, 2, Palette{})); }},
         MissedEdit{"SameValueAgain",
@@ -181,24 +176,6 @@ TEST(ImageEdits, SizeAndBoxTouchOnlyTheirSlot) {
     doc->collections[0].images[21] = before->collections[0].images[21];
     doc->collections[0].boxes[21] = before->collections[0].boxes[21];
     EXPECT_TRUE(*doc == *before);
-}
-
-TEST(ImageEdits, NewPixelsKeepTheLengthInStepAndTheOtherFields) {
-    auto doc = sample();
-    const ImageRef ref = image_ref(*doc, 1, 4, 0);
-    const CollectionImage old = doc->collections[1].images[4];
-    EXPECT_TRUE(replace_image_data(*doc, ref, {6, 7, 255, 4}));
-    const CollectionImage& now = doc->collections[1].images[4];
-    EXPECT_EQ(now.dataLength, 4);
-    EXPECT_EQ(now.width, old.width);
-    EXPECT_EQ(now.kind, old.kind);
-    EXPECT_EQ(now.sourceName, old.sourceName);
-    EXPECT_FALSE(replace_image_data(*doc, ref, {6, 7, 255, 4}));
-    EXPECT_TRUE(replace_image(*doc, ref, {}, 3, 2));
-    EXPECT_EQ(now.dataLength, 0);
-    EXPECT_EQ(now.width, 3);
-    EXPECT_EQ(now.height, 2);
-    EXPECT_EQ(now.flag, old.flag);
 }
 
 TEST(PaletteEdits, OnlyPaletteZeroOfThatCollectionChanges) {

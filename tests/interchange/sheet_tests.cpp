@@ -270,6 +270,17 @@ TEST_F(SheetFixture, OtherCountsAreRefusedNamingBoth) {
     EXPECT_TRUE(*other == *before);
 }
 
+// A collection count past the table's capacity (a hostile file) gives no collection there.
+TEST_F(SheetFixture, CollectionsOutsideTheTableAreRefused) {
+    SheetContent content;
+    ASSERT_TRUE(read_sheet(png, Encoding::Compact, nullptr, content).ok());
+    auto other = std::make_unique<SpriteDocument>(*doc);
+    other->collectionCount = kMaxCollections + 5;
+    for (const int c : {-1, kMaxCollections, kMaxCollections + 4})
+        EXPECT_EQ(check_sheet_fits(*other, c, content.layout).message(),
+                  "There is no collection " + std::to_string(c));
+}
+
 TEST_F(SheetFixture, CancellingTheExportLeavesTheFilesAsTheyWere) {
     const Bytes pngBefore = test::read_bytes(png);
     const Bytes jsonBefore = test::read_bytes(json);

@@ -3,8 +3,8 @@
 #include "imaging/halve.h"
 #include "imaging/raw_import.h"
 
-#include "document/memory_files.h"
 #include "document/sprite_layout.h"
+#include "support/memory_files.h"
 
 namespace dabro::test {
 

@@ -1,3 +1,4 @@
+// Files held in memory behind the file layer, for tests and fuzz targets.
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
-#include "document/memory_files.h"
+// Files held in memory behind the file layer, for tests and fuzz targets.
+#include "support/memory_files.h"
 
 #include <algorithm>
 #include <cerrno>

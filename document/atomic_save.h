@@ -1,0 +1,31 @@
+// The atomic save: a file replaced whole or not at all, through the file layer.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+
+#include "document/byte_sink.h"
+#include "document/status.h"
+
+namespace dabro {
+
+// Saves `bytes` to `path` so that a failure never leaves a half-written file in its place.
+// Symbolic links are followed and the file they lead to is written. Normally the bytes go
+// to a temporary file beside the target, are flushed to the disk and renamed over it, and
+// the target's mode, owner and group are kept. Where a rename would change what the file is
+// (it has other hard links, or its folder may not be written), the complete bytes are first
+// written and flushed to a temporary file (beside the target, else in temp_folder()) and then
+// copied over the target in place; if that copy fails the temporary file is kept and the
+// message names it. On every other failure the target is as it was and no temporary file is
+// left.
+Status write_file_atomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// The same with the bytes handed to the sink piece by piece by `produce`, so that a large
+// file need not be laid out in memory first. A failure `produce` returns ends the write as a
+// failed write call would.
+Status write_file_atomically(const std::string& path,
+                             const std::function<Status(ByteSink&)>& produce);
+
+}  // namespace dabro

@@ -1,0 +1,155 @@
+// The player's controls: building them, laying them out and wiring them to the playback.
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "ui/player_window.h"
+
+namespace dabro {
+
+namespace {
+
+constexpr int kDefaultFps = 10;
+constexpr int kMaxFps = 60;
+
+}  // namespace
+
+void PlayerWindow::build() {
+    auto noFocus = [](QWidget* w) {
+        w->setFocusPolicy(Qt::NoFocus);
+        return w;
+    };
+    view = new PlayerView(this);
+    view->setObjectName(QStringLiteral("PlayerView"));
+    view->resize(640, 480);
+
+    playButton = new QPushButton(QStringLiteral("Play"), this);
+    loopBox = new QCheckBox(QStringLiteral("Loop"), this);
+    loopBox->setChecked(true);
+    fpsBox = new QSpinBox(this);
+    fpsBox->setRange(1, kMaxFps);
+    fpsBox->setValue(kDefaultFps);
+    fpsBox->setSuffix(QStringLiteral(" fps"));
+    frameValueBox = new QCheckBox(QStringLiteral("Frame value as ms"), this);
+    slider = new QSlider(Qt::Horizontal, this);
+    frameLabel = new QLabel(this);
+    frameLabel->setMinimumWidth(90);
+    zoomBox = new QSpinBox(this);
+    zoomBox->setRange(1, kMaxZoom);
+    zoomBox->setPrefix(QStringLiteral("Zoom "));
+    zoomBox->setSuffix(QStringLiteral("x"));
+    fitButton = new QPushButton(QStringLiteral("Fit"), this);
+    backgroundBox = new QComboBox(this);
+    backgroundBox->addItems({QStringLiteral("Preview grey"), QStringLiteral("Checkerboard"),
+                             QStringLiteral("Colour...")});
+    paletteBox = new QComboBox(this);
+    for (int p = 0; p < kPalettesPerCollection; ++p)
+        paletteBox->addItem(QStringLiteral("Palette %1").arg(p));
+    boxOutline = new QCheckBox(QStringLiteral("Box"), this);
+    onionPrevious = new QCheckBox(QStringLiteral("Onion previous"), this);
+    onionNext = new QCheckBox(QStringLiteral("Onion next"), this);
+    onionOpacity = new QSpinBox(this);
+    onionOpacity->setRange(0, 100);
+    onionOpacity->setValue(40);
+    onionOpacity->setSuffix(QStringLiteral(" %"));
+    exportButton = new QPushButton(QStringLiteral("Export animation\u2026"), this);
+    statusLine = new QLabel(this);
+    statusLine->setTextFormat(Qt::PlainText);
+    statusLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for the second line, the pixel under the cursor, so the view keeps its size.
+    statusLine->setMinimumHeight(2 * statusLine->fontMetrics().lineSpacing());
+
+    // Keys belong to the player; only the number fields take the focus, for typing.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             playButton, loopBox, frameValueBox, slider, fitButton, backgroundBox, paletteBox,
+             boxOutline, onionPrevious, onionNext, exportButton})
+        noFocus(w);
+    for (QSpinBox* box : {fpsBox, zoomBox, onionOpacity}) box->setFocusPolicy(Qt::ClickFocus);
+
+    auto* playRow = new QHBoxLayout;
+    playRow->addWidget(playButton);
+    playRow->addWidget(loopBox);
+    playRow->addWidget(fpsBox);
+    playRow->addWidget(frameValueBox);
+    playRow->addWidget(slider, 1);
+    playRow->addWidget(frameLabel);
+    playRow->addWidget(exportButton);
+    auto* viewRow = new QHBoxLayout;
+    viewRow->addWidget(zoomBox);
+    viewRow->addWidget(fitButton);
+    viewRow->addWidget(backgroundBox);
+    viewRow->addWidget(paletteBox);
+    viewRow->addWidget(boxOutline);
+    viewRow->addWidget(onionPrevious);
+    viewRow->addWidget(onionNext);
+    viewRow->addWidget(onionOpacity);
+    viewRow->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(viewRow);
+    layout->addWidget(view, 1);
+    layout->addLayout(playRow);
+    layout->addWidget(statusLine);
+    resize(760, 600);
+
+    connect(playButton, &QPushButton::clicked, this, &PlayerWindow::toggle_play);
+    connect(fitButton, &QPushButton::clicked, view, &PlayerView::fit);
+    connect(exportButton, &QPushButton::clicked, this, &PlayerWindow::export_animation);
+    connect(slider, &QSlider::valueChanged, this, [this](int v) {
+        if (v != frame_) go_to(v);
+    });
+    connect(fpsBox, &QSpinBox::valueChanged, this, [this] {
+        if (playing_) schedule_tick(true);
+    });
+    connect(frameValueBox, &QCheckBox::toggled, this, [this] {
+        if (playing_) schedule_tick(true);
+    });
+    connect(zoomBox, &QSpinBox::valueChanged, view, &PlayerView::set_zoom);
+    connect(view, &PlayerView::view_changed, this, [this] {
+        const QSignalBlocker block(zoomBox);
+        zoomBox->setValue(view->zoom());
+        update_status();
+    });
+    connect(view, &PlayerView::hovered, this, [this](std::optional<QPoint> at) {
+        hovered_ = at;
+        update_status();
+    });
+    connect(backgroundBox, &QComboBox::activated, this, &PlayerWindow::choose_background);
+    connect(paletteBox, &QComboBox::activated, this, &PlayerWindow::show_frame);
+    for (QCheckBox* box : {boxOutline, onionPrevious, onionNext})
+        connect(box, &QCheckBox::toggled, this, &PlayerWindow::show_frame);
+    connect(onionOpacity, &QSpinBox::valueChanged, this, &PlayerWindow::show_frame);
+    zoomBox->setValue(1);
+    view->setFocus();
+}
+
+void PlayerWindow::choose_background(int index) {
+    switch (index) {
+        case 0:
+            background_ = {};
+            break;
+        case 1:
+            background_ = {Backdrop::Checkerboard, 0};
+            break;
+        default: {
+            const QColor now = background_.kind == Backdrop::Colour
+                                   ? QColor::fromRgb(background_.colour)
+                                   : QColor::fromRgb(kGreyColour);
+            const QColor chosen = QColorDialog::getColor(now, this, QStringLiteral("Background"));
+            if (chosen.isValid())
+                background_ = {Backdrop::Colour,
+                               static_cast<std::uint32_t>(chosen.rgb()) & 0xFFFFFF};
+            // A cancelled choice keeps the background, and the box says which it is.
+            backgroundBox->setCurrentIndex(static_cast<int>(background_.kind));
+            break;
+        }
+    }
+    show_frame();
+}
+}  // namespace dabro
