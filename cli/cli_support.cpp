@@ -8,7 +8,7 @@
 
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
-#include "imaging/raw_import.h"
+#include "interchange/raw_import.h"
 #include "interchange/sheet.h"
 
 namespace dabro::cli {

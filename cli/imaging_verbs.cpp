@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "actions/image_actions.h"
 #include "cli/cli_support.h"
 #include "cli/verb.h"
-#include "commands/image_commands.h"
 #include "document/document_edits.h"
 #include "document/file_layer.h"
 #include "document/limits.h"
 #include "imaging/align.h"
-#include "imaging/palette_file.h"
 #include "imaging/render.h"
+#include "interchange/palette_file.h"
 #include "interchange/palette_formats.h"
 #include "interchange/png_codec.h"
 
@@ -86,10 +86,9 @@ Outcome run_import_raw(const Arguments& a, std::ostream& out, std::ostream&) {
     const std::string& raw = ctx.args.value("--raw");
     const SpriteDocument& doc = ctx.sprite.document();
     CommandPtr step;
-    const Status imported =
-        ctx.args.flags.count("--by-name")
-            ? import_by_name_step(doc, ctx.image(slot), raw, kByNameReaders, step)
-            : import_raw_step(doc, ctx.image(slot), raw, step);
+    const Status imported = ctx.args.flags.count("--by-name")
+                                ? import_by_name_step(doc, ctx.image(slot), raw, step)
+                                : import_raw_step(doc, ctx.image(slot), raw, step);
     if (!imported.ok()) return imported;
     ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;

@@ -6,7 +6,7 @@
 #include "document/memory_files.h"
 #include "document/text_to_int.h"
 #include "fuzz/fuzz_target.h"
-#include "imaging/raw_import.h"
+#include "interchange/raw_import.h"
 
 namespace dabro::fuzz {
 

@@ -2,7 +2,7 @@
 
 #include "document/memory_files.h"
 #include "fuzz/fuzz_target.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 
 namespace dabro::fuzz {
 

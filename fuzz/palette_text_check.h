@@ -5,7 +5,7 @@
 
 #include "document/memory_files.h"
 #include "fuzz/fuzz_target.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 #include "interchange/palette_formats.h"
 
 namespace dabro::fuzz {

@@ -13,12 +13,12 @@
 #include <iterator>
 #include <utility>
 
+#include "actions/image_actions.h"
 #include "commands/document_commands.h"
-#include "commands/image_commands.h"
 #include "document/name_text.h"
 #include "document/text_to_int.h"
 #include "imaging/align.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 #include "interchange/palette_formats.h"
 #include "ui/app_info.h"
 
@@ -330,7 +330,7 @@ void TForm1::Importbyname1Click(QObject*) {
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
     if (!path) return;
     CommandPtr step;
-    if (!reported_ok(import_by_name_step(doc(), ref, *path, kByNameReaders, step))) return;
+    if (!reported_ok(import_by_name_step(doc(), ref, *path, step))) return;
     run(std::move(step));
     set_status(QStringLiteral("Image imported"));
 }

@@ -1,10 +1,11 @@
-#include "commands/image_commands.h"
+// The image commands as steps: import raw, import by name, halve and align.
+#include "actions/image_actions.h"
 
 #include <utility>
 #include <vector>
 
 #include "imaging/halve.h"
-#include "imaging/raw_import.h"
+#include "interchange/raw_import.h"
 
 namespace dabro {
 
@@ -20,11 +21,11 @@ Status import_raw_step(const SpriteDocument& document, ImageRef ref, const std::
 }
 
 Status import_by_name_step(const SpriteDocument& document, ImageRef ref, const std::string& path,
-                           ByNameReaders read, CommandPtr& step) {
+                           CommandPtr& step) {
     if (!is_valid(document, ref)) return Status::failure("No image is selected");
     EncodedImage image;
     Palette palette = document.collections[ref.collection].palettes[0];
-    if (Status s = import_raw_by_name(path, image, palette, read); !s.ok()) return s;
+    if (Status s = import_raw_by_name(path, image, palette); !s.ok()) return s;
     std::vector<CommandPtr> parts;
     parts.push_back(replace_image_command("", Refresh::ImageDetails, ref, std::move(image)));
     parts.push_back(set_palette_command("", ref.collection, palette));
