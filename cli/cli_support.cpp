@@ -84,8 +84,7 @@ Status open_collection(const Arguments& a, CollectionContext& ctx) {
                                ": the sprite has " + counted(doc.collectionCount, "collection"));
     }
     ctx.collection = &doc.collections[static_cast<std::size_t>(ctx.c)];
-    if (ctx.collection->imageSectionType != kReadableSection)
-        return Status::failure("Sprite with compressed images. Images unaccesible");
+    if (!ctx.collection->images_readable()) return Status::failure(kUnreadableImages);
     return Status::success();
 }
 
