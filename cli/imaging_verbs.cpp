@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "actions/image_actions.h"
+#include "actions/palette_actions.h"
 #include "cli/cli_support.h"
 #include "cli/verb.h"
 #include "document/document_edits.h"
@@ -159,9 +160,7 @@ Outcome run_palette_export(const Arguments& a, std::ostream& out, std::ostream&)
     PaletteFormat format = PaletteFormat::Act;
     if (Status s = select_palette(ctx, c, p); !s.ok()) return s;
     if (Status s = export_format(ctx.args, format); !s.ok()) return s;
-    if (Status s = write_palette_as(ctx.args.value("-o"),
-                                    ctx.collection->palettes[static_cast<std::size_t>(p)], format,
-                                    ctx.collection->name.view());
+    if (Status s = export_palette(ctx.sprite.document(), c, p, ctx.args.value("-o"), format);
         !s.ok())
         return s;
     out << "Palette exported\n";
@@ -174,9 +173,12 @@ Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&)
     int c = 0;
     int p = 0;
     if (Status s = select_palette(ctx, c, p); !s.ok()) return s;
-    Palette palette = ctx.collection->palettes[static_cast<std::size_t>(p)];
-    if (Status s = read_any_palette(ctx.args.value("--palette"), palette); !s.ok()) return s;
-    ctx.run(set_palette_command("Import palette", c, palette, p));
+    CommandPtr step;
+    if (Status s = import_palette_step(ctx.sprite.document(), c, p, ctx.args.value("--palette"),
+                                       PaletteReading::AnyFormat, step);
+        !s.ok())
+        return s;
+    ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
     out << "Palette imported\n";
     return 0;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "actions/image_actions.h"
+#include "actions/palette_actions.h"
 #include "commands/document_commands.h"
 #include "document/name_text.h"
 #include "document/text_to_int.h"
@@ -360,9 +361,10 @@ void TForm1::Align1Click(QObject*) {
 void TForm1::read_palette(const std::string& path) {
     const int c = selected_collection();
     if (c < 0) return;
-    Palette palette = doc().collections[c].palettes[0];
-    if (!reported_ok(read_signed_or_act_palette(path, palette))) return;
-    run(set_palette_command("Import palette", c, palette));
+    CommandPtr step;
+    if (!reported_ok(import_palette_step(doc(), c, 0, path, PaletteReading::SignedOrAct, step)))
+        return;
+    run(std::move(step));
     set_status(QStringLiteral("Palette imported"));
 }
 
@@ -377,7 +379,7 @@ void TForm1::ExportPalette1Click(QObject*) {
     if (c < 0) return;
     const std::optional<std::string> path = choose_file(FileDialog::SaveDialog3);
     if (!path) return;
-    if (!reported_ok(write_palette_file(*path, doc().collections[c].palettes[0]))) return;
+    if (!reported_ok(export_palette(doc(), c, 0, *path, PaletteFormat::Act))) return;
     set_status(QStringLiteral("Palette exported"));
 }
 
