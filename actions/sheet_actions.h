@@ -1,4 +1,4 @@
-// The sheet and folder commands: export and import a collection sheet, unpack and pack.
+// The sheet commands: export and import a collection sheet, and render a sequence as a row.
 #pragma once
 
 #include <memory>
@@ -21,5 +21,17 @@ Status export_collection_sheet(const SpriteDocument& document, int collection,
 // is a cancelled status.
 Status import_sheet_step(const SpriteDocument& document, int collection, const std::string& pngPath,
                          Encoding encoding, CommandPtr& step, const Progress& progress = {});
+
+// Render-sequence: every frame of a sequence in one direction, drawn with a palette of its
+// collection and scaled, in one row of cells the size of the largest frame, as RGBA PNG, with
+// the frame list (index, collection frame, frame value, cell) as JSON beside it.
+struct SequenceRender {
+    int sequence = 0;
+    int direction = 0;
+    int palette = 0;
+    int scale = 1;
+};
+Status render_sequence(const SpriteDocument& document, const SequenceRender& what,
+                       const std::string& pngPath);
 
 }  // namespace dabro

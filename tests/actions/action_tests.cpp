@@ -80,6 +80,13 @@ TEST_F(Actions, PalettesRoundTripInEveryWritableFormat) {
     }
 }
 
+TEST_F(Actions, RenderSequenceWritesTheRowAndItsFrameList) {
+    ASSERT_TRUE(render_sequence(*doc, {0, 0, 0, 2}, dir.file("row.png")).ok());
+    EXPECT_EQ(dir.entries(), (std::vector<std::string>{"row.json", "row.png"}));
+    EXPECT_FALSE(render_sequence(*doc, {0, 99, 0, 1}, dir.file("bad.png")).ok());
+    EXPECT_EQ(dir.entries().size(), 2u);  // a refusal writes nothing
+}
+
 // Refusals build no step and name the reason.
 TEST_F(Actions, RefusalsBuildNoStep) {
     test::TempDir here;
