@@ -3,10 +3,10 @@
 
 #include <memory>
 
+#include "actions/image_actions.h"
 #include "bench/large_documents.h"
 #include "commands/document_commands.h"
 #include "commands/history.h"
-#include "commands/image_commands.h"
 
 namespace dabro::bench {
 namespace {

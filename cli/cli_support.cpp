@@ -8,7 +8,7 @@
 
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
-#include "imaging/raw_import.h"
+#include "interchange/raw_import.h"
 #include "interchange/sheet.h"
 
 namespace dabro::cli {
@@ -84,8 +84,7 @@ Status open_collection(const Arguments& a, CollectionContext& ctx) {
                                ": the sprite has " + counted(doc.collectionCount, "collection"));
     }
     ctx.collection = &doc.collections[static_cast<std::size_t>(ctx.c)];
-    if (ctx.collection->imageSectionType != kReadableSection)
-        return Status::failure("Sprite with compressed images. Images unaccesible");
+    if (!ctx.collection->images_readable()) return Status::failure(kUnreadableImages);
     return Status::success();
 }
 

@@ -5,15 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "actions/image_actions.h"
+#include "actions/palette_actions.h"
 #include "cli/cli_support.h"
 #include "cli/verb.h"
-#include "commands/image_commands.h"
 #include "document/document_edits.h"
 #include "document/file_layer.h"
 #include "document/limits.h"
 #include "imaging/align.h"
-#include "imaging/palette_file.h"
 #include "imaging/render.h"
+#include "interchange/palette_file.h"
 #include "interchange/palette_formats.h"
 #include "interchange/png_codec.h"
 
@@ -86,10 +87,9 @@ Outcome run_import_raw(const Arguments& a, std::ostream& out, std::ostream&) {
     const std::string& raw = ctx.args.value("--raw");
     const SpriteDocument& doc = ctx.sprite.document();
     CommandPtr step;
-    const Status imported =
-        ctx.args.flags.count("--by-name")
-            ? import_by_name_step(doc, ctx.image(slot), raw, kByNameReaders, step)
-            : import_raw_step(doc, ctx.image(slot), raw, step);
+    const Status imported = ctx.args.flags.count("--by-name")
+                                ? import_by_name_step(doc, ctx.image(slot), raw, step)
+                                : import_raw_step(doc, ctx.image(slot), raw, step);
     if (!imported.ok()) return imported;
     ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
@@ -160,9 +160,7 @@ Outcome run_palette_export(const Arguments& a, std::ostream& out, std::ostream&)
     PaletteFormat format = PaletteFormat::Act;
     if (Status s = select_palette(ctx, c, p); !s.ok()) return s;
     if (Status s = export_format(ctx.args, format); !s.ok()) return s;
-    if (Status s = write_palette_as(ctx.args.value("-o"),
-                                    ctx.collection->palettes[static_cast<std::size_t>(p)], format,
-                                    ctx.collection->name.view());
+    if (Status s = export_palette(ctx.sprite.document(), c, p, ctx.args.value("-o"), format);
         !s.ok())
         return s;
     out << "Palette exported\n";
@@ -175,9 +173,12 @@ Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&)
     int c = 0;
     int p = 0;
     if (Status s = select_palette(ctx, c, p); !s.ok()) return s;
-    Palette palette = ctx.collection->palettes[static_cast<std::size_t>(p)];
-    if (Status s = read_any_palette(ctx.args.value("--palette"), palette); !s.ok()) return s;
-    ctx.run(set_palette_command("Import palette", c, palette, p));
+    CommandPtr step;
+    if (Status s = import_palette_step(ctx.sprite.document(), c, p, ctx.args.value("--palette"),
+                                       PaletteReading::AnyFormat, step);
+        !s.ok())
+        return s;
+    ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
     out << "Palette imported\n";
     return 0;

@@ -2,13 +2,13 @@
 #include <string>
 #include <vector>
 
+#include "actions/image_actions.h"
+#include "actions/sheet_actions.h"
 #include "cli/cli_support.h"
 #include "cli/pack_steps.h"
 #include "cli/verb.h"
 #include "cli/watch_verb.h"
 #include "commands/document_commands.h"
-#include "document/file_layer.h"
-#include "interchange/image_png.h"
 #include "interchange/sheet.h"
 #include "interchange/sprite_folder.h"
 
@@ -19,19 +19,14 @@ namespace {
 Outcome run_export_png(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
-    ImageRef ref;
     int palette = 0;
     int slot = 0;
     if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return s;
-    ref = ctx.image(slot);
     if (Status s = palette_option(ctx.args, palette); !s.ok()) return s;
-    const ImageCollection& col = (*ctx.collection);
-    std::vector<std::uint8_t> png;
-    if (Status s = export_image_png(col.images[static_cast<std::size_t>(ref.slot)],
-                                    col.palettes[static_cast<std::size_t>(palette)], png);
+    if (Status s = export_image(ctx.sprite.document(), ctx.image(slot), palette,
+                                ctx.args.value("-o"), false);
         !s.ok())
         return s;
-    if (Status s = write_file_atomically(ctx.args.value("-o"), png); !s.ok()) return s;
     out << "Image exported\n";
     return 0;
 }
@@ -39,30 +34,18 @@ Outcome run_export_png(const Arguments& a, std::ostream& out, std::ostream&) {
 Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
-    ImageRef ref;
-    int palette = 0;
-    Encoding encoding = Encoding::Compact;
+    PngImportChoice choice;
     int slot = 0;
     if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return s;
-    ref = ctx.image(slot);
-    if (Status s = palette_option(ctx.args, palette); !s.ok()) return s;
-    if (Status s = encoding_option(ctx.args, encoding); !s.ok()) return s;
-    const std::string& path = ctx.args.value("--png");
-    std::vector<std::uint8_t> bytes;
-    if (Status s = read_input_file(path, kMaxPngBytes, bytes); !s.ok()) return s;
-    PngImportOptions options;
-    options.keepIndices = ctx.args.flags.count("--keep-indices") != 0;
-    options.into = ctx.collection;
-    options.slot = slot;
-    PixelImage pixels;
-    if (Status s = import_image_png(bytes, path,
-                                    (*ctx.collection).palettes[static_cast<std::size_t>(palette)],
-                                    options, pixels);
+    if (Status s = palette_option(ctx.args, choice.palette); !s.ok()) return s;
+    if (Status s = encoding_option(ctx.args, choice.encoding); !s.ok()) return s;
+    choice.keepIndices = ctx.args.flags.count("--keep-indices") != 0;
+    CommandPtr step;
+    if (Status s = import_png_step(ctx.sprite.document(), ctx.image(slot), ctx.args.value("--png"),
+                                   choice, step);
         !s.ok())
         return s;
-    replace_image_command("Import PNG", Refresh::ImageDetails, ref,
-                          {encode_pixels(pixels, encoding), pixels.width, pixels.height})
-        ->apply(ctx.sprite.document());
+    ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
     out << "Image imported\n";
     return 0;
@@ -73,7 +56,9 @@ Outcome run_export_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     if (Status s = check_outputs(ctx.args, {sheet_json_path(ctx.args.value("-o"))}); !s.ok())
         return s;
-    if (Status s = export_sheet((*ctx.collection), ctx.args.value("-o")); !s.ok()) return s;
+    if (Status s = export_collection_sheet(ctx.sprite.document(), ctx.c, ctx.args.value("-o"));
+        !s.ok())
+        return s;
     out << "Sheet exported\n";
     return 0;
 }
@@ -83,15 +68,12 @@ Outcome run_import_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     Encoding encoding = Encoding::Compact;
     if (Status s = encoding_option(ctx.args, encoding); !s.ok()) return s;
-    SheetContent content;
-    if (Status s = read_sheet(ctx.args.value("--sheet"), encoding, &(*ctx.collection), content);
+    CommandPtr step;
+    if (Status s = import_sheet_step(ctx.sprite.document(), ctx.c, ctx.args.value("--sheet"),
+                                     encoding, step);
         !s.ok())
         return s;
-    if (Status s = check_sheet_fits(ctx.sprite.document(), ctx.c, content.layout); !s.ok())
-        return s;
-    replace_collection_command("Import collection sheet", ctx.c,
-                               collection_content(std::move(content)))
-        ->apply(ctx.sprite.document());
+    ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
     out << "Sheet imported\n";
     return 0;
@@ -121,7 +103,7 @@ Outcome run_recompress(const Arguments& a, std::ostream& out, std::ostream&) {
     PixelImage pixels;
     for (int c = 0; c < doc.collectionCount; ++c) {
         const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
-        if (col.imageSectionType != kReadableSection) continue;
+        if (!col.images_readable()) continue;
         for (int k = 0; k < col.slot_count(); ++k) {
             if (Status s = decode_pixels(col.images[static_cast<std::size_t>(k)], pixels); !s.ok())
                 return Status::failure("Collection " + std::to_string(c) + ", image " +

@@ -93,6 +93,9 @@ struct Sequence {
 
 inline constexpr char kReadableSection = '1';
 inline constexpr char kShortSection = ' ';
+// Why a collection whose images were not read cannot be drawn, exported or replaced.
+inline constexpr const char* kUnreadableImages =
+    "Sprite with compressed images. Images unaccesible";
 
 struct ImageCollection {
     std::int32_t imageSectionOffset = 0;
@@ -111,6 +114,8 @@ struct ImageCollection {
         name.assign(text);
         nameLength = static_cast<std::int32_t>(name.size());
     }
+    // Whether the images and palettes were read: only those can be drawn or replaced.
+    bool images_readable() const { return imageSectionType == kReadableSection; }
     // Image slots in use: frames x directions, or 0 when either is not positive.
     int slot_count() const;
     // The slot of frame f seen from direction d, or -1 when it is not a slot in use.

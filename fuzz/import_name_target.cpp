@@ -5,7 +5,7 @@
 
 #include "document/text_to_int.h"
 #include "fuzz/fuzz_target.h"
-#include "imaging/raw_import.h"
+#include "interchange/raw_import.h"
 #include "support/memory_files.h"
 
 namespace dabro::fuzz {

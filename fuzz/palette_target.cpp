@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "fuzz/fuzz_target.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 #include "support/memory_files.h"
 
 namespace dabro::fuzz {

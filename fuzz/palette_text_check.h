@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_target.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 #include "interchange/palette_formats.h"
 #include "support/memory_files.h"
 

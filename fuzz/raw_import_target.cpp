@@ -1,7 +1,7 @@
 #include <vector>
 
 #include "fuzz/fuzz_target.h"
-#include "imaging/raw_import.h"
+#include "interchange/raw_import.h"
 #include "support/memory_files.h"
 
 namespace dabro::fuzz {

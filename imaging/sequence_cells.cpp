@@ -32,8 +32,7 @@ Status check_sequence_direction(const SpriteDocument& document, int sequence, in
         return Status::failure("Sequence " + std::to_string(sequence) + " shows collection " +
                                std::to_string(c) + ", which the sprite does not have");
     const ImageCollection& collection = document.collections[static_cast<std::size_t>(c)];
-    if (collection.imageSectionType != kReadableSection)
-        return Status::failure("Sprite with compressed images. Images unaccesible");
+    if (!collection.images_readable()) return Status::failure(kUnreadableImages);
     if (collection.directions <= 0)
         return Status::failure("Collection " + std::to_string(c) + " has no directions");
     if (direction < 0 || direction >= collection.directions)

@@ -72,7 +72,7 @@ bool same_pixels(const CollectionImage& a, const CollectionImage& b) {
 }
 
 bool readable(const ImageCollection& col) {
-    return col.imageSectionType == kReadableSection;
+    return col.images_readable();
 }
 
 // The facts of every image slot in use of every readable collection, the walks shared out

@@ -1,3 +1,4 @@
+// Palette files of every format other programs read and write, by name, content and extension.
 #pragma once
 
 #include <cstddef>
@@ -10,18 +11,9 @@
 
 #include "document/sprite_document.h"
 #include "document/status.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 
 namespace dabro {
-
-// The palette files other programs read and write.
-//   Act     768 bytes of red, green, blue triples (later bytes ignored)      read, write
-//   Act772  the same with a big-endian colour count and transparent index    read, write
-//   Gpl     GIMP's text palette (also Krita, Aseprite, Inkscape)             read, write
-//   Jasc    JASC-PAL text (Paint Shop Pro, Pixelorama, Aseprite)              read, write
-//   Riff    the Windows RIFF "PAL " file                                     read
-//   RawRgb  3 x N bytes, N from 1 to 255 (GIMP's raw export, <file>.raw.pal) read
-enum class PaletteFormat { Act, Act772, Gpl, Jasc, Riff, RawRgb };
 
 // "act", "act772", "gpl", "jasc", "riff", "raw".
 std::string_view palette_format_name(PaletteFormat format);
@@ -48,6 +40,9 @@ Status parse_gpl(std::string_view text, std::vector<std::uint32_t>& colours);
 Status parse_jasc(std::string_view text, std::vector<std::uint32_t>& colours);
 Status parse_riff_palette(std::span<const std::uint8_t> bytes, std::vector<std::uint32_t>& colours);
 
+// The signed format a file's first bytes name (RIFF tried first, then GIMP, then JASC).
+std::optional<PaletteFormat> palette_signature(std::span<const std::uint8_t> head);
+
 // Recognises a palette by its content: a file of `fileSize` bytes beginning with `head`
 // (at least its first min(fileSize, kMaxPaletteTextSize) bytes). A signature ("RIFF"..."PAL ",
 // "GIMP Palette", "JASC-PAL") decides whatever the name; without one the size tells the
@@ -67,10 +62,6 @@ Status read_any_palette(const std::string& path, Palette& into);
 // format; any other is the 768-byte palette file, whose first 768 bytes set every entry, and
 // a shorter one fails with "Read beyond end of file". All or nothing, like read_any_palette.
 Status read_signed_or_act_palette(const std::string& path, Palette& into);
-
-// Import by name in the window and the batch tool: the prefix's .act as Palette > Import
-// reads it, GIMP's <raw>.pal in any format.
-inline constexpr ByNameReaders kByNameReaders{read_signed_or_act_palette, read_any_palette};
 
 // The bytes of a palette written in a writable format; `name` is the GIMP palette's name.
 std::vector<std::uint8_t> palette_file_contents(const Palette& palette, PaletteFormat format,

@@ -14,12 +14,13 @@
 #include <iterator>
 #include <utility>
 
+#include "actions/image_actions.h"
+#include "actions/palette_actions.h"
 #include "commands/document_commands.h"
-#include "commands/image_commands.h"
 #include "document/name_text.h"
 #include "document/text_to_int.h"
 #include "imaging/align.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 #include "interchange/palette_formats.h"
 #include "ui/app_info.h"
 
@@ -331,7 +332,7 @@ void TForm1::Importbyname1Click(QObject*) {
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
     if (!path) return;
     CommandPtr step;
-    if (!reported_ok(import_by_name_step(doc(), ref, *path, kByNameReaders, step))) return;
+    if (!reported_ok(import_by_name_step(doc(), ref, *path, step))) return;
     run(std::move(step));
     set_status(QStringLiteral("Image imported"));
 }
@@ -361,9 +362,10 @@ void TForm1::Align1Click(QObject*) {
 void TForm1::read_palette(const std::string& path) {
     const int c = selected_collection();
     if (c < 0) return;
-    Palette palette = doc().collections[c].palettes[0];
-    if (!reported_ok(read_signed_or_act_palette(path, palette))) return;
-    run(set_palette_command("Import palette", c, palette));
+    CommandPtr step;
+    if (!reported_ok(import_palette_step(doc(), c, 0, path, PaletteReading::SignedOrAct, step)))
+        return;
+    run(std::move(step));
     set_status(QStringLiteral("Palette imported"));
 }
 
@@ -378,7 +380,7 @@ void TForm1::ExportPalette1Click(QObject*) {
     if (c < 0) return;
     const std::optional<std::string> path = choose_file(FileDialog::SaveDialog3);
     if (!path) return;
-    if (!reported_ok(write_palette_file(*path, doc().collections[c].palettes[0]))) return;
+    if (!reported_ok(export_palette(doc(), c, 0, *path, PaletteFormat::Act))) return;
     set_status(QStringLiteral("Palette exported"));
 }
 

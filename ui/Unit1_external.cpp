@@ -7,13 +7,21 @@
 #include <utility>
 #include <vector>
 
-#include "actions/image_import.h"
+#include "actions/image_actions.h"
+#include "actions/sheet_actions.h"
 #include "document/file_layer.h"
 #include "interchange/image_png.h"
 #include "interchange/sheet.h"
 #include "ui/Unit1.h"
 
 namespace dabro {
+
+namespace {
+
+// What Edit > Undo calls a save brought back from the painting program.
+const char* const kExternalEdit = "External edit";
+
+}  // namespace
 
 void TForm1::build_live_link_items(QMenu* image, QMenu* options) {
     EditExternally1 = image->addAction(QStringLiteral("Edit externally\u2026"));
@@ -50,7 +58,7 @@ void TForm1::end_external_links() {
 
 void TForm1::EditExternally1Click(QObject*) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref) || !images_readable(doc(), ref.collection)) return;
+    if (!is_valid(doc(), ref) || !readable_collection(doc(), ref.collection)) return;
     QString error;
     const ExternalTarget target{ref.collection, ref.slot};
     const QString png = externalEdit_->file_for(target, error);
@@ -69,7 +77,7 @@ void TForm1::EditExternally1Click(QObject*) {
 
 void TForm1::EditSheetExternally1Click(QObject*) {
     const int c = selected_collection();
-    if (!images_readable(doc(), c)) return;
+    if (!readable_collection(doc(), c)) return;
     QString error;
     const ExternalTarget target{c, -1};
     const QString png = externalEdit_->file_for(target, error);
@@ -99,10 +107,11 @@ void TForm1::start_link(ExternalTarget target, const QStringList& files) {
 void TForm1::apply_external_edit(ExternalTarget target, const QString& png) {
     const std::string path = local_path(png);
     CommandPtr step;
-    const Status s =
-        target.is_sheet()
-            ? import_sheet_step(doc(), target.collection, path, "External edit", step)
-            : import_png_step(doc(), {target.collection, target.slot}, path, "External edit", step);
+    const Status s = target.is_sheet()
+                         ? import_sheet_step(doc(), target.collection, path, Encoding::Compact,
+                                             step, {}, kExternalEdit)
+                         : import_png_step(doc(), {target.collection, target.slot}, path,
+                                           {.stepName = kExternalEdit}, step);
     if (!s.ok()) {
         set_status(QStringLiteral("External edit not applied: %1")
                        .arg(QString::fromStdString(s.message())));

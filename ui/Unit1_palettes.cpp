@@ -4,8 +4,7 @@
 #include <QMenu>
 #include <iterator>
 
-#include "commands/document_commands.h"
-#include "interchange/palette_formats.h"
+#include "actions/palette_actions.h"
 #include "ui/Unit1.h"
 
 namespace dabro {
@@ -54,9 +53,10 @@ void TForm1::ImportIntoPalette1Click(QObject*) {
     if (!slot || *slot < 0 || *slot >= kPalettesPerCollection) return;
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog4);
     if (!path) return;
-    Palette palette = doc().collections[c].palettes[*slot];
-    if (!reported_ok(read_any_palette(*path, palette))) return;
-    run(set_palette_command("Import palette", c, palette, *slot));
+    CommandPtr step;
+    if (!reported_ok(import_palette_step(doc(), c, *slot, *path, PaletteReading::AnyFormat, step)))
+        return;
+    run(std::move(step));
     set_status(QStringLiteral("Palette imported"));
 }
 
@@ -77,10 +77,7 @@ void TForm1::ExportPaletteAs1Click(QObject*) {
     request.defaultExtension = QLatin1String(chosen.extension);
     const std::optional<std::string> path = choose_file(request);
     if (!path) return;
-    const ImageCollection& collection = doc().collections[c];
-    if (!reported_ok(write_palette_as(*path, collection.palettes[*slot], chosen.format,
-                                      collection.name.view())))
-        return;
+    if (!reported_ok(export_palette(doc(), c, *slot, *path, chosen.format))) return;
     set_status(QStringLiteral("Palette exported"));
 }
 

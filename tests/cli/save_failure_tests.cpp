@@ -9,7 +9,7 @@
 
 #include "cli_runner.h"
 #include "document/sprite_saver.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 #include "support/faulty_file_layer.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "document/file_layer.h"
-#include "imaging/raw_import.h"
 #include "imaging/reference.h"
 #include "interchange/palette_formats.h"
+#include "interchange/raw_import.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
@@ -311,7 +311,7 @@ TEST(PaletteFiles, ImportByNameTakesGimpsPaletteInAnyFormat) {
     test::write_bytes(dir.file("s_1x1.raw.pal"), text("JASC-PAL\r\n0100\r\n1\r\n9 8 7\r\n"));
     EncodedImage image;
     Palette palette = untouched();
-    ASSERT_TRUE(import_raw_by_name(dir.file("s_1x1.raw"), image, palette, kByNameReaders).ok());
+    ASSERT_TRUE(import_raw_by_name(dir.file("s_1x1.raw"), image, palette).ok());
     EXPECT_EQ(palette[0], 0x090807u);
     EXPECT_EQ(palette[1], kUntouched);
 }

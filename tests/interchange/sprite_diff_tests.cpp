@@ -4,8 +4,8 @@
 #include <map>
 #include <utility>
 
-#include "imaging/raw_import.h"
 #include "imaging/reference.h"
+#include "interchange/raw_import.h"
 #include "interchange/sprite_diff.h"
 #include "support/sprite_builder.h"
 

@@ -11,7 +11,7 @@
 
 #include "child_process.h"
 #include "document/sprite_loader.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 

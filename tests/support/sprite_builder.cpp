@@ -1,7 +1,7 @@
 #include "support/sprite_builder.h"
 
 #include "imaging/halve.h"
-#include "imaging/raw_import.h"
+#include "interchange/raw_import.h"
 
 #include "document/sprite_layout.h"
 #include "support/memory_files.h"

@@ -5,8 +5,8 @@
 
 #include "document/sprite_loader.h"
 #include "imaging/halve.h"
-#include "imaging/palette_file.h"
 #include "imaging/render.h"
+#include "interchange/palette_file.h"
 #include "support/sprite_builder.h"
 #include "ui/app_info.h"
 #include "ui/image_view.h"

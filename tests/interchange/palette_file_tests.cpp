@@ -3,8 +3,8 @@
 #include <sys/stat.h>
 
 #include "document/file_layer.h"
-#include "imaging/palette_file.h"
-#include "reference.h"
+#include "imaging/reference.h"
+#include "interchange/palette_file.h"
 #include "support/temp_dir.h"
 
 namespace dabro {

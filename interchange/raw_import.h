@@ -1,3 +1,5 @@
+// Raw image files: their pixels, and Import by name's reading of a name, a raw file and its
+// palette.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +10,7 @@
 
 #include "document/sprite_document.h"
 #include "document/status.h"
-#include "imaging/palette_file.h"
+#include "interchange/palette_file.h"
 
 namespace dabro {
 
@@ -45,8 +47,8 @@ ImportName parse_import_name(std::string_view path);
 // collection). The first failure is returned ("File not found", "'e_64x32' is not a valid
 // integer value", ...) and neither output changes.
 // When the palette path does not exist, GIMP's palette beside the raw file is read instead;
-// when neither exists, the message names both. `read` says how each of the two is read.
-Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette& palette,
-                          ByNameReaders read = {});
+// when neither exists, the message names both. The prefix's .act is read as Palette > Import
+// reads it (read_signed_or_act_palette), GIMP's palette in any format (read_any_palette).
+Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette& palette);
 
 }  // namespace dabro

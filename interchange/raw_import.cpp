@@ -1,11 +1,12 @@
-#include "imaging/raw_import.h"
+// Raw image files: their pixels, and Import by name.
+#include "interchange/raw_import.h"
 
 #include <algorithm>
 
 #include "document/file_layer.h"
 #include "document/text_to_int.h"
-#include "imaging/palette_file.h"
 #include "imaging/rle.h"
+#include "interchange/palette_formats.h"
 
 namespace dabro {
 
@@ -93,8 +94,7 @@ ImportName parse_import_name(std::string_view path) {
     return result;
 }
 
-Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette& palette,
-                          ByNameReaders read) {
+Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette& palette) {
     // Every step that can fail runs before anything is stored, in the order the user
     // would meet the failures: the raw file, the height, the width, the palette file.
     std::vector<std::uint8_t> raw;
@@ -109,9 +109,9 @@ Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette&
     if (Status s = encode_sized(path, std::move(raw), width, height, encoded); !s.ok()) return s;
 
     Palette newPalette = palette;
-    if (Status s = read.act(name.palettePath, newPalette); !s.ok()) {
+    if (Status s = read_signed_or_act_palette(name.palettePath, newPalette); !s.ok()) {
         if (s.code() != kFileNotFound) return s;
-        Status gimp = read.gimp(name.gimpPalettePath, newPalette);
+        Status gimp = read_any_palette(name.gimpPalettePath, newPalette);
         if (gimp.code() == kFileNotFound) {
             return Status::failure("File not found: neither " + name.palettePath + " nor " +
                                    name.gimpPalettePath + " exists");

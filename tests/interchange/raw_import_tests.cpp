@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "document/file_layer.h"
-#include "imaging/palette_file.h"
-#include "imaging/raw_import.h"
+#include "imaging/reference.h"
 #include "imaging/render.h"
-#include "reference.h"
+#include "interchange/palette_file.h"
+#include "interchange/raw_import.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 

@@ -1,8 +1,10 @@
+// The palette formats, the 768-byte palette file and the headerless layouts of triples.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,23 +31,32 @@ Status read_palette_file(const std::string& path, Palette& palette);
 // Writes exactly 768 bytes, atomically: the target is replaced only by a complete file.
 Status write_palette_file(const std::string& path, const Palette& palette);
 
-// The headerless layouts of colour triples, told apart by the file's size:
+// The palette files other programs read and write.
+//   Act     768 bytes of red, green, blue triples (later bytes ignored)      read, write
+//   Act772  the same with a big-endian colour count and transparent index    read, write
+//   Gpl     GIMP's text palette (also Krita, Aseprite, Inkscape)             read, write
+//   Jasc    JASC-PAL text (Paint Shop Pro, Pixelorama, Aseprite)              read, write
+//   Riff    the Windows RIFF "PAL " file                                     read
+//   RawRgb  3 x N bytes, N from 1 to 255 (GIMP's raw export, <file>.raw.pal) read
+enum class PaletteFormat { Act, Act772, Gpl, Jasc, Riff, RawRgb };
+
+// The headerless layouts (Act, Act772, RawRgb) are told apart by the file's size:
 //   Act      768 bytes or more: 256 colours, later bytes ignored;
 //   Act772   exactly 772 bytes whose last four are a big-endian colour count from 1 to 256
 //            and a transparent index (0xFFFF for none, else below 256): that many colours;
 //   RawRgb   3 x N bytes with N from 1 to 255 (GIMP's raw export writes its palette so).
 // A 772-byte file whose last four bytes are no count is an Act with bytes to ignore.
-enum class BinaryPalette { None, Act, Act772, RawRgb };
 
 // Bytes a caller needs to hold from the start of a file to tell and read its layout.
 inline constexpr std::size_t kBinaryPaletteHead = kPaletteFileSize + 4;
 
-// The layout of a file of `fileSize` bytes that begins with `head` (at least
-// min(fileSize, kBinaryPaletteHead) bytes of it).
-BinaryPalette binary_palette_kind(std::size_t fileSize, std::span<const std::uint8_t> head);
+// The headerless layout of a file of `fileSize` bytes that begins with `head` (at least
+// min(fileSize, kBinaryPaletteHead) bytes of it); none when no layout fits.
+std::optional<PaletteFormat> binary_palette_kind(std::size_t fileSize,
+                                                 std::span<const std::uint8_t> head);
 
-// The colours of a file of that layout, 0x00RRGGBB in entry order.
-std::vector<std::uint32_t> binary_palette_colours(BinaryPalette kind,
+// The colours of a file of a headerless layout, 0x00RRGGBB in entry order.
+std::vector<std::uint32_t> binary_palette_colours(PaletteFormat kind,
                                                   std::span<const std::uint8_t> head);
 
 // Entries 0 to N - 1 of `palette` take the N colours (at most 256); the others stay.
@@ -55,16 +66,5 @@ void apply_colours(std::span<const std::uint32_t> colours, Palette& palette);
 // gives. All or nothing: a file of no layout, shorter than 768 bytes, fails with "Read beyond
 // end of file", one longer is an Act; `palette` then keeps every entry.
 Status read_binary_palette(const std::string& path, Palette& palette);
-
-// How Import by name and the palette commands read a palette file into a palette.
-using PaletteFileReader = Status (*)(const std::string& path, Palette& palette);
-
-// How Import by name reads its two palette files: the prefix's .act as Palette > Import
-// does, and GIMP's <raw>.pal beside the raw file, when the .act does not exist, as GIMP
-// writes it (headerless triples, as many as the image uses).
-struct ByNameReaders {
-    PaletteFileReader act = read_palette_file;
-    PaletteFileReader gimp = read_binary_palette;
-};
 
 }  // namespace dabro

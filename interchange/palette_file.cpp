@@ -1,4 +1,5 @@
-#include "imaging/palette_file.h"
+// The 768-byte palette file and the headerless layouts of colour triples.
+#include "interchange/palette_file.h"
 
 #include <algorithm>
 #include <vector>
@@ -42,33 +43,34 @@ Status write_palette_file(const std::string& path, const Palette& palette) {
     return write_file_atomically(path, bytes);
 }
 
-BinaryPalette binary_palette_kind(std::size_t fileSize, std::span<const std::uint8_t> head) {
+std::optional<PaletteFormat> binary_palette_kind(std::size_t fileSize,
+                                                 std::span<const std::uint8_t> head) {
     if (fileSize == kBinaryPaletteHead && head.size() >= kBinaryPaletteHead) {
         const unsigned count = unsigned{head[768]} << 8 | head[769];
         const unsigned transparent = unsigned{head[770]} << 8 | head[771];
         if (count >= 1 && count <= kPaletteEntries &&
             (transparent == 0xFFFF || transparent < kPaletteEntries))
-            return BinaryPalette::Act772;
+            return PaletteFormat::Act772;
     }
-    if (fileSize >= kPaletteFileSize) return BinaryPalette::Act;
-    if (fileSize > 0 && fileSize % 3 == 0) return BinaryPalette::RawRgb;
-    return BinaryPalette::None;
+    if (fileSize >= kPaletteFileSize) return PaletteFormat::Act;
+    if (fileSize > 0 && fileSize % 3 == 0) return PaletteFormat::RawRgb;
+    return std::nullopt;
 }
 
-std::vector<std::uint32_t> binary_palette_colours(BinaryPalette kind,
+std::vector<std::uint32_t> binary_palette_colours(PaletteFormat kind,
                                                   std::span<const std::uint8_t> head) {
     std::size_t count = 0;
     switch (kind) {
-        case BinaryPalette::None:
-            break;
-        case BinaryPalette::Act:
+        case PaletteFormat::Act:
             count = kPaletteEntries;
             break;
-        case BinaryPalette::Act772:
+        case PaletteFormat::Act772:
             count = std::size_t{head[768]} << 8 | head[769];
             break;
-        case BinaryPalette::RawRgb:
+        case PaletteFormat::RawRgb:
             count = head.size() / 3;
+            break;
+        default:
             break;
     }
     count = std::min({count, head.size() / 3, std::size_t{kPaletteEntries}});
@@ -90,9 +92,9 @@ Status read_binary_palette(const std::string& path, Palette& palette) {
     const std::size_t size = file.size();
     std::vector<std::uint8_t> head(std::min(size, kBinaryPaletteHead));
     if (!file.read(head.data(), head.size())) return file.status();
-    const BinaryPalette kind = binary_palette_kind(size, head);
-    if (kind == BinaryPalette::None) return Status::file_error(kReadBeyondEnd).about(path);
-    apply_colours(binary_palette_colours(kind, head), palette);
+    const std::optional<PaletteFormat> kind = binary_palette_kind(size, head);
+    if (!kind) return Status::file_error(kReadBeyondEnd).about(path);
+    apply_colours(binary_palette_colours(*kind, head), palette);
     return Status::success();
 }
 

@@ -1,0 +1,114 @@
+// The sheet commands: export and import a collection sheet, and render a sequence as a row.
+#include "actions/sheet_actions.h"
+
+#include <cstdint>
+#include <nlohmann/json.hpp>
+#include <utility>
+#include <vector>
+
+#include "actions/image_actions.h"
+#include "commands/document_commands.h"
+#include "document/file_layer.h"
+#include "imaging/sequence_cells.h"
+#include "interchange/png_codec.h"
+#include "interchange/sheet.h"
+
+namespace dabro {
+
+namespace {
+
+Status check_collection(const SpriteDocument& document, int collection) {
+    if (!collection_in_use(document, collection))
+        return Status::failure("There is no collection " + std::to_string(collection));
+    if (!readable_collection(document, collection)) return Status::failure(kUnreadableImages);
+    return Status::success();
+}
+
+using Json = nlohmann::json;
+
+// The drawn row and the frame list that goes beside it.
+struct Sheet {
+    RgbaImage image;
+    Json index;
+};
+
+// One row of cells, frame q in cell q.
+Status draw_sheet(const SpriteDocument& doc, int sequence, int direction, int palette, int scale,
+                  Sheet& sheet) {
+    SequenceCells cells;
+    if (Status s = plan_sequence_cells(doc, sequence, direction, scale, cells); !s.ok()) return s;
+    const auto frames = static_cast<std::uint32_t>(cells.frames.size());
+    RgbaImage& image = sheet.image;
+    image.width = static_cast<std::uint32_t>(cells.width) * frames;
+    image.height = static_cast<std::uint32_t>(cells.height);
+    image.pixels.assign(std::size_t{image.width} * image.height, 0);
+    Json list = Json::array();
+    for (std::uint32_t q = 0; q < frames; ++q) {
+        const FrameImage& cell = cells.frames[q];
+        const auto x = static_cast<int>(static_cast<std::uint32_t>(cells.width) * q);
+        Json entry{
+            {"index", static_cast<int>(q)},
+            {"collectionFrame", cell.collectionFrame},
+            {"frameValue", cell.frameValue},
+            {"cell", Json{{"x", x}, {"y", 0}, {"width", cells.width}, {"height", cells.height}}}};
+        draw_sequence_cell(doc, cells, static_cast<int>(q), palette, image.pixels.data() + x,
+                           image.width);
+        if (!cell.found()) entry["empty"] = cell.reason;
+        list.push_back(std::move(entry));
+    }
+    sheet.index = Json{{"sequence", sequence},
+                       {"direction", direction},
+                       {"palette", palette},
+                       {"scale", scale},
+                       {"frames", std::move(list)}};
+    return Status::success();
+}
+
+Status write_text(const std::string& path, const std::string& text) {
+    return write_file_atomically(path,
+                                 {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+}  // namespace
+
+Status export_collection_sheet(const SpriteDocument& document, int collection,
+                               const std::string& pngPath, const Progress& progress) {
+    if (Status s = check_collection(document, collection); !s.ok()) return s;
+    return export_sheet(document.collections[static_cast<std::size_t>(collection)], pngPath,
+                        progress);
+}
+
+Status import_sheet_step(const SpriteDocument& document, int collection, const std::string& pngPath,
+                         Encoding encoding, CommandPtr& step, const Progress& progress,
+                         const std::string& stepName) {
+    if (Status s = check_collection(document, collection); !s.ok()) return s;
+    SheetContent content;
+    if (Status s = read_sheet(pngPath, encoding,
+                              &document.collections[static_cast<std::size_t>(collection)], content,
+                              progress);
+        !s.ok())
+        return s;
+    if (Status s = check_sheet_fits(document, collection, content.layout); !s.ok()) return s;
+    step = replace_collection_command(stepName, collection, collection_content(std::move(content)));
+    return Status::success();
+}
+
+Status render_sequence(const SpriteDocument& document, const SequenceRender& what,
+                       const std::string& pngPath) {
+    if (Status s = check_sequence_direction(document, what.sequence, what.direction); !s.ok())
+        return s;
+    Sheet sheet;
+    if (Status s =
+            draw_sheet(document, what.sequence, what.direction, what.palette, what.scale, sheet);
+        !s.ok())
+        return s;
+    std::vector<std::uint8_t> png;
+    if (Status s = encode_png(sheet.image, png); !s.ok()) return s;
+    const std::string json = sheet.index.dump(4) + '\n';
+
+    // Both files are ready before either is written; each is written whole or not at all.
+    if (Status s = write_file_atomically(pngPath, png); !s.ok()) return s;
+    return write_text(sheet_json_path(pngPath), json);
+}
+
+}  // namespace dabro
