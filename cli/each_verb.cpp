@@ -7,10 +7,10 @@
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
 #include <thread>
 
-#include <optional>
 #include "cli/each_items.h"
 #include "document/file_layer.h"
 #include "document/status.h"
