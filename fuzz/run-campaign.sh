@@ -32,7 +32,7 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 cmake --build "$build" -j "${DABRO_FUZZ_JOBS:-2}" >/dev/null
 
-# The run-length targets share one dictionary.
+# The run-length targets share one dictionary; a target without one runs without.
 dictionary() {
     case $1 in
         render | halve | player_frame) echo "$root/fuzz/dict/rle.dict" ;;
@@ -46,13 +46,14 @@ run_target() {
     # Findings of earlier campaigns are not counted again (they belong in tests/data/crashers).
     rm -rf "$crashes"
     mkdir -p "$corpus" "$crashes" "$work/logs"
-    local keep_going=()
+    local keep_going=() dict=()
+    [ -f "$(dictionary "$target")" ] && dict=(-dict="$(dictionary "$target")")
     # Long campaigns can go on past a finding, each input then running in a child process.
     [ "${DABRO_FUZZ_KEEP_GOING:-0}" = 1 ] &&
         keep_going=(-fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1)
     # A file-sized allocation or a slow input is a finding, as is any sanitizer report.
     "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -malloc_limit_mb=64 -rss_limit_mb=1024 \
-        -timeout=2 -print_final_stats=1 -dict="$(dictionary "$target")" -artifact_prefix="$crashes/" \
+        -timeout=2 -print_final_stats=1 "${dict[@]}" -artifact_prefix="$crashes/" \
         "${keep_going[@]}" "$corpus" "$build/fuzz-seeds/$target" >"$log" 2>&1 || true
 }
 
@@ -64,7 +65,8 @@ summary() {
     crashes=$(find "$work/crashes/$target" -maxdepth 1 -type f \
         \( -name 'crash-*' -o -name 'leak-*' -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
     printf '%-14s %14s %8s\n' "$target" "${executions:-0}" "$crashes"
-    [ "$crashes" -eq 0 ]
+    # A target that ran nothing (it could not start) has checked nothing: a failure too.
+    [ "$crashes" -eq 0 ] && [ "${executions:-0}" -gt 0 ]
 }
 
 running=0
