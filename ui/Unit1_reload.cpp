@@ -67,20 +67,25 @@ void TForm1::open_file_changed() {
 // The lists' rows are chosen again from the top, each where the reloaded sprite still has
 // it, and clicked, so each level refreshes as it does for the user's click.
 void TForm1::reload_keeping_selection() {
-    ListBox* const lists[] = {ListBox1, ListBox2, ListBox3, ListBox4, ListBox5};
-    void (TForm1::*const clicks[])(QObject*) = {&TForm1::ListBox1Click, &TForm1::ListBox2Click,
-                                                &TForm1::ListBox3Click, &TForm1::ListBox4Click,
-                                                &TForm1::ListBox5Click};
-    int rows[std::size(lists)];
-    for (std::size_t i = 0; i < std::size(lists); ++i) rows[i] = lists[i]->item_index();
+    struct Level {
+        ListBox* list;
+        void (TForm1::*click)(QObject*);
+        int row;
+    };
+    Level levels[] = {{ListBox1, &TForm1::ListBox1Click, -1},
+                      {ListBox2, &TForm1::ListBox2Click, -1},
+                      {ListBox3, &TForm1::ListBox3Click, -1},
+                      {ListBox4, &TForm1::ListBox4Click, -1},
+                      {ListBox5, &TForm1::ListBox5Click, -1}};
+    for (Level& level : levels) level.row = level.list->item_index();
     // A field's edit not yet committed belongs to the sprite being replaced.
     if (auto* field = qobject_cast<QLineEdit*>(focusWidget())) field->setModified(false);
     bool isSprite = false;
     if (!load_file(session_.currentFileName, &isSprite) || !isSprite) return;
-    for (std::size_t i = 0; i < std::size(lists); ++i) {
-        if (rows[i] < 0 || rows[i] >= lists[i]->count()) continue;
-        lists[i]->set_item_index(rows[i]);
-        (this->*clicks[i])(lists[i]);
+    for (const Level& level : levels) {
+        if (level.row < 0 || level.row >= level.list->count()) continue;
+        level.list->set_item_index(level.row);
+        (this->*level.click)(level.list);
     }
     set_status(QStringLiteral("Reloaded: changed on disk"));
 }
