@@ -1,3 +1,4 @@
+// Benchmarks of the animation exports: a sequence's sheet, GIF, APNG and WebP.
 #include <benchmark/benchmark.h>
 
 #include <memory>
