@@ -1,3 +1,4 @@
+// Benchmarks of the animation exports: a sequence's sheet, GIF, APNG and WebP.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -79,7 +80,7 @@ void BM_AnimateApng(benchmark::State& state) {
 }
 BENCHMARK(BM_AnimateApng)->Unit(benchmark::kMillisecond);
 
-// No target; for the README's comparison of the three formats.
+// No target; for docs/performance.md's comparison of the three formats.
 void BM_AnimateWebp(benchmark::State& state) {
     animate_as(state, AnimationFormat::Webp);
 }

@@ -1,3 +1,4 @@
+// The files the benchmarks share: written once, checked to round-trip, deleted at exit.
 #include "bench/bench_files.h"
 
 #include <cstdio>

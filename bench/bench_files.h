@@ -1,3 +1,4 @@
+// The files the benchmarks share and the session loaded with the max document.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Benchmark of diff between the max document and a copy with one pixel changed.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>

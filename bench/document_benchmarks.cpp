@@ -1,3 +1,4 @@
+// Benchmarks of reading and writing sprite files: load, save and how load grows with size.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>

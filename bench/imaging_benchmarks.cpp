@@ -1,3 +1,4 @@
+// Benchmarks of the image tools: rendering an image and halving it.
 #include <benchmark/benchmark.h>
 
 #include <vector>

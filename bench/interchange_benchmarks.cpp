@@ -1,3 +1,4 @@
+// Benchmarks of the interchange formats: sheets, PNG against Qt's, and the compact encoding.
 #include <benchmark/benchmark.h>
 
 #include <memory>

@@ -1,3 +1,4 @@
+// The large documents the benchmarks use, built in memory in the shapes they name.
 #include "bench/large_documents.h"
 
 #include <string>

@@ -1,3 +1,4 @@
+// The shapes of the large documents the benchmarks build, the max document's first of all.
 #pragma once
 
 #include <cstdint>

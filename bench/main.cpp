@@ -1,3 +1,4 @@
+// The benchmark program's entry: Google Benchmark's, with a headless application for the window.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>

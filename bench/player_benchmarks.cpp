@@ -1,3 +1,4 @@
+// Benchmarks of the player: a frame at 8x, its first round, and Qt's scaled drawing beside it.
 #include <benchmark/benchmark.h>
 
 #include <QImage>

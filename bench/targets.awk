@@ -1,5 +1,5 @@
 # Reads the JSON that dabro_bench writes with --benchmark_format=json (one field a line) and
-# prints each target as measured in that run, as the Markdown table the README shows.
+# prints each target as measured in that run, as the Markdown table docs/performance.md shows.
 # Wall-clock times throughout; with repetitions the median is taken. Plain POSIX awk, so a
 # fresh Debian needs nothing more.
 

@@ -1,3 +1,4 @@
+// The window the window benchmarks share.
 #pragma once
 
 namespace dabro::bench {

@@ -1,5 +1,4 @@
-// What `each` runs over: the sprites (or unpacked folders) found under its inputs, and the
-// arguments of each run with the placeholders filled in.
+// What `each` runs over: the sprites or folders under its inputs, and each run's arguments.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The fuzz targets' entries and their table, shared by libFuzzer and the replay tool.
 #pragma once
 
 #include <cstddef>
@@ -5,9 +6,9 @@
 #include <span>
 #include <string_view>
 
-// The fuzz targets. Each entry takes one input and returns 0; a broken promise (a round trip
-// that differs, a result that disagrees with the reference) prints what broke and aborts, so
-// libFuzzer and the replay tool both stop on it. They share no state between inputs.
+// Each entry takes one input and returns 0; a broken promise (a round trip that differs, a
+// result that disagrees with the reference) prints what broke and aborts, so libFuzzer and the
+// replay tool both stop on it. They share no state between inputs.
 namespace dabro::fuzz {
 
 using Input = std::span<const std::uint8_t>;

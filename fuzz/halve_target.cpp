@@ -1,3 +1,4 @@
+// Fuzz target: halve against a reference walk over the same pixels.
 #include <vector>
 
 #include "fuzz/fuzz_target.h"

@@ -1,3 +1,4 @@
+// How the image fuzz targets read an image, and a reference walk over its pixels.
 #pragma once
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Fuzz target: Import by name's reading of a path against the rule as stated.
 #include <algorithm>
 #include <array>
 #include <string>

@@ -1,6 +1,4 @@
-// Writes the seed corpus of every target, made by the program's own encoder and the test
-// builders: valid inputs of many shapes, from which the fuzzer mutates. Usage: make_seeds DIR
-// (creates DIR/<target>/).
+// Writes the seed corpus of every fuzz target, made by the program's own encoder and builders.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -332,6 +330,8 @@ void write_all(const fs::path& folder, const std::vector<Seed>& seeds) {
 
 }  // namespace
 
+// Valid inputs of many shapes, from which the fuzzer mutates. Usage: make_seeds DIR (creates
+// DIR/<target>/).
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s DIR\n", argv[0]);

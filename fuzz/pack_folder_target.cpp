@@ -1,3 +1,4 @@
+// Fuzz target: pack of an unpacked folder from a hostile sprite.json and files.
 #include <map>
 
 #include "document/sprite_saver.h"

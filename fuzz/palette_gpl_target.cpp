@@ -1,3 +1,4 @@
+// Fuzz target: the GIMP palette reader, its round trip and its file read.
 #include "fuzz/palette_text_check.h"
 
 namespace dabro::fuzz {

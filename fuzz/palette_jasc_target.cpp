@@ -1,3 +1,4 @@
+// Fuzz target: the JASC palette reader and its round trip.
 #include "fuzz/palette_text_check.h"
 
 namespace dabro::fuzz {

@@ -1,3 +1,4 @@
+// Fuzz target: reading a binary palette file into a palette, and writing it back.
 #include <algorithm>
 
 #include "fuzz/fuzz_target.h"

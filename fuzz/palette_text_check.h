@@ -1,3 +1,4 @@
+// What every palette reader promises, checked by the palette fuzz targets.
 #pragma once
 
 #include <algorithm>

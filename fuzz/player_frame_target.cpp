@@ -1,3 +1,4 @@
+// Fuzz target: the player's frame drawing against a reference, with writes past rows caught.
 #include <algorithm>
 #include <optional>
 #include <vector>

@@ -1,3 +1,4 @@
+// Fuzz target: PNG import of hostile files, within small memory limits.
 #include "fuzz/fuzz_target.h"
 #include "interchange/image_png.h"
 

@@ -1,3 +1,4 @@
+// Fuzz target: raw image import against the encoding as stated.
 #include <vector>
 
 #include "fuzz/fuzz_target.h"

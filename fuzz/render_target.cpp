@@ -1,3 +1,4 @@
+// Fuzz target: rendering an image against a reference blend, with writes past rows caught.
 #include <algorithm>
 #include <vector>
 

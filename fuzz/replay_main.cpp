@@ -1,6 +1,4 @@
-// Runs inputs through a target without libFuzzer, as `-runs=0` would: every file named,
-// and every file in every folder named. Used by the test suite to replay the seed corpus and
-// the crashers in ordinary builds, and by hand to debug a crash under gdb.
+// Runs inputs through a fuzz target without libFuzzer, as `-runs=0` would.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -26,6 +24,8 @@ bool replay(const dabro::fuzz::Target& target, const std::filesystem::path& file
 
 }  // namespace
 
+// Every file named, and every file in every folder named. Used by the test suite to replay
+// the seed corpus and the crashers in ordinary builds, and by hand to debug a crash under gdb.
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
     if (argc < 3) {

@@ -1,3 +1,4 @@
+// Fuzz target: a collection sheet's JSON and the layout read from it.
 #include "fuzz/fuzz_target.h"
 #include "interchange/json_fields.h"
 #include "interchange/sheet.h"

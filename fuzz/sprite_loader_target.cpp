@@ -1,3 +1,4 @@
+// Fuzz target: the sprite loader on hostile files, and the save of what it loads.
 #include <algorithm>
 #include <vector>
 

@@ -1,5 +1,4 @@
-# The fuzz targets' entries, the replay tool and the seed corpus. Included by fuzz/ (the
-# libFuzzer build) and by tests/reliability (the replay in the ordinary test suite).
+# The fuzz targets' entries, replay tool and seeds, for fuzz/ and for tests/reliability's replay.
 include_guard(GLOBAL)
 
 set(DABRO_FUZZ_TARGETS sprite_loader render halve raw_import palette text_to_int import_name

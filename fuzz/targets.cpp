@@ -1,3 +1,4 @@
+// The table of fuzz targets by name, for the replay tool and the seed maker.
 #include <array>
 #include <cstdio>
 #include <cstdlib>

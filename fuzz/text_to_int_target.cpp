@@ -1,3 +1,4 @@
+// Fuzz target: the fields' text-to-number reading against a reference.
 #include <charconv>
 #include <optional>
 #include <string>

@@ -1,5 +1,4 @@
-// The cells of a sequence: one per frame, the size of its largest frame, as every export draws
-// them.
+// A sequence's cells as every export draws them: one per frame, the size of its largest frame.
 #pragma once
 
 #include <cstddef>

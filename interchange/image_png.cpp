@@ -1,3 +1,4 @@
+// One image to and from PNG under a palette, and RGBA pictures matched to a palette.
 #include "interchange/image_png.h"
 
 #include <algorithm>

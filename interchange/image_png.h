@@ -1,3 +1,4 @@
+// One image to and from PNG under a palette, and RGBA pictures matched to a palette.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,4 @@
-// Raw image files: their pixels, and Import by name's reading of a name, a raw file and its
-// palette.
+// Raw image files: their pixels, and Import by name's reading of a name, raw file and palette.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the benchmarks in Release and runs them. Google
 # Benchmark's JSON goes to standard output; the targets, as measured in this one run, go to
-# standard error after it as the Markdown table the README shows, so
+# standard error after it as the Markdown table docs/performance.md shows, so
 # `scripts/bench.sh > results.json` keeps the JSON clean.
 # Extra arguments go to the benchmark (e.g. --benchmark_filter=Load).
 set -euo pipefail

@@ -1,4 +1,4 @@
-// The window's events, caption, list clicks, field exits and table buttons.
+// The window's handlers: events, caption, list clicks, field exits, table buttons, image commands.
 #include "ui/Unit1.h"
 
 #include <QAction>
@@ -23,8 +23,6 @@
 #include "interchange/palette_file.h"
 #include "interchange/palette_formats.h"
 #include "ui/app_info.h"
-
-// The handlers: list clicks, field exits, table buttons and the image and palette commands.
 
 namespace dabro {
 namespace {

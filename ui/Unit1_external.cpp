@@ -1,5 +1,4 @@
-// The live link in the window: Edit externally for an image or a collection sheet, each save
-// of the outside editor brought back as one undoable step, and the editor's setting.
+// The window's live link: Edit externally, and each save of the outside editor as one step.
 #include <QAction>
 #include <QFile>
 #include <QMenu>

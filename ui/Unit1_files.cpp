@@ -17,8 +17,6 @@
 #include "document/sprite_saver.h"
 #include "ui/Unit1.h"
 
-// Files: open and save, the unsaved-changes guard, dropped files and Open recent.
-
 namespace dabro {
 
 bool TForm1::may_discard_document() {

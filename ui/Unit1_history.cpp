@@ -6,8 +6,6 @@
 
 #include "ui/Unit1.h"
 
-// Running commands, undo and redo, and what the window shows of the history.
-
 namespace dabro {
 
 bool TForm1::run(CommandPtr command, RefreshOperation shown) {

@@ -18,8 +18,6 @@
 #include "ui/image_view.h"
 #include "ui/player_window.h"
 
-// The window's controls, menus and the wiring of their events.
-
 namespace dabro {
 namespace {
 

@@ -1,5 +1,4 @@
-// Palette > "Import into palette…" and "Export palette…": any of a collection's four palettes,
-// in the palette formats of other programs. Palette > Import and Export stay as they were.
+// Palette > Import into palette and Export palette: any palette, in other programs' formats.
 #include <QAction>
 #include <QMenu>
 #include <iterator>

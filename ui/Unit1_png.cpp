@@ -1,5 +1,4 @@
-// The PNG bridge in the window: the selected image to PNG or raw and a PNG into it, the
-// selected collection to and from a collection sheet.
+// The window's PNG bridge: the selected image to and from PNG or raw, the collection to sheets.
 #include <QString>
 
 #include <string>

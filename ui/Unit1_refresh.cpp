@@ -10,9 +10,6 @@
 #include "document/name_text.h"
 #include "ui/image_view.h"
 
-// The refresh chain: each level rebuilds one list keeping its selection, fills the fields
-// that depend on it and calls the level below, down to the preview.
-
 namespace dabro {
 namespace {
 
@@ -185,6 +182,8 @@ QString TForm1::direction_text(int collection, int frame, int direction) const {
     return text;
 }
 
+// The refresh chain: each level rebuilds one list keeping its selection, fills the fields
+// that depend on it and calls the level below, down to the preview.
 void TForm1::gui_head_ref() {
     const SpriteDocument& d = doc();
     show_number(Edit1, d.dimensions[0]);

@@ -1,5 +1,4 @@
-// The open file watched on disk: a change made behind the window reloads it, or asks first
-// when the window holds unsaved changes; the window's own saves are not changes.
+// The open file watched on disk: a change behind the window reloads it, or asks when unsaved.
 #include <QFile>
 #include <QLineEdit>
 #include <iterator>
