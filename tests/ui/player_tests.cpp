@@ -192,7 +192,8 @@ TEST_F(Player, ExportsWhatItShowsWithItsDelaysZoomAndBackground) {
     player.fpsBox->setValue(20);
     player.frameValueBox->setChecked(true);
     player.zoomBox->setValue(2);
-    const std::string path = dir.file("shown.apng");
+    // One animation's name is taken as it stands, braces and all.
+    const std::string path = dir.file("shown {s} {d} {p} {name}.apng");
     prompts.answer(path);
     QTest::mouseClick(player.exportButton, Qt::LeftButton);
     ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
