@@ -337,8 +337,8 @@ class TForm1 : public QMainWindow {
     // failed or was cancelled.
     bool save_document();
     bool save_to(const std::string& path);
-    // Opens the file; `isSprite`, when given, tells whether it held a sprite.
-    bool load_file(const std::string& path, bool* isSprite = nullptr);
+    // Opens the file; given `failure`, a failure or a file without a sprite goes there unshown.
+    bool load_file(const std::string& path, Status* failure = nullptr);
     void remember_recent(const std::string& path);
     void forget_recent(const QString& file);
     void rebuild_recent_menu();

@@ -206,5 +206,35 @@ TEST_P(UnsavedChanges, AskBeforeReloadingAndKeepingLeavesTheDocumentModified) {
 INSTANTIATE_TEST_SUITE_P(ReloadOrKeep, UnsavedChanges,
                          ::testing::Values(ReloadChoice::Reload, ReloadChoice::Keep));
 
+// A sprite caught half written is not reloaded, and says so on the status line only; the
+// rest of the write reloads it.
+TEST_F(LiveLink, AHalfWrittenSpriteIsReportedQuietlyAndTheNextChangeReloads) {
+    open_document(*sample_document());
+    const std::string path = write_sprite(*changed_document(), "whole.spr");
+    std::vector<std::uint8_t> bytes = read_bytes(path);
+    bytes.resize(bytes.size() / 2);
+    write_bytes(session->currentFileName, bytes);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return form->status_text().startsWith("Reload of"); }, kWaitMs));
+    EXPECT_TRUE(form->status_text().contains(QString::fromStdString(session->currentFileName)));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    EXPECT_EQ(doc().sequences[0].name.view(), "walk");
+    std::filesystem::copy_file(path, session->currentFileName,
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doc().sequences[0].name.view() == "jump"; }, kWaitMs));
+}
+
+// After a file that is no sprite, the sprite opened before is no longer watched.
+TEST_F(LiveLink, OpeningAFileThatIsNoSpriteEndsTheWatchOfThePreviousOne) {
+    open_document(*sample_document());
+    write_bytes(dir.file("notes.spr"), std::vector<std::uint8_t>(64, 'n'));
+    open(dir.file("notes.spr"));
+    ASSERT_EQ(form->status_text(), "This is not a .spr file");
+    write_sprite(*changed_document());
+    QTest::qWait(3 * ExternalEdit::kSettleMs);
+    EXPECT_EQ(form->status_text(), "This is not a .spr file");
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
 }  // namespace
 }  // namespace dabro::test
