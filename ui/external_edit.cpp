@@ -3,6 +3,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
@@ -10,6 +11,7 @@
 #include <QUrl>
 #include <utility>
 
+#include "interchange/sheet.h"
 #include "ui/file_watch.h"
 
 namespace dabro {
@@ -17,6 +19,12 @@ namespace dabro {
 namespace {
 
 const QString kEditorKey = QStringLiteral("external/editor");
+
+// Where the work folders are made: $XDG_RUNTIME_DIR, else the temporary folder.
+QString work_folder_base() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
+}
 
 }  // namespace
 
@@ -78,9 +86,7 @@ QString ExternalEdit::folder() const {
 
 QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
     if (!folder_ || !QFileInfo::exists(folder_->path())) {
-        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        const QString base =
-            !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
+        const QString base = work_folder_base();
         folder_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/dabro-XXXXXX"));
         if (!folder_->isValid()) {
             error = QStringLiteral("Cannot make a work folder in %1: %2")
@@ -98,7 +104,21 @@ QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
 
 void ExternalEdit::link(ExternalTarget target, const QStringList& files) {
     links_[key(target)] = {target, files.first()};
+    std::vector<std::uint8_t> png;
+    RgbaImage written;
+    const std::string path = QFile::encodeName(files.first()).toStdString();
+    if (read_input_file(path, kMaxPngBytes, png).ok() && decode_png(png, path, written).ok())
+        take_picture(target, std::move(written));
     watch_->watch(key(target), files);
+}
+
+const RgbaImage* ExternalEdit::picture(ExternalTarget target) const {
+    const auto it = pictures_.find(key(target));
+    return it != pictures_.end() ? &it->second : nullptr;
+}
+
+void ExternalEdit::take_picture(ExternalTarget target, RgbaImage picture) {
+    pictures_[key(target)] = std::move(picture);
 }
 
 QString external_editor_command() {

@@ -236,5 +236,36 @@ TEST_F(LiveLink, OpeningAFileThatIsNoSpriteEndsTheWatchOfThePreviousOne) {
     EXPECT_TRUE(prompts.errors.isEmpty());
 }
 
+// A save after a reload brings in the artist's pixels only: the reloaded ones stay.
+TEST_F(LiveLink, ASaveAfterAReloadKeepsWhatTheReloadBrought) {
+    open_document(*sample_document());
+    use_editor({}, "none");
+    form->EditExternally1->trigger();
+    const std::string png = local_path(work_file());
+    auto reloaded = sample_document();
+    PixelImage pixels;
+    ASSERT_TRUE(decode_pixels(reloaded->collections[0].images[0], pixels).ok());
+    const Pixel elsewhere = indexed_pixel(77, 200);
+    ASSERT_NE(pixels.pixels[5], elsewhere);
+    pixels.pixels[5] = elsewhere;
+    reloaded->collections[0].images[0].set_data(encode_compact(pixels));
+    write_sprite(*reloaded);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->status_text() == "Reloaded: changed on disk"; },
+                                kWaitMs));
+
+    RgbaImage painted;
+    ASSERT_TRUE(decode_png(read_bytes(png), "painted", painted).ok());
+    painted.pixels[0] = 0;
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(encode_png(painted, bytes).ok());
+    write_bytes(png + ".part", bytes);
+    std::filesystem::rename(png + ".part", png);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return undo_names("External edit"); }, kWaitMs))
+        << form->status_text().toStdString();
+    ASSERT_TRUE(decode_pixels(doc().collections[0].images[0], pixels).ok());
+    EXPECT_EQ(pixels.pixels[0], transparent_pixel());
+    EXPECT_EQ(pixels.pixels[5], elsewhere);
+}
+
 }  // namespace
 }  // namespace dabro::test
