@@ -77,6 +77,10 @@ class TForm1 : public QMainWindow {
     // Opens a sprite file as File > Open does once its dialog is answered, behind the
     // unsaved-changes guard. Returns whether the file was opened.
     bool open_file(const std::string& path);
+    // A desktop's logout or Ctrl+C: unsaved changes go to a recovery copy, then the window
+    // ends as Quit does, unasked. At start, the copies left so are offered.
+    void end_on_signal();
+    void recover_at_start();
 
     // Refresh chain.
     void gui_head_ref();

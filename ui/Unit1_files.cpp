@@ -16,6 +16,7 @@
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "ui/Unit1.h"
+#include "ui/recovery.h"
 
 // Files: open and save, the unsaved-changes guard, dropped files and Open recent.
 
@@ -53,6 +54,7 @@ bool TForm1::load_file(const std::string& path, Status* failure) {
     LoadReport report;
     // The load is all or nothing: on failure the previous document and file name stay.
     Status loaded = load_sprite(path, session_, &report);
+    if (loaded.ok() && report.isSprite) setProperty(kRecoveryCopyProperty, QVariant());
     if (failure != nullptr) {
         // A file that is no sprite yet (one still being written) keeps the sprite's name too.
         if (loaded.ok() && !report.isSprite) {
@@ -118,6 +120,11 @@ bool TForm1::save_to(const std::string& path) {
     if (!header_from_fields(header)) return false;
     if (!reported_ok(save_sprite(path, doc(), header))) return false;
     set_status(QStringLiteral("Sprite saved"));
+    // Recovered work, once saved, needs its recovery copy no longer.
+    if (const QString copy = property(kRecoveryCopyProperty).toString(); !copy.isEmpty()) {
+        remove_recovery_copy(copy);
+        setProperty(kRecoveryCopyProperty, QVariant());
+    }
     // Save as writes a copy and keeps the current file, which then still lacks the changes.
     if (path == session_.currentFileName) {
         history_.mark_clean();

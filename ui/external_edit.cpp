@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -19,6 +20,7 @@ namespace dabro {
 namespace {
 
 const QString kEditorKey = QStringLiteral("external/editor");
+const QString kLockName = QStringLiteral("in-use.lock");
 
 // Where the work folders are made: $XDG_RUNTIME_DIR, else the temporary folder.
 QString work_folder_base() {
@@ -27,6 +29,21 @@ QString work_folder_base() {
 }
 
 }  // namespace
+
+void remove_stale_work_folders() {
+    const QDir base(work_folder_base());
+    for (const QString& name :
+         base.entryList({QStringLiteral("dabro-??????")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QDir folder(base.filePath(name));
+        // Only the lock of a session whose process is gone is stale, however old the lock.
+        QLockFile lock(folder.filePath(kLockName));
+        lock.setStaleLockTime(0);
+        if (lock.tryLock(0)) {
+            lock.unlock();
+            folder.removeRecursively();
+        }
+    }
+}
 
 // Qt's splitCommand knows double quotes only; a command copied from a terminal has single
 // quotes and backslashes too.
@@ -87,6 +104,7 @@ QString ExternalEdit::folder() const {
 QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
     if (!folder_ || !QFileInfo::exists(folder_->path())) {
         const QString base = work_folder_base();
+        lock_.reset();
         folder_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/dabro-XXXXXX"));
         if (!folder_->isValid()) {
             error = QStringLiteral("Cannot make a work folder in %1: %2")
@@ -94,6 +112,8 @@ QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
             folder_.reset();
             return {};
         }
+        lock_ = std::make_unique<QLockFile>(QDir(folder_->path()).filePath(kLockName));
+        lock_->tryLock(0);
     }
     const QString name =
         target.is_sheet()

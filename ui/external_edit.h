@@ -10,6 +10,7 @@
 
 #include "interchange/png_codec.h"
 
+class QLockFile;
 class QTemporaryDir;
 
 namespace dabro {
@@ -60,10 +61,15 @@ class ExternalEdit : public QObject {
     static int key(ExternalTarget target) { return target.collection * 65536 + target.slot + 1; }
 
     std::unique_ptr<QTemporaryDir> folder_;
+    // Held while the folder is in use, so a later start can tell a crashed session's folder.
+    std::unique_ptr<QLockFile> lock_;
     FileWatch* watch_;
     std::map<int, std::pair<ExternalTarget, QString>> links_;
     std::map<int, RgbaImage> pictures_;
 };
+
+// Removes the work folders that sessions which did not end in order left behind.
+void remove_stale_work_folders();
 
 // Starts the editor kept in the settings (external/editor, split as a shell splits it) with
 // the file as its last argument, or without one the desktop's application for the file.
