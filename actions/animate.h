@@ -35,6 +35,8 @@ struct AnimateOptions {
     // The file to write; {s}, {d}, {p} and {name} (the sequence's name made safe for a file
     // name) are replaced by each animation's own.
     std::string output;
+    // The output is one file's name as it stands: braces in it are no placeholders.
+    bool outputAsItStands = false;
 };
 
 // "all" as kEvery, else an integer by the program's text rule.

@@ -161,11 +161,14 @@ Status plan_animations(const SpriteDocument& document, const AnimateOptions& opt
             for (int p = 0; p < kPalettesPerCollection; ++p) {
                 if (options.palette != kEvery && p != options.palette) continue;
                 std::string path = options.output;
-                replace_all(path, "{s}", std::to_string(s));
-                replace_all(path, "{d}", std::to_string(d));
-                replace_all(path, "{p}", std::to_string(p));
-                replace_all(path, "{name}",
-                            safe_name(document.sequences[static_cast<std::size_t>(s)].name.view()));
+                if (!options.outputAsItStands) {
+                    replace_all(path, "{s}", std::to_string(s));
+                    replace_all(path, "{d}", std::to_string(d));
+                    replace_all(path, "{p}", std::to_string(p));
+                    replace_all(
+                        path, "{name}",
+                        safe_name(document.sequences[static_cast<std::size_t>(s)].name.view()));
+                }
                 if (!paths.insert(path).second)
                     return Status::failure("Two animations would be written to " + path);
                 if (Status st = check_folder(path); !st.ok()) return st;

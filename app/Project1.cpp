@@ -6,6 +6,7 @@
 #include "ui/Unit1.h"
 #include "ui/app_info.h"
 #include "ui/display_check.h"
+#include "ui/signal_quit.h"
 
 int main(int argc, char* argv[]) {
     // Help and version are answered before the window system is reached: they need no display.
@@ -31,7 +32,10 @@ int main(int argc, char* argv[]) {
     const dabro::CommandLine line = dabro::read_command_line(QApplication::arguments());
     if (const auto code = dabro::answer_command_line(line)) return *code;
     dabro::TForm1 form;
+    // A desktop's logout and Ctrl+C end the window in order, its unsaved work kept.
+    dabro::on_quit_signals(&form, [&form] { form.end_on_signal(); });
     form.show();
+    form.recover_at_start();
     // The file named on the command line, as the desktop entry passes the one opened from the
     // file manager. One that cannot be opened shows its message over the empty editor.
     if (!line.files.isEmpty()) form.open_file(dabro::local_path(line.files.first()));

@@ -181,7 +181,9 @@ bool TForm1::run_exit_handler(QObject* field) {
 }
 
 bool TForm1::commit_focused_field() {
-    return run_exit_handler(focusWidget());
+    // Only an edit the user made is pending: a field nobody changed holds nothing to take.
+    const auto* field = qobject_cast<const QLineEdit*>(focusWidget());
+    return field == nullptr || !field->isModified() || run_exit_handler(focusWidget());
 }
 
 void TForm1::Edit10Exit(QObject*) {
@@ -207,6 +209,7 @@ void TForm1::Edit20Exit(QObject*) {
 bool TForm1::commit_sequence_name() {
     const int s = selected_sequence();
     if (!Edit10->isModified() || s < 0) return true;
+    Edit10->setModified(false);
     run(set_sequence_name_command(s, typed_name(Edit10->text(), doc().sequences[s].name.view())),
         &TForm1::gui_seq_box_ref);
     return true;
@@ -217,6 +220,7 @@ bool TForm1::commit_collection_index() {
     if (!Edit11->isModified() || s < 0) return true;
     std::int32_t value = 0;
     if (!convert(Edit11, value)) return false;
+    Edit11->setModified(false);
     run(set_collection_index_command(s, static_cast<std::uint16_t>(value)),
         &TForm1::gui_seq_box_ref);
     return true;
@@ -227,6 +231,7 @@ bool TForm1::commit_image_index() {
     if (!Edit8->isModified() || q < 0) return true;
     std::int32_t value = 0;
     if (!convert(Edit8, value)) return false;
+    Edit8->setModified(false);
     run(set_image_index_command(selected_sequence(), q, static_cast<std::int16_t>(value)),
         &TForm1::gui_fr_box_ref);
     return true;
@@ -237,6 +242,7 @@ bool TForm1::commit_frame_value() {
     if (!Edit9->isModified() || q < 0) return true;
     std::int32_t value = 0;
     if (!convert(Edit9, value)) return false;
+    Edit9->setModified(false);
     run(set_frame_value_command(selected_sequence(), q, value), &TForm1::gui_fr_box_ref);
     return true;
 }
@@ -254,6 +260,8 @@ bool TForm1::commit_size_and_box() {
     for (const auto& [field, value] : fields) {
         read = text_to_int(field->text().toStdString(), *value);
         if (!read.ok()) break;
+        // The value is taken: the field holds no edit of its own any more.
+        field->setModified(false);
     }
     CommandPtr step = set_geometry_command("Edit size and box", ref, geometry);
     // After a faulty field the values before it are stored, and nothing is redrawn.

@@ -77,6 +77,10 @@ class TForm1 : public QMainWindow {
     // Opens a sprite file as File > Open does once its dialog is answered, behind the
     // unsaved-changes guard. Returns whether the file was opened.
     bool open_file(const std::string& path);
+    // A desktop's logout or Ctrl+C: unsaved changes go to a recovery copy, then the window
+    // ends as Quit does, unasked. At start, the copies left so are offered.
+    void end_on_signal();
+    void recover_at_start();
 
     // Refresh chain.
     void gui_head_ref();
@@ -337,8 +341,8 @@ class TForm1 : public QMainWindow {
     // failed or was cancelled.
     bool save_document();
     bool save_to(const std::string& path);
-    // Opens the file; `isSprite`, when given, tells whether it held a sprite.
-    bool load_file(const std::string& path, bool* isSprite = nullptr);
+    // Opens the file; given `failure`, a failure or a file without a sprite goes there unshown.
+    bool load_file(const std::string& path, Status* failure = nullptr);
     void remember_recent(const std::string& path);
     void forget_recent(const QString& file);
     void rebuild_recent_menu();

@@ -1,13 +1,16 @@
 // The window's live link: Edit externally, and each save of the outside editor as one step.
 #include <QAction>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QTemporaryDir>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "actions/image_actions.h"
 #include "actions/sheet_actions.h"
+#include "document/byte_sink.h"
 #include "document/file_layer.h"
 #include "interchange/image_png.h"
 #include "interchange/sheet.h"
@@ -19,6 +22,36 @@ namespace {
 
 // What Edit > Undo calls a save brought back from the painting program.
 const char* const kExternalEdit = "External edit";
+
+// The target as the link writes it from the document now.
+Status picture_now(const SpriteDocument& doc, ExternalTarget target, RgbaImage& out) {
+    const ImageCollection& c = doc.collections[static_cast<std::size_t>(target.collection)];
+    if (!target.is_sheet()) {
+        PixelImage pixels;
+        const Status s = decode_pixels(c.images[static_cast<std::size_t>(target.slot)], pixels);
+        if (s.ok()) out = render_rgba(pixels, c.palettes[0]);
+        return s;
+    }
+    SheetLayout layout;
+    std::vector<std::uint8_t> png;
+    VectorByteSink sink(png);
+    Status s = sheet_layout(c, layout);
+    if (s.ok()) s = write_sheet_png(c, layout, sink);
+    return s.ok() ? decode_png(png, "sheet", out) : s;
+}
+
+// The pixels of `saved` that differ from `before` (what the outside editor started from),
+// over `now`; a picture of another size, or no `before`, is taken whole.
+RgbaImage artist_changes(const RgbaImage* before, const RgbaImage& saved, const RgbaImage& now) {
+    const auto same_size = [&](const RgbaImage& a) {
+        return a.width == saved.width && a.height == saved.height;
+    };
+    if (before == nullptr || !same_size(*before) || !same_size(now)) return saved;
+    RgbaImage out = now;
+    for (std::size_t i = 0; i < out.pixels.size(); ++i)
+        if (saved.pixels[i] != before->pixels[i]) out.pixels[i] = saved.pixels[i];
+    return out;
+}
 
 }  // namespace
 
@@ -102,20 +135,38 @@ void TForm1::start_link(ExternalTarget target, const QStringList& files) {
 }
 
 // A save that does not read (half written, not a PNG, a broken JSON) changes nothing and
-// is named on the status line; the next save is tried again.
+// is named on the status line; the next save is tried again. A save brings in only the
+// pixels the artist changed: what the document holds now stays everywhere else.
 void TForm1::apply_external_edit(ExternalTarget target, const QString& png) {
     const std::string path = local_path(png);
+    std::vector<std::uint8_t> bytes;
+    RgbaImage saved;
+    RgbaImage now;
+    QTemporaryDir merging;
+    const std::string merged = local_path(merging.filePath(QFileInfo(png).fileName()));
+    Status s = read_input_file(path, kMaxPngBytes, bytes);
+    if (s.ok()) s = decode_png(bytes, path, saved);
+    if (s.ok()) s = picture_now(doc(), target, now);
+    std::vector<std::uint8_t> mergedPng;
+    if (s.ok())
+        s = encode_png(artist_changes(externalEdit_->picture(target), saved, now), mergedPng);
+    if (s.ok()) s = write_file_atomically(merged, mergedPng);
+    if (s.ok() && target.is_sheet() &&
+        !QFile::copy(QFile::decodeName(QByteArray::fromStdString(sheet_json_path(path))),
+                     QFile::decodeName(QByteArray::fromStdString(sheet_json_path(merged)))))
+        s = Status::failure(sheet_json_path(path) + ": cannot be read");
     CommandPtr step;
-    const Status s = target.is_sheet()
-                         ? import_sheet_step(doc(), target.collection, path, Encoding::Compact,
-                                             step, {}, kExternalEdit)
-                         : import_png_step(doc(), {target.collection, target.slot}, path,
-                                           {.stepName = kExternalEdit}, step);
+    if (s.ok())
+        s = target.is_sheet() ? import_sheet_step(doc(), target.collection, merged,
+                                                  Encoding::Compact, step, {}, kExternalEdit)
+                              : import_png_step(doc(), {target.collection, target.slot}, merged,
+                                                {.stepName = kExternalEdit}, step);
     if (!s.ok()) {
         set_status(QStringLiteral("External edit not applied: %1")
                        .arg(QString::fromStdString(s.message())));
         return;
     }
+    externalEdit_->take_picture(target, std::move(saved));
     run(std::move(step));
     set_status(QStringLiteral("External edit applied"));
 }

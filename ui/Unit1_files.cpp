@@ -16,6 +16,7 @@
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "ui/Unit1.h"
+#include "ui/recovery.h"
 
 namespace dabro {
 
@@ -46,20 +47,31 @@ void TForm1::closeEvent(QCloseEvent* event) {
     stop_watching_open_file();
 }
 
-bool TForm1::load_file(const std::string& path, bool* isSprite) {
+bool TForm1::load_file(const std::string& path, Status* failure) {
     const std::string previous = session_.currentFileName;
     LoadReport report;
     // The load is all or nothing: on failure the previous document and file name stay.
-    if (!reported_ok(load_sprite(path, session_, &report))) return false;
+    Status loaded = load_sprite(path, session_, &report);
+    if (loaded.ok() && report.isSprite) setProperty(kRecoveryCopyProperty, QVariant());
+    if (failure != nullptr) {
+        // A file that is no sprite yet (one still being written) keeps the sprite's name too.
+        if (loaded.ok() && !report.isSprite) {
+            session_.currentFileName = previous;
+            loaded = Status::failure("This is not a .spr file");
+        }
+        *failure = loaded;
+        if (!loaded.ok()) return false;
+    }
+    if (!reported_ok(loaded)) return false;
     // A file without the signature leaves the document as it was, edits and all.
     if (report.isSprite) {
         history_.clear();
         headerEdited_ = false;
         // A reload of the same file keeps the live link; another file ends it.
         if (path != previous) end_external_links();
-        watch_open_file();
     }
-    if (isSprite != nullptr) *isSprite = report.isSprite;
+    // Whatever was opened, the file opened before is no longer the window's to watch.
+    watch_open_file();
     gui_head_ref();
     gui_seq_box_ref();
     set_caption_from_file_name();
@@ -106,6 +118,11 @@ bool TForm1::save_to(const std::string& path) {
     if (!header_from_fields(header)) return false;
     if (!reported_ok(save_sprite(path, doc(), header))) return false;
     set_status(QStringLiteral("Sprite saved"));
+    // Recovered work, once saved, needs its recovery copy no longer.
+    if (const QString copy = property(kRecoveryCopyProperty).toString(); !copy.isEmpty()) {
+        remove_recovery_copy(copy);
+        setProperty(kRecoveryCopyProperty, QVariant());
+    }
     // Save as writes a copy and keeps the current file, which then still lacks the changes.
     if (path == session_.currentFileName) {
         history_.mark_clean();

@@ -79,8 +79,15 @@ void TForm1::reload_keeping_selection() {
     for (Level& level : levels) level.row = level.list->item_index();
     // A field's edit not yet committed belongs to the sprite being replaced.
     if (auto* field = qobject_cast<QLineEdit*>(focusWidget())) field->setModified(false);
-    bool isSprite = false;
-    if (!load_file(session_.currentFileName, &isSprite) || !isSprite) return;
+    // A file that does not read (one still being written) leaves the window's sprite as it
+    // is and says so where it disturbs nobody; the next change of the file is tried again.
+    Status failure;
+    if (!load_file(session_.currentFileName, &failure)) {
+        set_status(QStringLiteral("Reload of %1 failed: %2")
+                       .arg(QFile::decodeName(QByteArray::fromStdString(session_.currentFileName)),
+                            QString::fromStdString(failure_text(failure.message()))));
+        return;
+    }
     for (const Level& level : levels) {
         if (level.row < 0 || level.row >= level.list->count()) continue;
         level.list->set_item_index(level.row);

@@ -3,13 +3,16 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <utility>
 
+#include "interchange/sheet.h"
 #include "ui/file_watch.h"
 
 namespace dabro {
@@ -17,8 +20,30 @@ namespace dabro {
 namespace {
 
 const QString kEditorKey = QStringLiteral("external/editor");
+const QString kLockName = QStringLiteral("in-use.lock");
+
+// Where the work folders are made: $XDG_RUNTIME_DIR, else the temporary folder.
+QString work_folder_base() {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
+}
 
 }  // namespace
+
+void remove_stale_work_folders() {
+    const QDir base(work_folder_base());
+    for (const QString& name :
+         base.entryList({QStringLiteral("dabro-??????")}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QDir folder(base.filePath(name));
+        // Only the lock of a session whose process is gone is stale, however old the lock.
+        QLockFile lock(folder.filePath(kLockName));
+        lock.setStaleLockTime(0);
+        if (lock.tryLock(0)) {
+            lock.unlock();
+            folder.removeRecursively();
+        }
+    }
+}
 
 // Qt's splitCommand knows double quotes only; a command copied from a terminal has single
 // quotes and backslashes too.
@@ -78,9 +103,8 @@ QString ExternalEdit::folder() const {
 
 QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
     if (!folder_ || !QFileInfo::exists(folder_->path())) {
-        const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-        const QString base =
-            !runtime.isEmpty() && QFileInfo(runtime).isDir() ? runtime : QDir::tempPath();
+        const QString base = work_folder_base();
+        lock_.reset();
         folder_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/dabro-XXXXXX"));
         if (!folder_->isValid()) {
             error = QStringLiteral("Cannot make a work folder in %1: %2")
@@ -88,6 +112,8 @@ QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
             folder_.reset();
             return {};
         }
+        lock_ = std::make_unique<QLockFile>(QDir(folder_->path()).filePath(kLockName));
+        lock_->tryLock(0);
     }
     const QString name =
         target.is_sheet()
@@ -98,7 +124,21 @@ QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
 
 void ExternalEdit::link(ExternalTarget target, const QStringList& files) {
     links_[key(target)] = {target, files.first()};
+    std::vector<std::uint8_t> png;
+    RgbaImage written;
+    const std::string path = QFile::encodeName(files.first()).toStdString();
+    if (read_input_file(path, kMaxPngBytes, png).ok() && decode_png(png, path, written).ok())
+        take_picture(target, std::move(written));
     watch_->watch(key(target), files);
+}
+
+const RgbaImage* ExternalEdit::picture(ExternalTarget target) const {
+    const auto it = pictures_.find(key(target));
+    return it != pictures_.end() ? &it->second : nullptr;
+}
+
+void ExternalEdit::take_picture(ExternalTarget target, RgbaImage picture) {
+    pictures_[key(target)] = std::move(picture);
 }
 
 QString external_editor_command() {

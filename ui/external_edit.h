@@ -8,6 +8,9 @@
 #include <memory>
 #include <optional>
 
+#include "interchange/png_codec.h"
+
+class QLockFile;
 class QTemporaryDir;
 
 namespace dabro {
@@ -39,9 +42,14 @@ class ExternalEdit : public QObject {
     // The PNG's path for the target (and for a sheet its JSON is beside it), in the work
     // folder, made when missing. Empty, with `error` set, when no folder can be made.
     QString file_for(ExternalTarget target, QString& error);
-    // Watches the target's files, taking their present contents as Dabro's own.
+    // Watches the target's files, taking their present contents as Dabro's own; the first
+    // file's picture is what the outside editor starts from.
     void link(ExternalTarget target, const QStringList& files);
     QString folder() const;
+    // The picture the outside editor holds for the target as far as the link knows: the one
+    // written or last taken in. Null before a link.
+    const RgbaImage* picture(ExternalTarget target) const;
+    void take_picture(ExternalTarget target, RgbaImage picture);
 
   signals:
     // The outside editor saved the target's files.
@@ -53,9 +61,15 @@ class ExternalEdit : public QObject {
     static int key(ExternalTarget target) { return target.collection * 65536 + target.slot + 1; }
 
     std::unique_ptr<QTemporaryDir> folder_;
+    // Held while the folder is in use, so a later start can tell a crashed session's folder.
+    std::unique_ptr<QLockFile> lock_;
     FileWatch* watch_;
     std::map<int, std::pair<ExternalTarget, QString>> links_;
+    std::map<int, RgbaImage> pictures_;
 };
+
+// Removes the work folders that sessions which did not end in order left behind.
+void remove_stale_work_folders();
 
 // Starts the editor kept in the settings (external/editor, split as a shell splits it) with
 // the file as its last argument, or without one the desktop's application for the file.

@@ -3,8 +3,10 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSlider>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -19,6 +21,16 @@ namespace {
 constexpr int kDefaultFps = 10;
 constexpr int kMaxFps = 60;
 
+// Scrolls the player's controls on a screen too small for them, and leaves every key to the
+// player: the arrows step through the frames instead of scrolling.
+class ControlsArea : public QScrollArea {
+  public:
+    using QScrollArea::QScrollArea;
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override { event->ignore(); }
+};
+
 }  // namespace
 
 void PlayerWindow::build() {
@@ -26,9 +38,10 @@ void PlayerWindow::build() {
         w->setFocusPolicy(Qt::NoFocus);
         return w;
     };
-    view = new PlayerView(this);
+    auto* area = new ControlsArea(this);
+    auto* content = new QWidget(area);
+    view = new PlayerView(content);
     view->setObjectName(QStringLiteral("PlayerView"));
-    view->resize(640, 480);
 
     playButton = new QPushButton(QStringLiteral("Play"), this);
     loopBox = new QCheckBox(QStringLiteral("Loop"), this);
@@ -91,11 +104,19 @@ void PlayerWindow::build() {
     viewRow->addWidget(onionNext);
     viewRow->addWidget(onionOpacity);
     viewRow->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
+    auto* layout = new QVBoxLayout(content);
     layout->addLayout(viewRow);
     layout->addWidget(view, 1);
     layout->addLayout(playRow);
     layout->addWidget(statusLine);
+    // The view shrinks to its least size first; what still does not fit the screen scrolls.
+    area->setWidget(content);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setFocusPolicy(Qt::NoFocus);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(area);
     resize(760, 600);
 
     connect(playButton, &QPushButton::clicked, this, &PlayerWindow::toggle_play);

@@ -8,6 +8,7 @@
 
 #include "cli_runner.h"
 #include "document/sprite_saver.h"
+#include "imaging/pixel_image.h"
 #include "interchange/png_codec.h"
 #include "sequence_document.h"
 #include "support/apng_frames.h"
@@ -133,6 +134,15 @@ struct Animate : testing::Test {
         doc = test::four_frame_sequence_document();
         doc->sequences[1].collectionIndex = 0;
         doc->sequences[1].frameCount = 0;
+        // Every frame has pixels at the edge of GIF's alpha rule: 127 is clear, 128 opaque.
+        for (std::size_t slot = 0; slot < 6; ++slot) {
+            CollectionImage& image = doc->collections[0].images[slot];
+            PixelImage pixels;
+            ASSERT_TRUE(decode_pixels(image, pixels).ok());
+            pixels.pixels[0] = indexed_pixel(9, 127);
+            pixels.pixels[1] = indexed_pixel(9, 128);
+            image.set_data(encode_compact(pixels));
+        }
         ASSERT_TRUE(save_sprite(sprite, *doc, header_of(*doc)).ok());
     }
 

@@ -335,5 +335,42 @@ TEST_F(Editing, FrameButtonsWithoutASequenceDoNothing) {
     EXPECT_EQ(doc().sequences[0].frameCount, 0);
 }
 
+// However a size or box field is committed, the commit takes its edit: Ctrl+Z then undoes
+// the document's step, and a saved window has nothing left to ask about.
+class CommittedField : public WindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(CommittedField, HoldsNoEditOfItsOwn) {
+    const bool bySave = GetParam();
+    open_document(*sample_document());
+    type_into(form->Edit20, "50");
+    if (bySave)
+        QTest::keyClick(form->Edit20, Qt::Key_S, Qt::ControlModifier);
+    else
+        QTest::mouseClick(form->Edit20, Qt::LeftButton);  // a click inside the group
+    EXPECT_EQ(doc().collections[0].images[0].width, 50);
+    EXPECT_FALSE(form->Edit20->isModified());
+    if (bySave) {
+        form->close();
+        EXPECT_EQ(prompts.saveQuestions, QStringList()) << "nothing is left unsaved";
+        return;
+    }
+    QTest::keyClick(form->Edit20, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().collections[0].images[0].width, 6);
+    EXPECT_EQ(form->Edit20->text(), "6");
+}
+
+INSTANTIATE_TEST_SUITE_P(Window, CommittedField, ::testing::Bool());
+
+TEST_F(Editing, SaveTakesNothingFromAFieldNobodyChanged) {
+    auto d = sample_document();
+    d->collectionCount = 0;  // no image: the six size and box fields are blank
+    open_document(*d);
+    form->Edit20->setFocus();
+    prompts.answer(dir.file("copy.spr"));
+    form->Save1->trigger();
+    EXPECT_EQ(prompts.errors, QStringList());
+    EXPECT_EQ(form->status_text(), "Sprite saved");
+}
+
 }  // namespace
 }  // namespace dabro::test

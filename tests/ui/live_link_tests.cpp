@@ -206,5 +206,66 @@ TEST_P(UnsavedChanges, AskBeforeReloadingAndKeepingLeavesTheDocumentModified) {
 INSTANTIATE_TEST_SUITE_P(ReloadOrKeep, UnsavedChanges,
                          ::testing::Values(ReloadChoice::Reload, ReloadChoice::Keep));
 
+// A sprite caught half written is not reloaded, and says so on the status line only; the
+// rest of the write reloads it.
+TEST_F(LiveLink, AHalfWrittenSpriteIsReportedQuietlyAndTheNextChangeReloads) {
+    open_document(*sample_document());
+    const std::string path = write_sprite(*changed_document(), "whole.spr");
+    std::vector<std::uint8_t> bytes = read_bytes(path);
+    bytes.resize(bytes.size() / 2);
+    write_bytes(session->currentFileName, bytes);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return form->status_text().startsWith("Reload of"); }, kWaitMs));
+    EXPECT_TRUE(form->status_text().contains(QString::fromStdString(session->currentFileName)));
+    EXPECT_TRUE(prompts.errors.isEmpty());
+    EXPECT_EQ(doc().sequences[0].name.view(), "walk");
+    std::filesystem::copy_file(path, session->currentFileName,
+                               std::filesystem::copy_options::overwrite_existing);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return doc().sequences[0].name.view() == "jump"; }, kWaitMs));
+}
+
+// After a file that is no sprite, the sprite opened before is no longer watched.
+TEST_F(LiveLink, OpeningAFileThatIsNoSpriteEndsTheWatchOfThePreviousOne) {
+    open_document(*sample_document());
+    write_bytes(dir.file("notes.spr"), std::vector<std::uint8_t>(64, 'n'));
+    open(dir.file("notes.spr"));
+    ASSERT_EQ(form->status_text(), "This is not a .spr file");
+    write_sprite(*changed_document());
+    QTest::qWait(3 * ExternalEdit::kSettleMs);
+    EXPECT_EQ(form->status_text(), "This is not a .spr file");
+    EXPECT_TRUE(prompts.errors.isEmpty());
+}
+
+// A save after a reload brings in the artist's pixels only: the reloaded ones stay.
+TEST_F(LiveLink, ASaveAfterAReloadKeepsWhatTheReloadBrought) {
+    open_document(*sample_document());
+    use_editor({}, "none");
+    form->EditExternally1->trigger();
+    const std::string png = local_path(work_file());
+    auto reloaded = sample_document();
+    PixelImage pixels;
+    ASSERT_TRUE(decode_pixels(reloaded->collections[0].images[0], pixels).ok());
+    const Pixel elsewhere = indexed_pixel(77, 200);
+    ASSERT_NE(pixels.pixels[5], elsewhere);
+    pixels.pixels[5] = elsewhere;
+    reloaded->collections[0].images[0].set_data(encode_compact(pixels));
+    write_sprite(*reloaded);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form->status_text() == "Reloaded: changed on disk"; },
+                                kWaitMs));
+
+    RgbaImage painted;
+    ASSERT_TRUE(decode_png(read_bytes(png), "painted", painted).ok());
+    painted.pixels[0] = 0;
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(encode_png(painted, bytes).ok());
+    write_bytes(png + ".part", bytes);
+    std::filesystem::rename(png + ".part", png);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return undo_names("External edit"); }, kWaitMs))
+        << form->status_text().toStdString();
+    ASSERT_TRUE(decode_pixels(doc().collections[0].images[0], pixels).ok());
+    EXPECT_EQ(pixels.pixels[0], transparent_pixel());
+    EXPECT_EQ(pixels.pixels[5], elsewhere);
+}
+
 }  // namespace
 }  // namespace dabro::test
