@@ -58,10 +58,10 @@ Status encode_animation(const SpriteDocument& document, const AnimationJob& job,
     return writer->finish(file);
 }
 
-Status animate(const SpriteDocument& document, const AnimateOptions& options, AnimationPlan& plan,
-               std::vector<std::string>& written, const Progress& progress) {
+Status write_animations(const SpriteDocument& document, const AnimateOptions& options,
+                        const AnimationPlan& plan, std::vector<std::string>& written,
+                        const Progress& progress) {
     written.clear();
-    if (Status s = plan_animations(document, options, plan); !s.ok()) return s;
     std::int64_t total = 0;
     for (const AnimationJob& job : plan.jobs)
         total += static_cast<std::int64_t>(job.cells.frames.size());
@@ -81,6 +81,13 @@ Status animate(const SpriteDocument& document, const AnimateOptions& options, An
     }
     keep_going(progress, total, total);
     return Status::success();
+}
+
+Status animate(const SpriteDocument& document, const AnimateOptions& options, AnimationPlan& plan,
+               std::vector<std::string>& written, const Progress& progress) {
+    written.clear();
+    if (Status s = plan_animations(document, options, plan); !s.ok()) return s;
+    return write_animations(document, options, plan, written, progress);
 }
 
 }  // namespace dabro

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,8 +16,8 @@
 
 namespace dabro {
 
-// -s, -d or -p all: one file for each.
-inline constexpr int kEvery = -1;
+// -s, -d or -p all: one file for each. Any other number, negative ones too, is as given.
+inline constexpr int kEvery = std::numeric_limits<int>::min();
 inline constexpr int kDefaultAnimationFps = 10;
 inline constexpr int kMaxAnimationFps = 100;
 // A frame value taken as a delay is held to this many milliseconds, as in the player.
@@ -70,8 +71,13 @@ Status encode_animation(const SpriteDocument& document, const AnimationJob& job,
                         std::vector<std::uint8_t>& file, const Progress& progress = {},
                         std::int64_t done = 0, std::int64_t total = 0);
 
-// Plans, then writes each file whole or not at all. A failure after some files were written
-// says how many; `written` lists them.
+// Writes each planned file whole or not at all. A failure after some files were written says
+// how many; `written` lists them.
+Status write_animations(const SpriteDocument& document, const AnimateOptions& options,
+                        const AnimationPlan& plan, std::vector<std::string>& written,
+                        const Progress& progress = {});
+
+// Plans, then writes as write_animations does.
 Status animate(const SpriteDocument& document, const AnimateOptions& options, AnimationPlan& plan,
                std::vector<std::string>& written, const Progress& progress = {});
 

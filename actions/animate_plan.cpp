@@ -4,6 +4,7 @@
 #include <set>
 
 #include "actions/animate.h"
+#include "document/atomic_save.h"
 #include "document/text_to_int.h"
 
 namespace dabro {
@@ -43,7 +44,7 @@ Status check_folder(const std::string& path) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     std::error_code ec;
     if (folder.empty() || std::filesystem::is_directory(folder, ec)) return Status::success();
-    return Status::failure("The folder " + folder.string() + " does not exist");
+    return Status::file_error(kFileNotFound).about_folder(folder.string() + "/");
 }
 
 }  // namespace
@@ -55,8 +56,8 @@ Status parse_every_or_int(std::string_view text, int& value) {
     }
     std::int32_t v = 0;
     if (Status s = text_to_int(text, v); !s.ok()) return s;
-    // A negative number is a number out of range, not "all".
-    value = v < 0 ? std::min(v, -2) : v;
+    // A number is never "all"; the one number that shares kEvery's value reads as the next.
+    value = v == kEvery ? kEvery + 1 : v;
     return Status::success();
 }
 
@@ -171,7 +172,8 @@ Status plan_animations(const SpriteDocument& document, const AnimateOptions& opt
                 }
                 if (!paths.insert(path).second)
                     return Status::failure("Two animations would be written to " + path);
-                if (Status st = check_folder(path); !st.ok()) return st;
+                if (!makes_missing_folders())
+                    if (Status st = check_folder(path); !st.ok()) return st;
                 plan.jobs.push_back({path, p, cells});
             }
         }

@@ -39,8 +39,14 @@ Outcome run_animate(const Arguments& a, std::ostream& out, std::ostream&) {
     LoadedSprite sprite;
     if (Status s = load(a.file, sprite); !s.ok()) return s;
     AnimationPlan plan;
+    if (Status s = plan_animations(sprite.document(), options, plan); !s.ok()) return s;
+    // The placeholders can lead a file's name to the input.
+    for (const AnimationJob& job : plan.jobs)
+        if (same_file(job.path, a.file))
+            return Status::failure(job.path + " is the same file as the input " + a.file +
+                                   "; choose another output");
     std::vector<std::string> written;
-    const Status s = animate(sprite.document(), options, plan, written);
+    const Status s = write_animations(sprite.document(), options, plan, written);
     for (const std::string& note : plan.skipped) out << note << ": skipped\n";
     for (const std::string& path : written) out << "Written " << path << '\n';
     return s;

@@ -15,18 +15,6 @@ namespace dabro::cli {
 
 namespace {
 
-bool same_file(const std::string& a, const std::string& b) {
-    struct stat sa {};
-    struct stat sb {};
-    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    std::error_code ec;
-    const auto ca = std::filesystem::weakly_canonical(a, ec);
-    if (ec) return a == b;
-    const auto cb = std::filesystem::weakly_canonical(b, ec);
-    return ec ? a == b : ca == cb;
-}
-
 std::vector<std::string> inputs_of(const Arguments& a) {
     std::vector<std::string> inputs{a.file};
     std::error_code ec;
@@ -46,6 +34,18 @@ std::vector<std::string> inputs_of(const Arguments& a) {
 }
 
 }  // namespace
+
+bool same_file(const std::string& a, const std::string& b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
+        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    std::error_code ec;
+    const auto ca = std::filesystem::weakly_canonical(a, ec);
+    if (ec) return a == b;
+    const auto cb = std::filesystem::weakly_canonical(b, ec);
+    return ec ? a == b : ca == cb;
+}
 
 Status check_outputs(const Arguments& a, std::initializer_list<std::string> beside) {
     if (!a.has("-o")) return Status::success();

@@ -19,6 +19,9 @@ namespace dabro::cli {
 // the outputs are -o and the files of `beside`, written next to it.
 Status check_outputs(const Arguments& a, std::initializer_list<std::string> beside = {});
 
+// Whether two paths lead to one file, as check_outputs compares them.
+bool same_file(const std::string& a, const std::string& b);
+
 // A sprite loaded into a session of its own, so a verb never sees another's document.
 struct LoadedSprite {
     std::unique_ptr<Session> session = make_session();

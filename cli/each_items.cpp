@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <set>
 #include <utility>
+
+#include "document/file_layer.h"
 
 namespace dabro::cli {
 
@@ -39,47 +42,77 @@ EachItem make_item(const fs::path& path, const fs::path& rel, bool unpacked) {
     return item;
 }
 
-// The items below one folder, sorted by the path below it.
-std::vector<EachItem> items_below(const fs::path& root, bool unpacked) {
-    std::vector<std::pair<std::string, fs::path>> found;
-    std::error_code ec;
-    auto options = fs::directory_options::skip_permission_denied;
-    for (auto it = fs::recursive_directory_iterator(root, options, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        const fs::path& p = it->path();
-        std::error_code e;
-        if (unpacked) {
-            if (!it->is_directory(e) || !holds_sprite_json(p)) continue;
-            it.disable_recursion_pending();
-        } else if (!is_sprite_name(p) || !it->is_regular_file(e)) {
-            continue;
+// "g/b/: Access denied": a folder the search could not read, and why.
+std::string unreadable_folder(const std::string& path, int err) {
+    const int code = file_error_code_from_errno(-err);
+    return path + (path.ends_with('/') ? ": " : "/: ") +
+           (code == kFileAccessDenied ? std::string("Access denied")
+                                      : file_error_message(code ? code : -err));
+}
+
+// The search below one input folder. Links are followed; every real folder is entered once,
+// so a loop of links ends.
+struct FolderSearch {
+    bool unpacked = false;
+    std::vector<std::string>& unreadable;
+    std::set<std::pair<dev_t, ino_t>> entered = {};
+    std::vector<std::pair<std::string, fs::path>> found = {};  // path below the input, path
+
+    void enter(const fs::path& dir, const std::string& rel) {
+        struct stat st {};
+        if (::stat(dir.c_str(), &st) != 0 || !entered.insert({st.st_dev, st.st_ino}).second) return;
+        std::vector<std::string> names;
+        if (const int r = file_layer().list_folder(dir.string(), names); r < 0) {
+            unreadable.push_back(unreadable_folder(dir.string(), r));
+            return;
         }
-        found.emplace_back(p.lexically_relative(root).generic_string(), p);
+        for (const std::string& name : names) {
+            const fs::path p = dir / name;
+            const std::string below = rel.empty() ? name : rel + "/" + name;
+            if (::stat(p.c_str(), &st) != 0) continue;  // a broken link
+            if (S_ISDIR(st.st_mode)) {
+                if (unpacked && holds_sprite_json(p)) found.emplace_back(below, p);
+                enter(p, below);
+            } else if (!unpacked && S_ISREG(st.st_mode) && is_sprite_name(name)) {
+                found.emplace_back(below, p);
+            }
+        }
     }
-    std::sort(found.begin(), found.end());
+};
+
+// The items below one folder, sorted by the path below it.
+std::vector<EachItem> items_below(const fs::path& root, bool unpacked,
+                                  std::vector<std::string>& unreadable) {
+    FolderSearch search{unpacked, unreadable};
+    search.enter(root, "");
+    std::sort(search.found.begin(), search.found.end());
     std::vector<EachItem> items;
-    for (auto& [rel, p] : found) items.push_back(make_item(p, rel, unpacked));
+    for (auto& [rel, p] : search.found) items.push_back(make_item(p, rel, unpacked));
     return items;
 }
 
 }  // namespace
 
 Status find_each_items(const std::vector<std::string>& inputs, bool unpacked,
-                       std::vector<EachItem>& items) {
+                       std::vector<EachItem>& items, std::vector<std::string>& unreadable) {
     items.clear();
+    unreadable.clear();
     std::set<std::pair<dev_t, ino_t>> seen;
     for (const std::string& input : inputs) {
         const fs::path in(input);
         std::error_code ec;
         if (!fs::exists(in, ec)) return Status::failure(input + ": File not found");
         std::vector<EachItem> found;
-        if (fs::is_directory(in, ec) && !(unpacked && holds_sprite_json(in))) {
-            found = items_below(in, unpacked);
-        } else {
+        const bool folder = fs::is_directory(in, ec);
+        if (!folder || (unpacked && holds_sprite_json(in))) {
             const fs::path name = in.lexically_normal().filename().empty()
                                       ? in.lexically_normal().parent_path().filename()
                                       : in.lexically_normal().filename();
             found.push_back(make_item(in, name, unpacked));
+        }
+        if (folder) {
+            std::vector<EachItem> below = items_below(in, unpacked, unreadable);
+            std::move(below.begin(), below.end(), std::back_inserter(found));
         }
         for (EachItem& item : found) {
             struct stat st {};

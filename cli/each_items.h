@@ -15,11 +15,13 @@ struct EachItem {
 };
 
 // The `.spr` files (any case) of each input, a file or a folder searched recursively, or
-// with `unpacked` the folders holding sprite.json (not searched further). Each input's
-// items come in byte order of their path below it; an item reached twice, through another
-// input or a link, comes once, the first time. Fails naming an input that does not exist.
+// with `unpacked` the folders holding sprite.json (searched further too). Links to folders
+// are followed, each real folder once. Each input's items come in byte order of their path
+// below it; an item reached twice, through another input or a link, comes once, the first
+// time. Fails naming an input that does not exist; a folder that cannot be read is named in
+// `unreadable` ("g/b/: Access denied") and the search goes on.
 Status find_each_items(const std::vector<std::string>& inputs, bool unpacked,
-                       std::vector<EachItem>& items);
+                       std::vector<EachItem>& items, std::vector<std::string>& unreadable);
 
 // `args` with {}, {rel} and {stem} replaced by the item's path, rel and stem.
 std::vector<std::string> expand_placeholders(const std::vector<std::string>& args,

@@ -37,9 +37,10 @@ const Verb kVerbs[] = {
      1,
      false},
     {"lint",
-     "FILE... [--json] [--disable RULE,...]",
-     "Reports broken references and lossy content, a line per finding; exits 0 clean, 1 with "
-     "findings, 2 when a file cannot be read",
+     "FILE|FOLDER... [--json] [--disable RULE,...]",
+     "Reports broken references and lossy content of each sprite, a FOLDER's searched as each "
+     "searches it, a line per finding; exits 0 clean, 1 with findings, 2 when a file or folder "
+     "cannot be read",
      run_lint,
      {.values = {"--disable"}, .flags = {"--json"}, .operands = {1, "No sprite file given", true}},
      2},

@@ -93,7 +93,7 @@ Outcome run_import_raw(const Arguments& a, std::ostream& out, std::ostream&) {
     if (!imported.ok()) return imported;
     ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image imported\n";
+    out << "Image imported into " << ctx.args.value("-o") << '\n';
     return 0;
 }
 
@@ -111,7 +111,7 @@ Outcome run_halve(const Arguments& a, std::ostream& out, std::ostream&) {
         ctx.run(std::move(step));
     }
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image size halved\n";
+    out << "Image size halved into " << ctx.args.value("-o") << '\n';
     return 0;
 }
 
@@ -163,7 +163,7 @@ Outcome run_palette_export(const Arguments& a, std::ostream& out, std::ostream&)
     if (Status s = export_palette(ctx.sprite.document(), c, p, ctx.args.value("-o"), format);
         !s.ok())
         return s;
-    out << "Palette exported\n";
+    out << "Palette exported to " << ctx.args.value("-o") << '\n';
     return 0;
 }
 
@@ -180,7 +180,7 @@ Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&)
         return s;
     ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Palette imported\n";
+    out << "Palette imported into " << ctx.args.value("-o") << '\n';
     return 0;
 }
 

@@ -2,9 +2,14 @@
 #include "cli/lint_verb.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <functional>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_support.h"
+#include "cli/each_items.h"
+#include "document/atomic_save.h"
+#include "document/name_text.h"
 #include "imaging/sprite_lint.h"
 
 namespace dabro::cli {
@@ -33,6 +38,27 @@ std::vector<std::string> split_list(const std::string& text) {
     return parts;
 }
 
+// The files to lint: each operand that is not a folder, and the sprites found in each folder
+// as `each` finds them. A folder that cannot be read, or holds no sprite, is named.
+std::vector<std::string> sprite_files(const std::vector<std::string>& operands,
+                                      const std::function<void(const std::string&)>& unreadable) {
+    std::vector<std::string> files;
+    for (const std::string& operand : operands) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(operand, ec)) {
+            files.push_back(operand);
+            continue;
+        }
+        std::vector<EachItem> items;
+        std::vector<std::string> unread;
+        (void)find_each_items({operand}, false, items, unread);
+        for (const std::string& folder : unread) unreadable(folder);
+        if (items.empty() && unread.empty()) unreadable(operand + ": No .spr files found");
+        for (const EachItem& item : items) files.push_back(item.path);
+    }
+    return files;
+}
+
 }  // namespace
 
 Outcome run_lint(const Arguments& a, std::ostream& out, std::ostream& err) {
@@ -46,16 +72,17 @@ Outcome run_lint(const Arguments& a, std::ostream& out, std::ostream& err) {
         }
     }
     const bool json = a.flags.count("--json") != 0;
-    const std::vector<std::string>& files = a.operands;
     int code = 0;
     nlohmann::ordered_json all = nlohmann::ordered_json::array();
-    for (const std::string& file : files) {
+    auto unreadable = [&](const std::string& message) {
+        err << failure_text(message) << '\n';
+        code = kUnreadable;
+    };
+    for (const std::string& file : sprite_files(a.operands, unreadable)) {
+        if (stop_requested()) break;
         LoadedSprite sprite;
         if (Status s = load(file, sprite); !s.ok()) {
-            err << failure_text(s.subject().empty() ? file + ": " + s.message()
-                                                    : message_naming_subject(s))
-                << '\n';
-            code = kUnreadable;
+            unreadable(s.subject().empty() ? file + ": " + s.message() : message_naming_subject(s));
             continue;
         }
         const std::vector<LintFinding> findings = lint_sprite(sprite.document(), disabled);
@@ -63,7 +90,7 @@ Outcome run_lint(const Arguments& a, std::ostream& out, std::ostream& err) {
         if (json) {
             nlohmann::ordered_json list = nlohmann::ordered_json::array();
             for (const LintFinding& f : findings) list.push_back(finding_json(f));
-            all.push_back({{"file", file}, {"findings", std::move(list)}});
+            all.push_back({{"file", utf8_for_json(file)}, {"findings", std::move(list)}});
         } else {
             for (const LintFinding& f : findings)
                 out << file << ": " << lint_place(f) << ": " << f.rule << ": " << f.message << '\n';

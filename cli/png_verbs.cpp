@@ -27,7 +27,7 @@ Outcome run_export_png(const Arguments& a, std::ostream& out, std::ostream&) {
                                 ctx.args.value("-o"), false);
         !s.ok())
         return s;
-    out << "Image exported\n";
+    out << "Image exported to " << ctx.args.value("-o") << '\n';
     return 0;
 }
 
@@ -47,7 +47,7 @@ Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
         return s;
     ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image imported\n";
+    out << "Image imported into " << ctx.args.value("-o") << '\n';
     return 0;
 }
 
@@ -59,7 +59,7 @@ Outcome run_export_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
     if (Status s = export_collection_sheet(ctx.sprite.document(), ctx.c, ctx.args.value("-o"));
         !s.ok())
         return s;
-    out << "Sheet exported\n";
+    out << "Sheet exported to " << ctx.args.value("-o") << '\n';
     return 0;
 }
 
@@ -75,7 +75,7 @@ Outcome run_import_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
         return s;
     ctx.run(std::move(step));
     if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Sheet imported\n";
+    out << "Sheet imported into " << ctx.args.value("-o") << '\n';
     return 0;
 }
 
@@ -83,7 +83,7 @@ Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
     LoadedSprite sprite;
     if (Status s = load(a.operands[0], sprite); !s.ok()) return s;
     if (Status s = unpack_sprite(sprite.document(), a.operands[1]); !s.ok()) return s;
-    out << "Sprite unpacked\n";
+    out << "Sprite unpacked into " << a.operands[1] << '\n';
     return 0;
 }
 
@@ -91,7 +91,7 @@ Outcome run_pack(const Arguments& a, std::ostream& out, std::ostream&) {
     PackSetup setup;
     if (Status s = prepare_pack(a, setup); !s.ok()) return s;
     if (Status s = pack_to_file(a.file, setup.options, a.value("-o")); !s.ok()) return s;
-    out << "Sprite packed\n";
+    out << "Sprite packed into " << a.value("-o") << '\n';
     return 0;
 }
 
@@ -116,7 +116,7 @@ Outcome run_recompress(const Arguments& a, std::ostream& out, std::ostream&) {
         }
     }
     if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
-    out << "Sprite recompressed\n";
+    out << "Sprite recompressed into " << a.value("-o") << '\n';
     return 0;
 }
 

@@ -40,7 +40,7 @@ Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&
     if (Status s = render_sequence(doc, {sequence, direction, palette, scale}, a.value("-o"));
         !s.ok())
         return s;
-    out << "Sequence rendered\n";
+    out << "Sequence rendered to " << a.value("-o") << '\n';
     return 0;
 }
 

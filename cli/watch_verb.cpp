@@ -157,6 +157,11 @@ extern "C" void request_stop(int) {
 
 Outcome watch_folder(const Arguments& a, std::ostream& out, std::ostream& err,
                      const std::function<bool()>& stop, WatchTiming timing) {
+    std::error_code ec;
+    if (std::filesystem::exists(a.file, ec) && !std::filesystem::is_directory(a.file, ec))
+        return Status::failure(a.file +
+                               " is not a folder: watch packs an unpacked folder, the one "
+                               "holding sprite.json");
     PackSetup setup;
     if (Status s = prepare_pack(a, setup); !s.ok()) return s;
     FolderWatch watch(a, setup.options, out, err);

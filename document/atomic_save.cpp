@@ -3,8 +3,10 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 #include "document/file_layer.h"
 
@@ -12,11 +14,16 @@ namespace dabro {
 
 namespace {
 
+std::atomic<bool> stop{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+thread_local bool makingFolders = false;
+
 class FileSink final : public ByteSink {
   public:
     FileSink(FileLayer& layer, int fd) : layer_(layer), fd_(fd) {}
 
     Status write(std::span<const std::uint8_t> bytes) override {
+        if (stop_requested()) return Status::cancelled();
         std::size_t done = 0;
         while (done < bytes.size()) {
             const ssize_t n = layer_.write(fd_, bytes.data() + done, bytes.size() - done);
@@ -163,7 +170,42 @@ Status write_through_temp(const std::string& path,
 
 Status write_file_atomically(const std::string& path,
                              const std::function<Status(ByteSink&)>& produce) {
+    if (makingFolders)
+        if (Status s = make_parent_folders(path); !s.ok()) return s;
     return write_through_temp(path, produce).about(path);
+}
+
+Status make_parent_folders(const std::string& path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    if (parent.empty() || std::filesystem::is_directory(parent, ec)) return Status::success();
+    if (!std::filesystem::create_directories(parent, ec) && ec)
+        return Status::from_errno(ec.value()).about_folder(parent.string() + "/");
+    return Status::success();
+}
+
+ScopedFolderMaking::ScopedFolderMaking() : previous_(makingFolders) {
+    makingFolders = true;
+}
+
+ScopedFolderMaking::~ScopedFolderMaking() {
+    makingFolders = previous_;
+}
+
+bool makes_missing_folders() {
+    return makingFolders;
+}
+
+void request_stop() {
+    stop = true;
+}
+
+bool stop_requested() {
+    return stop;
+}
+
+void clear_stop_request() {
+    stop = false;
 }
 
 }  // namespace dabro

@@ -28,4 +28,27 @@ Status write_file_atomically(const std::string& path, std::span<const std::uint8
 Status write_file_atomically(const std::string& path,
                              const std::function<Status(ByteSink&)>& produce);
 
+// Makes the missing folders above the file `path`; a failure names the folder.
+Status make_parent_folders(const std::string& path);
+
+// While one lives, the saves of this thread first make the missing folders above their
+// files, so a batch of runs gets the folders of the names its verbs write in the end.
+class ScopedFolderMaking {
+  public:
+    ScopedFolderMaking();
+    ~ScopedFolderMaking();
+    ScopedFolderMaking(const ScopedFolderMaking&) = delete;
+    ScopedFolderMaking& operator=(const ScopedFolderMaking&) = delete;
+
+  private:
+    bool previous_;
+};
+bool makes_missing_folders();
+
+// The user's stop (Ctrl+C), safe to set from a signal handler: the writes under way end as
+// cancelled and take their temporary files with them, and no new one starts.
+void request_stop();
+bool stop_requested();
+void clear_stop_request();
+
 }  // namespace dabro

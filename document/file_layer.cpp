@@ -1,6 +1,7 @@
 // The system-call layer every file goes through, and the readers built on it.
 #include "document/file_layer.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -110,6 +111,20 @@ int FileLayer::find_target(const std::string& path, SaveTarget& target) {
         at = link.starts_with('/') || slash == std::string::npos ? link
                                                                  : at.substr(0, slash + 1) + link;
     }
+}
+
+int FileLayer::list_folder(const std::string& path, std::vector<std::string>& names) {
+    DIR* dir = ::opendir(path.c_str());
+    if (dir == nullptr) return -errno;
+    names.clear();
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") names.emplace_back(name);
+    }
+    const int err = errno;
+    ::closedir(dir);
+    return -err;
 }
 
 int FileLayer::create_temp(const std::string& folder, const std::string& name,

@@ -45,6 +45,8 @@ class FileLayer {
     virtual int close(int fd);
     virtual int rename(const std::string& from, const std::string& to);
     virtual int unlink(const std::string& path);
+    // The names in a folder, "." and ".." left out; 0, or -errno.
+    virtual int list_folder(const std::string& path, std::vector<std::string>& names);
     // The size of an open file, or -errno.
     virtual off_t size_of(int fd);
     // Gives the open file the permission bits, owner and group of `target` when it exists

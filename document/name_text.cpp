@@ -60,6 +60,17 @@ std::string latin1_to_utf8(std::string_view bytes) {
     return text;
 }
 
+std::string utf8_for_json(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    while (!bytes.empty()) {
+        const std::size_t n = sequence_length(bytes);
+        text += n == 0 ? std::string_view("\xEF\xBF\xBD") : bytes.substr(0, n);
+        bytes.remove_prefix(n == 0 ? 1 : n);
+    }
+    return text;
+}
+
 std::string display_name_utf8(std::string_view bytes) {
     return is_valid_utf8(bytes) ? std::string(bytes) : latin1_to_utf8(bytes);
 }

@@ -27,7 +27,8 @@ constexpr const char* kDuplicateImages = "duplicate-images";
 constexpr const char* kDuplicatePaletteColours = "duplicate-palette-colours";
 
 // What one walk over an image's data tells: a hash of its own pixels (where they are and
-// what they show), the palette entries they use, and whether a run crosses a row's end.
+// what they show), the palette entries they use, and whether the two row rules read the
+// image differently.
 struct ImageFacts {
     std::uint64_t hash = 0;
     std::bitset<kPaletteEntries> used;
@@ -35,31 +36,108 @@ struct ImageFacts {
     bool cutShort = false;  // the data end inside a run's operands
 };
 
+// What a pixel shows: nothing when transparent, else its alpha and, from the palette, its
+// index.
+inline std::uint32_t shown(std::uint8_t kind, std::uint8_t index, std::uint8_t alpha) {
+    if (alpha == 0) return 0;
+    return kind == 1 || kind == 2 ? 0x10000u | std::uint32_t{index} << 8 | alpha : alpha;
+}
+
+// One pixel's share of the hash. Shares are added, so the pixels of a run are independent
+// of each other; the mix keeps a sum of them from matching by chance.
+inline std::uint64_t share(std::uint64_t at, std::uint32_t value) {
+    std::uint64_t v = (at << 24 | value) * 0x9E3779B97F4A7C15u;
+    return v ^ v >> 29;
+}
+
+// The image's pixels as each row rule reads them.
+template <RowRule Rule>
+std::vector<std::uint32_t> pixels_by(const CollectionImage& image) {
+    const std::int64_t w = image.width;
+    const std::int64_t h = image.height;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w * h), 0);
+    walk_rle<Rule>(
+        encoded_bytes(image), image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
+            if (x < w && y < h)
+                pixels[static_cast<std::size_t>(y * w + x)] = shown(p.kind, p.index, p.alpha);
+        });
+    return pixels;
+}
+
+// The hash and palette entries of the pixels inside the image, gathered as the walk goes.
+struct PixelSums {
+    std::uint64_t hash = 0;
+    std::uint64_t used[kPaletteEntries / 64] = {};
+
+    void add(std::uint64_t at, std::uint32_t value) { hash += share(at, value); }
+    void add(std::uint64_t at, std::uint8_t index, std::uint8_t alpha) {
+        used[index >> 6] |= std::uint64_t{1} << (index & 63);
+        add(at, shown(1, index, alpha));
+    }
+};
+
+// The walk of the preview's row rule, a run at a time: a transparent run is stepped over
+// whole, and only the pixels inside the image count. The one-pixel encoding's commands,
+// a byte 4 or 6 for each pixel, take a short way.
 ImageFacts examine(const CollectionImage& image) {
     ImageFacts facts;
     const std::int64_t w = image.width;
     const std::int64_t h = image.height;
-    std::uint64_t hash = 0xcbf29ce484222325u ^ static_cast<std::uint64_t>(w << 32 | h);
+    PixelSums sums;
+    sums.hash = 0xcbf29ce484222325u ^ static_cast<std::uint64_t>(w << 32 | h);
     if (w <= 0 || h <= 0) {
-        facts.hash = hash;
+        facts.hash = sums.hash;
         return facts;
     }
-    facts.cutShort = WalkEnd::CutShort ==
-                     walk_rle<RowRule::Preview>(
-                         encoded_bytes(image), image.width,
-                         [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
-                             if (x >= w) {
-                                 facts.crossesRow = true;
-                                 return;
-                             }
-                             if (y >= h || p.alpha == 0) return;
-                             const auto at = static_cast<std::uint64_t>(y * w + x);
-                             const std::uint64_t value =
-                                 p.uses_palette() ? 0x10000u | p.index << 8 | p.alpha : p.alpha;
-                             if (p.uses_palette()) facts.used.set(p.index);
-                             hash = (hash ^ (at << 24 | value)) * 0x100000001b3u;
-                         });
-    facts.hash = hash;
+    const std::span<const std::uint8_t> data = encoded_bytes(image);
+    const std::uint8_t* at = data.data();
+    const std::uint8_t* const end = at + data.size();
+    std::int64_t x = 0;     // below w where a command starts
+    std::uint64_t row = 0;  // the first pixel of the row
+    const auto rows = static_cast<std::uint64_t>(w * h);
+    bool crosses = false;
+    while (at < end) {
+        const std::uint8_t byte = *at;
+        std::int64_t n = 1;
+        if (byte == kTransparentPixelByte) {
+            ++at;
+        } else if (byte == kIndexAlphaPixelByte && end - at >= 3) {
+            if (at[2] != 0 && row < rows)
+                sums.add(row + static_cast<std::uint64_t>(x), at[1], at[2]);
+            at += 3;
+        } else {
+            const std::uint8_t kind = byte & 3u;
+            n = byte >> 2;
+            const auto need = static_cast<std::size_t>(n) * operand_bytes_per_pixel(kind);
+            if (static_cast<std::size_t>(end - at - 1) < need) {
+                facts.cutShort = true;
+                break;
+            }
+            const std::uint8_t* op = at + 1;
+            at += 1 + need;
+            const std::int64_t inside = row < rows ? std::min(n, w - x) : 0;
+            const std::uint64_t first = row + static_cast<std::uint64_t>(x);
+            for (std::int64_t i = 0; kind == 1 && i < inside; ++i)
+                sums.add(first + static_cast<std::uint64_t>(i), op[i], 255);
+            for (std::int64_t i = 0; kind == 2 && i < inside; ++i)
+                if (op[2 * i + 1] != 0)
+                    sums.add(first + static_cast<std::uint64_t>(i), op[2 * i], op[2 * i + 1]);
+            for (std::int64_t i = 0; kind == 3 && i < inside; ++i)
+                if (op[i] != 0) sums.add(first + static_cast<std::uint64_t>(i), op[i]);
+        }
+        x += n;
+        if (x >= w) {
+            crosses = crosses || x > w;
+            x = 0;
+            row += static_cast<std::uint64_t>(w);
+        }
+    }
+    facts.hash = sums.hash;
+    for (int i = 0; i < kPaletteEntries; ++i)
+        if (sums.used[i >> 6] >> (i & 63) & 1) facts.used.set(static_cast<std::size_t>(i));
+    // A run past a row's end matters only where the halving's rule shows other pixels.
+    facts.crossesRow =
+        crosses && pixels_by<RowRule::Preview>(image) != pixels_by<RowRule::Halving>(image);
     return facts;
 }
 

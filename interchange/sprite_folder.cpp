@@ -126,6 +126,8 @@ Status unpack_sprite(const SpriteDocument& document, const std::string& folder,
     if (Status s = plan_unpack(document, json, sheets); !s.ok()) return s;
 
     // Everything is written to a new folder beside the target, which then takes its name.
+    if (makes_missing_folders())
+        if (Status s = make_parent_folders(folder); !s.ok()) return s;
     fs::path parent = target.parent_path();
     if (parent.empty()) parent = ".";
     std::string pattern = (parent / ("." + target.filename().string() + ".unpack-XXXXXX")).string();
@@ -140,12 +142,15 @@ Status unpack_sprite(const SpriteDocument& document, const std::string& folder,
     fs::permissions(staging, static_cast<fs::perms>(0777 & ~mask), ec);
     auto fail = [&](Status s) {
         fs::remove_all(staging, ec);
+        // The work folder is gone: a file error in it names the folder being made.
+        if (s.subject().rfind(staging.string(), 0) == 0)
+            return Status::file_error(s.code()).about(folder);
         return s;
     };
 
     const auto total = static_cast<std::int64_t>(sheets.size()) + 1;
     for (std::size_t i = 0; i < sheets.size(); ++i) {
-        if (!keep_going(progress, static_cast<std::int64_t>(i), total))
+        if (stop_requested() || !keep_going(progress, static_cast<std::int64_t>(i), total))
             return fail(Status::cancelled());
         const PlannedSheet& sheet = sheets[i];
         const ImageCollection& col =

@@ -274,12 +274,16 @@ TEST(AnimateMatrix, WritesOneFilePerSequenceDirectionAndPaletteNamedByThePlaceho
 }
 
 TEST_F(Animate, RefusesBeforeWritingAnything) {
+    doc->sequences[0].name.assign("in.spr");  // {name} can lead to the input
+    ASSERT_TRUE(save_sprite(sprite, *doc, header_of(*doc)).ok());
     const struct {
         test::Args args;
         const char* message;
     } cases[] = {
         {{"-s", "2"}, "There is no sequence 2"},
-        {{"-s", "-1"}, "There is no sequence -"},
+        {{"-s", "-1"}, "There is no sequence -1:"},
+        {{"-s", "0", "-d", "-1"}, "There is no direction -1:"},
+        {{"-s", "0", "-p", "-1"}, "There is no palette -1:"},
         {{"-s", "0", "-d", "2"}, "There is no direction 2"},
         {{"-s", "0", "-p", "4"}, "There is no palette 4"},
         {{"-s", "1"}, "Sequence 1 has no frames"},
@@ -290,7 +294,8 @@ TEST_F(Animate, RefusesBeforeWritingAnything) {
         {{"-s", "0", "--background", "red"}, "is not a background"},
         {{"-s", "0", "--format", "bmp"}, "There is no format bmp"},
         {{"-s", "0", "-o", "@/a.bmp"}, "is unknown"},
-        {{"-s", "0", "-o", "@/none/a.gif"}, "does not exist"},
+        {{"-s", "0", "-o", "@/no/such/a.gif"}, "/no/such/: Folder not found."},
+        {{"-s", "all", "--format", "gif", "-o", "@/{name}"}, "is the same file as the input"},
         {{"-s", "all", "-o", "@/a.gif"}, "put {s} or {name}"},
         {{"-s", "0", "-d", "all", "-o", "@/a{s}.gif"}, "put {d}"},
         {{"-s", "0", "-p", "all", "-o", "@/a{d}.gif"}, "put {p}"},

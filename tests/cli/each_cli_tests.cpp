@@ -1,11 +1,16 @@
 // `each` over a generated tree of sprites, and `lint` from the command line.
 #include <gtest/gtest.h>
 
+#include <malloc.h>
+
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "cli/each_verb.h"
 #include "cli_runner.h"
+#include "document/file_layer.h"
 #include "support/temp_dir.h"
 
 namespace dabro {
@@ -100,9 +105,19 @@ TEST_F(EachTree, ABrokenFileFailsItsRunAndTheOthersGoOn) {
 
 TEST_F(EachTree, RefusesBeforeRunningAnything) {
     fs::create_directory(dir.file("empty"));
+    const std::string c = game() + "/b/c.spr";
+    const auto sprite = test::read_bytes(c);
     const std::vector<std::pair<Args, std::string>> cases = {
         {{"each", game(), "--", "resave", "{}", "-o", dir.file("one.spr")},
-         "would be written by two runs"},
+         "would be written twice: by resave of " + game() + "/a.spr and by resave of " + c},
+        {{"each", "--report", game() + "/b/./c.spr", game(), "--", "lint", "{}"},
+         "is the same file as the input " + c},
+        {{"each", "--report", dir.file("e.spr"), game(), "--", "resave", "{}", "-o",
+          dir.file("{stem}.spr")},
+         "by resave of " + game() + "/b/d/e.spr and by the report"},
+        {{"each", "--report", dir.file("nope/r.json"), game(), "--", "lint", "{}"},
+         dir.file("nope/") + ": Folder not found."},
+        {{"each", "--report", dir.file("empty"), game(), "--", "lint", "{}"}, "is a folder"},
         {{"each", dir.file("nothing"), "--", "dump", "{}"}, "File not found"},
         {{"each", dir.file("game/b/d/../d"), "--", "nosuch", "{}"},
          "nosuch is not a command each can run"},
@@ -118,7 +133,118 @@ TEST_F(EachTree, RefusesBeforeRunningAnything) {
         EXPECT_EQ(r.code, 1) << test::joined(args);
         EXPECT_NE(r.last_error_line().find(says), std::string::npos) << r.err;
         EXPECT_FALSE(fs::exists(dir.file("one.spr")));
+        EXPECT_EQ(test::read_bytes(c), sprite);
     }
+}
+
+TEST_F(EachTree, NestedOutputsAreRefusedAndNestedSpriteFoldersFound) {
+    fs::copy_file(game() + "/a.spr", game() + "/b.spr");  // beside the folder b/
+    const auto nested = run_cli({"each", game(), "--", "unpack", "{}", dir.file("w/{rel}")});
+    EXPECT_EQ(nested.code, 1);
+    for (const std::string& says :
+         {"/w/b/c, written by unpack of " + game() + "/b/c.spr, lies inside",
+          "/w/b, written by unpack of " + game() + "/b.spr."})
+        EXPECT_NE(nested.last_error_line().find(says), std::string::npos) << nested.err;
+    EXPECT_FALSE(fs::exists(dir.file("w")));
+
+    fs::create_directory(dir.file("u"));
+    for (const char* rel : {"b", "b/c"}) {
+        const auto r = run_cli({"unpack", game() + "/" + rel + ".spr", dir.file("u/") + rel});
+        EXPECT_EQ(r.out, "Sprite unpacked into " + dir.file("u/") + rel + "\n");
+    }
+    const auto pack = run_cli(
+        {"each", "--unpacked", dir.file("u"), "--", "pack", "{}", "-o", dir.file("p/{rel}.spr")});
+    ASSERT_EQ(pack.code, 0) << pack.err;
+    EXPECT_TRUE(fs::exists(dir.file("p/b.spr")) && fs::exists(dir.file("p/b/c.spr")));
+}
+
+// Refuses to list one folder, as the system does a folder that may not be read.
+struct DeniedFolder : FileLayer {
+    std::string denied;
+    int list_folder(const std::string& path, std::vector<std::string>& names) override {
+        return path == denied ? -EACCES : FileLayer::list_folder(path, names);
+    }
+};
+
+TEST_F(EachTree, AFolderThatCannotBeReadIsNamedAndFailsTheRun) {
+    DeniedFolder layer;
+    const ScopedFileLayer use(layer);
+    layer.denied = game() + "/b/d";
+    const auto each = run_cli({"each", game(), "--", "dump", "--text", "{}"});
+    EXPECT_EQ(each.code, 1);
+    EXPECT_EQ(each.err, layer.denied + "/: Access denied.\n");
+    EXPECT_EQ(each.out, run_cli({"each", game() + "/a.spr", game() + "/b/c.spr", "--", "dump",
+                                 "--text", "{}"})
+                            .out);
+    const auto lint = run_cli({"lint", "--json", game()});
+    EXPECT_EQ(lint.code, 2);
+    EXPECT_EQ(lint.err, each.err);
+    EXPECT_EQ(nlohmann::json::parse(lint.out).size(), 2u);  // one array for the tree
+    layer.denied = game();
+    for (const Args& args : {Args{"each", game(), "--", "dump", "{}"}, Args{"lint", game()}})
+        EXPECT_EQ(run_cli(args).last_error_line(), game() + "/: Access denied.");
+}
+
+TEST_F(EachTree, LinkedFoldersAreFollowedAndEachRealFolderSearchedOnce) {
+    fs::create_directories(dir.file("assets/x"));
+    fs::copy_file(game() + "/a.spr", dir.file("assets/x/s.spr"));
+    fs::create_directory_symlink(dir.file("assets"), game() + "/shared");
+    fs::create_directory_symlink(game(), game() + "/b/loop");
+    const auto r = run_cli({"each", "--report", dir.file("r.json"), game(), "--", "lint", "{}"});
+    EXPECT_EQ(r.code, 1);  // the sample has findings
+    std::vector<std::string> inputs;
+    const auto report = nlohmann::json::parse(std::ifstream(dir.file("r.json")));
+    for (const auto& run : report["runs"]) {
+        inputs.push_back(run["input"]);
+        // lint prints its findings on standard output: the last of them says why.
+        EXPECT_EQ(run["message"].get<std::string>().rfind(inputs.back() + ": ", 0), 0u);
+    }
+    EXPECT_EQ(inputs,
+              (std::vector<std::string>{game() + "/a.spr", game() + "/b/c.spr",
+                                        game() + "/b/d/e.spr", game() + "/shared/x/s.spr"}));
+}
+
+TEST_F(EachTree, FoldersAreMadeForTheNamesTheVerbWritesInTheEnd) {
+    const auto r = run_cli({"each", game() + "/a.spr", "--", "animate", "{}", "-s", "all", "-o",
+                            dir.file("out/{name}/{stem}.gif")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(fs::exists(dir.file("out/coin_spin/a.gif")));
+    EXPECT_FALSE(fs::exists(dir.file("out/{name}")));
+}
+
+TEST_F(EachTree, ANameThatIsNotUtf8KeepsTheJsonValidAndTheTextAsItIs) {
+    const std::string odd = game() + "/caf\xE9.spr";  // Latin-1
+    const std::string shown = game() + "/caf\xEF\xBF\xBD.spr";
+    fs::copy_file(game() + "/a.spr", odd);
+    EXPECT_EQ(nlohmann::json::parse(run_cli({"lint", "--json", odd}).out)[0]["file"], shown);
+    EXPECT_EQ(run_cli({"lint", odd}).out.rfind(odd + ": ", 0), 0u);
+    ASSERT_EQ(run_cli({"each", "--report", dir.file("r.json"), game(), "--", "lint", "{}"}).code,
+              1);
+    const auto report = nlohmann::json::parse(std::ifstream(dir.file("r.json")));
+    EXPECT_EQ(report["runs"][3]["input"], shown);
+    EXPECT_EQ(report["runs"][3]["message"].get<std::string>().rfind(shown + ": ", 0), 0u);
+}
+
+// Over many runs, memory holds only the runs not yet printed.
+TEST(EachMemory, ARunsOutputIsLetGoOncePrinted) {
+    test::TempDir dir;
+    for (int i = 0; i < 64; ++i) test::write_bytes(dir.file(std::to_string(i) + ".spr"), {});
+    std::size_t peak = 0;
+    cli::EachEnvironment env;
+    env.run = [&](const std::vector<std::string>&, std::ostream& out, std::ostream&) {
+        peak = std::max(peak, ::mallinfo2().uordblks);
+        out << std::string(1 << 20, 'x') << "\nlast line\n";
+        return 0;
+    };
+    env.runsOneFile = [](const std::string&) { return true; };
+    cli::Arguments a;
+    a.operands = {dir.path()};
+    a.values = {{"-j", "1"}};
+    a.rest = {"dump", "{}"};
+    std::ostream nowhere(nullptr);
+    const std::size_t before = ::mallinfo2().uordblks;
+    ASSERT_EQ(cli::run_each(a, nowhere, nowhere, env).code, 0);
+    EXPECT_LT(peak - std::min(peak, before), std::size_t{16} << 20);
 }
 
 TEST_F(EachTree, AnItemReachedTwiceRunsOnce) {

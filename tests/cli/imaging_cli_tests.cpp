@@ -152,7 +152,7 @@ TEST_F(SpriteFixture, ImportRawByNameSavesPixelsSizeAndPalette) {
     const Result r = run({"import-raw", sprite, "-c", "0", "-f", "1", "-d", "0", "--raw",
                           dir.file("axe_2x1.raw"), "--by-name", "-o", out});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_EQ(r.out, "Image imported\n");
+    EXPECT_EQ(r.out, "Image imported into " + out + "\n");
 
     auto session = load(out);
     const ImageCollection& col = collection(*session);
@@ -199,7 +199,7 @@ TEST_F(SpriteFixture, HalveOneImageOrAll) {
     const std::string all = dir.file("all.spr");
     const Result r = run({"halve", sprite, "-c", "0", "--all", "-o", all});
     ASSERT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "Image size halved\n");
+    EXPECT_EQ(r.out, "Image size halved into " + all + "\n");
     auto halvedAll = load(all);
     for (int slot = 0; slot < 6; ++slot) {
         CollectionImage expected = collection(*before).images[static_cast<std::size_t>(slot)];
@@ -242,7 +242,7 @@ TEST_F(SpriteFixture, PaletteExportAndImport) {
     test::write_bytes(act, Data(2000, 0x55));  // a longer file is replaced whole
     const Result exported = run({"palette-export", sprite, "-c", "0", "-o", act});
     ASSERT_EQ(exported.code, 0);
-    EXPECT_EQ(exported.out, "Palette exported\n");
+    EXPECT_EQ(exported.out, "Palette exported to " + act + "\n");
     const Data bytes = test::read_bytes(act);
     ASSERT_EQ(bytes.size(), kPaletteFileSize);
     const auto expectedBytes = palette_file_bytes(collection(*before).palettes[0]);

@@ -210,5 +210,41 @@ const OwnInput kOwnInputs[] = {
 INSTANTIATE_TEST_SUITE_P(Commands, OutputOverInput, ::testing::ValuesIn(kOwnInputs),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A Ctrl+C that arrives while the first file is being written.
+struct StopOnWrite : FileLayer {
+    ssize_t write(int fd, const void* buffer, std::size_t size) override {
+        request_stop();
+        return FileLayer::write(fd, buffer, size);
+    }
+};
+
+TEST(StoppedWrite, AnUnpackStoppedOrOutOfDiskLeavesNothingAndNamesItsFolder) {
+    test::TempDir dir;
+    const auto doc = document();
+    ASSERT_TRUE(save_sprite(dir.file("in.spr"), *doc, header_of(*doc)).ok());
+    StopOnWrite stop;
+    test::FaultyFileLayer full;
+    full.disk_full_after(100);
+    const struct {
+        FileLayer* layer;
+        test::Args args;
+        std::string says;
+    } cases[] = {
+        {&stop, {"unpack", dir.file("in.spr"), dir.file("un")}, "Cancelled."},
+        {&stop, {"each", dir.file("in.spr"), "--", "unpack", "{}", dir.file("un")}, "Cancelled."},
+        {&full, {"unpack", dir.file("in.spr"), dir.file("un")}, dir.file("un") + ": Disk full."},
+    };
+    for (const auto& c : cases) {
+        test::CliResult r;
+        {
+            ScopedFileLayer use(*c.layer);
+            r = test::run_cli(c.args);
+        }
+        clear_stop_request();
+        EXPECT_EQ(r.last_error_line(), c.says) << test::joined(c.args);
+        EXPECT_EQ(dir.entries(), std::vector<std::string>{"in.spr"}) << test::joined(c.args);
+    }
+}
+
 }  // namespace
 }  // namespace dabro

@@ -151,6 +151,11 @@ TEST_F(Watch, AStartThatCannotWorkFailsAndSigtermEndsTheVerbWithZero) {
     const auto missing = test::run_cli({"watch", dir.file("none"), "-o", out});
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.last_error_line().find("none"), std::string::npos) << missing.err;
+    const std::string json = folder + "/sprite.json";
+    EXPECT_EQ(test::run_cli({"watch", json, "-o", out}).last_error_line(),
+              json +
+                  " is not a folder: watch packs an unpacked folder, the one holding "
+                  "sprite.json.");
 
     auto verb = std::async(std::launch::async, [&] {
         return test::run_cli({"watch", folder, "-o", out});

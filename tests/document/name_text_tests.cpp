@@ -23,8 +23,11 @@ TEST(NameText, ValidUtf8IsShownAsItIsAndAnythingElseAsLatin1) {
         const std::string bytes = c.bytes;
         EXPECT_EQ(is_valid_utf8(bytes), c.utf8) << bytes;
         EXPECT_EQ(display_name_utf8(bytes), c.utf8 ? bytes : latin1_to_utf8(bytes));
+        EXPECT_EQ(utf8_for_json(bytes) == bytes, c.utf8) << bytes;
+        EXPECT_TRUE(is_valid_utf8(utf8_for_json(bytes))) << bytes;
     }
     EXPECT_EQ(latin1_to_utf8("\xE9t\xE9\xFF"), "\xC3\xA9t\xC3\xA9\xC3\xBF");
+    EXPECT_EQ(utf8_for_json("caf\xE9/\xE2\x82"), "caf\xEF\xBF\xBD/\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 // Every cut of every prefix of a text with characters of each length.

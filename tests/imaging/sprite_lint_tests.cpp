@@ -135,6 +135,19 @@ TEST(Lint, CleanSpriteHasNoFindings) {
     EXPECT_TRUE(lint_sprite(*clean_document()).empty());
 }
 
+TEST(Lint, RunsCrossingRowsThatBothRulesReadAlikeAreNotReported) {
+    const std::vector<std::uint8_t> alike[] = {
+        {6 << 2 | 0},                          // one transparent run over the whole 3 x 2 image
+        {4 << 2 | 2, 1, 0, 2, 0, 3, 0, 4, 0},  // index-alpha pixels, all of alpha 0
+        {2 << 2 | 1, 1, 2, 4 << 2 | 0},        // opaque pixels, then transparent past the row
+    };
+    for (const auto& data : alike) {
+        auto doc = clean_document();
+        image(*doc, 1).set_data(data);
+        EXPECT_TRUE(lint_sprite(*doc).empty()) << lint_place(lint_sprite(*doc)[0]);
+    }
+}
+
 TEST(Lint, ThreadCountDoesNotChangeTheFindings) {
     // A large random document, so the walks are shared out, with every kind of finding.
     test::DocumentShape shape;
