@@ -51,14 +51,13 @@ Outcome run_animate(const Arguments& a, std::ostream& out, std::ostream&) {
 
 const Verb kVerbs[] = {
     {"animate",
-     "FILE -s S|all [-d D|all] [-p P|all] [--scale N] [--place box|corner] [--fps F | "
-     "--frame-value-ms] "
-     "[--background transparent|grey|#rrggbb] [--format gif|apng|webp] -o OUT",
+     "FILE -s S|all [-d D|all] [-p P|all] [--scale N] [--place box|corner] "
+     "[--fps F | --frame-value-ms] [--background transparent|grey|#rrggbb] "
+     "[--format gif|apng|webp] -o OUT",
      "Writes sequence S in direction D with palette P as a looping GIF, APNG or WebP (by "
      "--format or OUT's extension), each frame the cell render-sequence draws (by box unless "
-     "--place corner); 10 frames a "
-     "second unless --fps F (1 to 100) or each frame's value as milliseconds; 'all' writes one "
-     "file for each, named by {s}, {d}, {p} and {name} in OUT",
+     "--place corner); 10 frames a second unless --fps F (1 to 100) or each frame's value as "
+     "milliseconds; 'all' writes one file for each, named by {s}, {d}, {p} and {name} in OUT",
      run_animate,
      {.values = {"-s", "-d", "-p", "--scale", "--fps", "--background", "--format", "--place", "-o"},
       .flags = {"--frame-value-ms"},

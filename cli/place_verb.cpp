@@ -1,5 +1,4 @@
-// The batch tool's place verb: reads which images and the operation, and hands them to Place
-// frames.
+// The batch tool's place verb: reads the images and the operation, and runs Place frames.
 #include <vector>
 
 #include "actions/animate.h"

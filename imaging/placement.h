@@ -1,5 +1,4 @@
-// Where frames sit: the drawing area their boxes span, the cells that hold it, and the
-// visible pixels of an image.
+// Where frames sit: the drawing area their boxes span, its cells, and an image's visible pixels.
 #pragma once
 
 #include <cstdint>

@@ -50,7 +50,6 @@ Status plan_sequence_cells(const SpriteDocument& document, int sequence, int dir
     plan.sequence = sequence;
     plan.direction = direction;
     plan.scale = std::clamp(scale, 1, kMaxZoom);
-    plan.placement = placement;
     for (int q = 0; q < frames; ++q)
         plan.frames.push_back(sequence_frame_image(document, sequence, q, direction));
     std::int64_t width = 0;

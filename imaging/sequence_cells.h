@@ -25,7 +25,6 @@ struct SequenceCells {
     int sequence = 0;
     int direction = 0;
     int scale = 1;
-    Placement placement = Placement::Corner;
     std::int32_t width = 0;
     std::int32_t height = 0;
     std::vector<FrameImage> frames;

@@ -13,7 +13,7 @@ namespace dabro {
 namespace {
 
 // Collection 0: 3 frames x 2 directions of 4 x 3 images whose visible pixels are columns 1-2
-// of rows 0-1, but slot 5's, which has none; slot k's box is at (k, 10k), slot 2's a pixel
+// of rows 0-1, but slot 5's, which has none; slot k's box is at (k, 10k), slot 2's three pixels
 // too wide. Collection 1's images were never read. Sequence 0 shows collection 0's frames
 // 2, 0, 2 and 7 (which it does not have); sequence 1 shows collection 1; sequence 2 names
 // collection 7.
