@@ -28,6 +28,9 @@ struct AnimateOptions {
     int direction = 0;
     int palette = 0;
     int scale = 1;  // 1..kMaxZoom
+    // The batch tool places frames by box; the player's export keeps drawing by corner until
+    // the player itself draws by box.
+    Placement placement = Placement::Corner;
     int fps = kDefaultAnimationFps;
     bool frameValueMs = false;  // each frame's value as its delay, where above 0
     // The colour (0x00RRGGBB) each frame is blended over, made opaque; none: transparent.

@@ -152,7 +152,9 @@ Status plan_animations(const SpriteDocument& document, const AnimateOptions& opt
         for (int d : directions) {
             if (Status st = check_sequence_direction(document, s, d); !st.ok()) return st;
             SequenceCells cells;
-            if (Status st = plan_sequence_cells(document, s, d, options.scale, cells); !st.ok())
+            if (Status st =
+                    plan_sequence_cells(document, s, d, options.scale, cells, options.placement);
+                !st.ok())
                 return st;
             AnimationHeader header{static_cast<std::uint32_t>(cells.width),
                                    static_cast<std::uint32_t>(cells.height),

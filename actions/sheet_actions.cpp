@@ -24,7 +24,8 @@ Status check_collection(const SpriteDocument& document, int collection) {
     return Status::success();
 }
 
-using Json = nlohmann::json;
+// Keys in the order they are written: origin follows scale.
+using Json = nlohmann::ordered_json;
 
 // The drawn row and the frame list that goes beside it.
 struct Sheet {
@@ -33,10 +34,11 @@ struct Sheet {
 };
 
 // One row of cells, frame q in cell q.
-Status draw_sheet(const SpriteDocument& doc, int sequence, int direction, int palette, int scale,
-                  Sheet& sheet) {
+Status draw_sheet(const SpriteDocument& doc, const SequenceRender& what, Sheet& sheet) {
+    const auto [sequence, direction, palette, scale, placement] = what;
     SequenceCells cells;
-    if (Status s = plan_sequence_cells(doc, sequence, direction, scale, cells); !s.ok()) return s;
+    if (Status s = plan_sequence_cells(doc, sequence, direction, scale, cells, placement); !s.ok())
+        return s;
     const auto frames = static_cast<std::uint32_t>(cells.frames.size());
     RgbaImage& image = sheet.image;
     image.width = static_cast<std::uint32_t>(cells.width) * frames;
@@ -56,11 +58,11 @@ Status draw_sheet(const SpriteDocument& doc, int sequence, int direction, int pa
         if (!cell.found()) entry["empty"] = cell.reason;
         list.push_back(std::move(entry));
     }
-    sheet.index = Json{{"sequence", sequence},
-                       {"direction", direction},
-                       {"palette", palette},
-                       {"scale", scale},
-                       {"frames", std::move(list)}};
+    sheet.index = Json{
+        {"sequence", sequence}, {"direction", direction}, {"palette", palette}, {"scale", scale}};
+    if (placement == Placement::Box)
+        sheet.index["origin"] = Json{{"x", cells.origin.x}, {"y", cells.origin.y}};
+    sheet.index["frames"] = std::move(list);
     return Status::success();
 }
 
@@ -98,10 +100,7 @@ Status render_sequence(const SpriteDocument& document, const SequenceRender& wha
     if (Status s = check_sequence_direction(document, what.sequence, what.direction); !s.ok())
         return s;
     Sheet sheet;
-    if (Status s =
-            draw_sheet(document, what.sequence, what.direction, what.palette, what.scale, sheet);
-        !s.ok())
-        return s;
+    if (Status s = draw_sheet(document, what, sheet); !s.ok()) return s;
     std::vector<std::uint8_t> png;
     if (Status s = encode_png(sheet.image, png); !s.ok()) return s;
     const std::string json = sheet.index.dump(4) + '\n';

@@ -20,6 +20,9 @@ Status read_options(const Arguments& a, AnimateOptions& o) {
         if (Status s = int_option(a, "--scale", o.scale); !s.ok()) return s;
     if (a.has("--fps"))
         if (Status s = int_option(a, "--fps", o.fps); !s.ok()) return s;
+    o.placement = Placement::Box;
+    if (a.has("--place"))
+        if (Status s = placement_named(a.value("--place"), o.placement); !s.ok()) return s;
     o.frameValueMs = a.flags.count("--frame-value-ms") != 0;
     if (a.has("--background"))
         if (Status s = parse_background(a.value("--background"), o.background); !s.ok()) return s;
@@ -54,14 +57,15 @@ Outcome run_animate(const Arguments& a, std::ostream& out, std::ostream&) {
 
 const Verb kVerbs[] = {
     {"animate",
-     "FILE -s S|all [-d D|all] [-p P|all] [--scale N] [--fps F | --frame-value-ms] "
-     "[--background transparent|grey|#rrggbb] [--format gif|apng|webp] -o OUT",
+     "FILE -s S|all [-d D|all] [-p P|all] [--scale N] [--place box|corner] "
+     "[--fps F | --frame-value-ms] [--background transparent|grey|#rrggbb] "
+     "[--format gif|apng|webp] -o OUT",
      "Writes sequence S in direction D with palette P as a looping GIF, APNG or WebP (by "
-     "--format or OUT's extension), each frame the cell render-sequence draws; 10 frames a "
-     "second unless --fps F (1 to 100) or each frame's value as milliseconds; 'all' writes one "
-     "file for each, named by {s}, {d}, {p} and {name} in OUT",
+     "--format or OUT's extension), each frame the cell render-sequence draws (by box unless "
+     "--place corner); 10 frames a second unless --fps F (1 to 100) or each frame's value as "
+     "milliseconds; 'all' writes one file for each, named by {s}, {d}, {p} and {name} in OUT",
      run_animate,
-     {.values = {"-s", "-d", "-p", "--scale", "--fps", "--background", "--format", "-o"},
+     {.values = {"-s", "-d", "-p", "--scale", "--fps", "--background", "--format", "--place", "-o"},
       .flags = {"--frame-value-ms"},
       .required = {"-s", "-o"}}},
 };

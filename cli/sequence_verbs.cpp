@@ -28,6 +28,9 @@ Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&
     int scale = 1;
     if (Status s = palette_option(a, palette, PaletteRangeText::Use); !s.ok()) return s;
     if (Status s = int_in_range(a, "--scale", 1, 1, kMaxZoom, "scale", scale); !s.ok()) return s;
+    Placement placement = Placement::Box;
+    if (a.has("--place"))
+        if (Status s = placement_named(a.value("--place"), placement); !s.ok()) return s;
     LoadedSprite sprite;
     if (Status s = load(a.file, sprite); !s.ok()) return s;
     const SpriteDocument& doc = sprite.document();
@@ -37,7 +40,8 @@ Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&
     int direction = 0;
     if (a.has("-d"))
         if (Status s = int_option(a, "-d", direction); !s.ok()) return s;
-    if (Status s = render_sequence(doc, {sequence, direction, palette, scale}, a.value("-o"));
+    if (Status s =
+            render_sequence(doc, {sequence, direction, palette, scale, placement}, a.value("-o"));
         !s.ok())
         return s;
     out << "Sequence rendered to " << a.value("-o") << '\n';
@@ -46,12 +50,14 @@ Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&
 
 const Verb kVerbs[] = {
     {"render-sequence",
-     "FILE -s S [-d D] [-p P] [--scale N] -o OUT.png",
+     "FILE -s S [-d D] [-p P] [--scale N] [--place box|corner] -o OUT.png",
      "Draws every frame of sequence S in direction D (default 0) as RGBA with palette P "
-     "(default 0), N times larger (1 to 16), in one row of cells the size of the largest frame; "
-     "OUT.json lists each frame's index, collection frame, frame value and cell",
+     "(default 0), N times larger (1 to 16), in one row of cells: by box, each image where its "
+     "box places it in cells spanning every frame; by corner, each at the top-left of cells the "
+     "size of the largest frame. OUT.json lists each frame's index, collection frame, frame "
+     "value and cell, and by box the origin: where the frame point (0, 0) lies in every cell",
      run_render_sequence,
-     {.values = {"-s", "-d", "-p", "--scale", "-o"}, .required = {"-s", "-o"}}},
+     {.values = {"-s", "-d", "-p", "--scale", "--place", "-o"}, .required = {"-s", "-o"}}},
 };
 
 }  // namespace

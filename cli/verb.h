@@ -52,6 +52,7 @@ struct Verb {
 
 std::span<const Verb> document_verbs();
 std::span<const Verb> imaging_verbs();
+std::span<const Verb> place_verbs();
 std::span<const Verb> diff_verbs();
 std::span<const Verb> sequence_verbs();
 std::span<const Verb> png_verbs();

@@ -226,6 +226,44 @@ CommandPtr set_geometry_command(std::string name, ImageRef ref, const ImageGeome
         });
 }
 
+namespace {
+
+class SetBoxes final : public Command {
+  public:
+    SetBoxes(std::string name, std::vector<BoxChange> changes)
+        : Command(std::move(name), Refresh::ImageDetails,
+                  changes.empty() ? Place{} : place_of(changes.front().ref)),
+          changes_(std::move(changes)) {}
+    bool apply(SpriteDocument& document) override {
+        if (old_.empty()) {
+            for (const BoxChange& c : changes_)
+                old_.push_back(
+                    {c.ref, is_valid(document, c.ref)
+                                ? document.collections[c.ref.collection].boxes[c.ref.slot]
+                                : BoundingBox{}});
+        }
+        bool changed = false;
+        for (const BoxChange& c : changes_) changed = set_box(document, c.ref, c.box) || changed;
+        return changed;
+    }
+    void revert(SpriteDocument& document) override {
+        for (auto c = old_.rbegin(); c != old_.rend(); ++c) set_box(document, c->ref, c->box);
+    }
+    std::size_t stored_bytes() const override {
+        return (changes_.size() + old_.size()) * sizeof(BoxChange);
+    }
+
+  private:
+    std::vector<BoxChange> changes_;
+    std::vector<BoxChange> old_;
+};
+
+}  // namespace
+
+CommandPtr set_boxes_command(std::string name, std::vector<BoxChange> changes) {
+    return std::make_unique<SetBoxes>(std::move(name), std::move(changes));
+}
+
 CommandPtr replace_image_command(std::string name, Refresh refresh, ImageRef ref,
                                  EncodedImage image) {
     return std::make_unique<ReplaceImage>(std::move(name), refresh, ref, std::move(image));

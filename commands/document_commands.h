@@ -35,6 +35,13 @@ struct ImageGeometry {
 ImageGeometry geometry_of(const SpriteDocument& document, ImageRef ref);
 CommandPtr set_geometry_command(std::string name, ImageRef ref, const ImageGeometry& geometry);
 
+// Many boxes set at once, as one step: placing frames. Undo puts every box back.
+struct BoxChange {
+    ImageRef ref;
+    BoundingBox box;
+};
+CommandPtr set_boxes_command(std::string name, std::vector<BoxChange> changes);
+
 // New pixels for an image, with the size they are laid out in. Undo and redo exchange the
 // two buffers, so neither copies image data.
 CommandPtr replace_image_command(std::string name, Refresh refresh, ImageRef ref,

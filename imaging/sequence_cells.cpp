@@ -42,7 +42,7 @@ Status check_sequence_direction(const SpriteDocument& document, int sequence, in
 }
 
 Status plan_sequence_cells(const SpriteDocument& document, int sequence, int direction, int scale,
-                           SequenceCells& cells) {
+                           SequenceCells& cells, Placement placement) {
     const int frames = sequence_length(document, sequence);
     if (frames == 0)
         return Status::failure("Sequence " + std::to_string(sequence) + " has no frames");
@@ -52,14 +52,24 @@ Status plan_sequence_cells(const SpriteDocument& document, int sequence, int dir
     plan.scale = std::clamp(scale, 1, kMaxZoom);
     for (int q = 0; q < frames; ++q)
         plan.frames.push_back(sequence_frame_image(document, sequence, q, direction));
-    const Extent box = content_box(document, plan.frames);
-    std::int64_t width = box.width;
-    std::int64_t height = box.height;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    if (placement == Placement::Box) {
+        PlacedCells placed = placed_cells(document, plan.frames, plan.scale);
+        width = placed.width;
+        height = placed.height;
+        plan.origin = placed.origin;
+        plan.offsets = std::move(placed.offsets);
+    } else {
+        const Extent box = content_box(document, plan.frames);
+        width = std::int64_t{box.width} * plan.scale;
+        height = std::int64_t{box.height} * plan.scale;
+    }
     if (width == 0 || height == 0)
         return Status::failure("Sequence " + std::to_string(sequence) + " has no pixels to draw");
-    width *= plan.scale;
-    height *= plan.scale;
-    if (width * height * frames > kMaxSequenceCellPixels)
+    // Each side alone is checked first, so the product of a hostile box's sides cannot overflow.
+    if (width > kMaxSequenceCellPixels || height > kMaxSequenceCellPixels ||
+        width * height * frames > kMaxSequenceCellPixels)
         return Status::failure("The sheet is too large to draw: " + std::to_string(frames) +
                                " cells of " + std::to_string(width) + " x " +
                                std::to_string(height));
@@ -76,8 +86,11 @@ void draw_sequence_cell(const SpriteDocument& document, const SequenceCells& cel
     if (!image.found()) return;
     const ImageCollection& c = document.collections[static_cast<std::size_t>(image.collection)];
     const auto p = static_cast<std::size_t>(std::clamp(palette, 0, kPalettesPerCollection - 1));
-    draw_rgba(c.images[static_cast<std::size_t>(image.slot)], c.palettes[p], cells.scale, pixels,
-              cells.width, cells.height, stride);
+    const auto q = static_cast<std::size_t>(frame);
+    const CellPoint at = q < cells.offsets.size() ? cells.offsets[q] : CellPoint{};
+    draw_rgba(c.images[static_cast<std::size_t>(image.slot)], c.palettes[p], cells.scale,
+              pixels + at.y * stride + at.x, static_cast<std::int32_t>(cells.width - at.x),
+              static_cast<std::int32_t>(cells.height - at.y), stride);
     for (std::int32_t y = 0; y < cells.height; ++y) {
         std::uint32_t* row = pixels + y * stride;
         for (std::int32_t x = 0; x < cells.width; ++x) row[x] = rgba_from_argb(row[x]);

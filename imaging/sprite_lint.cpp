@@ -21,6 +21,7 @@ constexpr const char* kCompressedImages = "compressed-images";
 constexpr const char* kUnusedCollection = "unused-collection";
 constexpr const char* kEmptyImage = "empty-image";
 constexpr const char* kBoxOutsideImage = "box-outside-image";
+constexpr const char* kBoxSizeMismatch = "box-size-mismatch";
 constexpr const char* kRowCrossingRuns = "row-crossing-runs";
 constexpr const char* kTruncatedRuns = "truncated-runs";
 constexpr const char* kDuplicateImages = "duplicate-images";
@@ -308,6 +309,13 @@ class Linter {
                                        std::to_string(box.top) + ") to (" +
                                        std::to_string(box.right) + ", " +
                                        std::to_string(box.bottom) + ")");
+        const std::int64_t boxWidth = std::int64_t{box.right} - box.left;
+        const std::int64_t boxHeight = std::int64_t{box.bottom} - box.top;
+        if (shownBy >= 0 && (boxWidth != img.width || boxHeight != img.height))
+            here(kBoxSizeMismatch, "the box is " + std::to_string(boxWidth) + " x " +
+                                       std::to_string(boxHeight) + " pixels, but the image is " +
+                                       std::to_string(img.width) + " x " +
+                                       std::to_string(img.height));
         if (fact.crossesRow)
             here(kRowCrossingRuns,
                  "runs cross the end of a row, so the preview and halving read the image "
@@ -364,9 +372,9 @@ class Linter {
 
 const std::vector<std::string_view>& lint_rules() {
     static const std::vector<std::string_view> rules = {
-        kMissingCollection, kEmptySequence,   kMissingFrame,           kCompressedImages,
-        kUnusedCollection,  kEmptyImage,      kBoxOutsideImage,        kRowCrossingRuns,
-        kTruncatedRuns,     kDuplicateImages, kDuplicatePaletteColours};
+        kMissingCollection, kEmptySequence, kMissingFrame,    kCompressedImages,
+        kUnusedCollection,  kEmptyImage,    kBoxOutsideImage, kBoxSizeMismatch,
+        kRowCrossingRuns,   kTruncatedRuns, kDuplicateImages, kDuplicatePaletteColours};
     return rules;
 }
 

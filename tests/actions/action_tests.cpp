@@ -3,6 +3,7 @@
 
 #include "actions/image_actions.h"
 #include "actions/palette_actions.h"
+#include "actions/placement_actions.h"
 #include "actions/sheet_actions.h"
 #include "support/sample_sprite.h"
 #include "support/temp_dir.h"
@@ -85,6 +86,27 @@ TEST_F(Actions, RenderSequenceWritesTheRowAndItsFrameList) {
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"row.json", "row.png"}));
     EXPECT_FALSE(render_sequence(*doc, {0, 99, 0, 1}, dir.file("bad.png")).ok());
     EXPECT_EQ(dir.entries().size(), 2u);  // a refusal writes nothing
+}
+
+// Placing frames is one step, undone whole; a refusal builds none.
+TEST_F(Actions, PlaceFramesIsOneStepUndoneWhole) {
+    const auto before = std::make_unique<SpriteDocument>(*doc);
+    PlaceRequest request;
+    request.images = {.bySequence = true, .sequence = kPlaceAll};
+    request.operation = PlaceOperation::Anchor;
+    request.pair = {std::nullopt, 40};
+    PlaceOutcome placed;
+    ASSERT_TRUE(place_frames(*doc, request, placed).ok());
+    ASSERT_TRUE(placed.step);
+    EXPECT_EQ(placed.step->name(), "Place frames");
+    EXPECT_TRUE(placed.step->apply(*doc));
+    EXPECT_NE(doc->collections[1].boxes[0], before->collections[1].boxes[0]);
+    placed.step->revert(*doc);
+    for (std::size_t c = 0; c < 3; ++c)
+        EXPECT_EQ(doc->collections[c].boxes, before->collections[c].boxes);
+    request.pair.y = INT32_MAX;
+    EXPECT_FALSE(place_frames(*doc, request, placed).ok());
+    EXPECT_FALSE(placed.step);
 }
 
 // Refusals build no step and name the reason.

@@ -28,12 +28,13 @@ struct RenderSequence : testing::Test {
 
 TEST_F(RenderSequence, EachCellHoldsItsFrameAsThePreviewDrawsIt) {
     const std::string png = dir.file("row.png");
-    const auto r = test::run_cli(
-        {"render-sequence", sprite, "-s", "0", "-d", "1", "-p", "2", "--scale", "3", "-o", png});
+    const auto r = test::run_cli({"render-sequence", sprite, "-s", "0", "-d", "1", "-p", "2",
+                                  "--scale", "3", "--place", "corner", "-o", png});
     ASSERT_EQ(r.code, 0) << r.err;
     RgbaImage sheet;
     ASSERT_TRUE(decode_png(test::read_bytes(png), png, sheet).ok());
     const auto index = nlohmann::json::parse(test::read_bytes(dir.file("row.json")));
+    EXPECT_FALSE(index.contains("origin"));
     const auto& frames = index["frames"];
     ASSERT_EQ(frames.size(), 4u);
     // Cells are the largest frame (9 x 5) times 3.
@@ -81,6 +82,59 @@ TEST_F(RenderSequence, EachCellHoldsItsFrameAsThePreviewDrawsIt) {
     }
 }
 
+// Placed by box, each image sits in its cell where its box puts it, relative to the origin;
+// the rest of the cell is clear.
+TEST_F(RenderSequence, ByBoxEachImageSitsAtItsPlace) {
+    const test::Args choice = {"render-sequence", sprite, "-s", "0", "-d", "1", "--scale", "2"};
+    using test::operator+;
+    ASSERT_EQ(test::run_cli(choice + test::Args{"--place", "corner", "-o", dir.file("c.png")}).code,
+              0);
+    ASSERT_EQ(test::run_cli(choice + test::Args{"-o", dir.file("b.png")}).code, 0);
+    RgbaImage corner;
+    RgbaImage box;
+    ASSERT_TRUE(decode_png(test::read_bytes(dir.file("c.png")), "c", corner).ok());
+    ASSERT_TRUE(decode_png(test::read_bytes(dir.file("b.png")), "b", box).ok());
+    const std::vector<std::uint8_t> json = test::read_bytes(dir.file("b.json"));
+    const auto index = nlohmann::json::parse(json);
+    const std::string text(json.begin(), json.end());
+    EXPECT_LT(text.find("\"scale\""), text.find("\"origin\""));
+    EXPECT_LT(text.find("\"origin\""), text.find("\"frames\""));
+    const std::int64_t ox = index["origin"]["x"];
+    const std::int64_t oy = index["origin"]["y"];
+    const std::uint32_t cw = corner.width / 4;
+    const std::uint32_t bw = box.width / 4;
+    const ImageCollection& c = doc->collections[0];
+    const int slots[] = {5, 1, -1, 3};
+    for (std::uint32_t f = 0; f < 4; ++f) {
+        SCOPED_TRACE(f);
+        std::int64_t x0 = 0;
+        std::int64_t y0 = 0;
+        std::int64_t w = 0;
+        std::int64_t h = 0;
+        if (slots[f] >= 0) {
+            const auto k = static_cast<std::size_t>(slots[f]);
+            x0 = ox + 2 * std::int64_t{c.boxes[k].left};
+            y0 = oy + 2 * std::int64_t{c.boxes[k].top};
+            w = 2 * c.images[k].width;
+            h = 2 * c.images[k].height;
+            ASSERT_GE(x0, 0);
+            ASSERT_GE(y0, 0);
+        }
+        for (std::int64_t y = 0; y < box.height; ++y)
+            for (std::int64_t x = 0; x < bw; ++x) {
+                const bool inside = x >= x0 && x < x0 + w && y >= y0 && y < y0 + h;
+                const std::uint32_t want =
+                    inside ? corner.at(static_cast<std::uint32_t>(f * cw + x - x0),
+                                       static_cast<std::uint32_t>(y - y0))
+                           : 0u;
+                ASSERT_EQ(
+                    box.at(static_cast<std::uint32_t>(f * bw + x), static_cast<std::uint32_t>(y)),
+                    want)
+                    << x << "," << y;
+            }
+    }
+}
+
 TEST_F(RenderSequence, RefusesWhatTheSpriteDoesNotHave) {
     struct Case {
         test::Args options;
@@ -95,6 +149,7 @@ TEST_F(RenderSequence, RefusesWhatTheSpriteDoesNotHave) {
         {{"-s", "0", "--scale", "17"}, "There is no scale 17: use 1 to 16"},
         {{"-s", "1"}, "Sprite with compressed images. Images unaccesible"},
         {{"-s", "x"}, "'x' is not a valid integer value"},
+        {{"-s", "0", "--place", "centre"}, "There is no placement centre: use box or corner"},
         {{}, "Option -s is required"},
     };
     const std::string png = dir.file("out.png");

@@ -24,5 +24,13 @@ TEST(Sample, IsTheGeneratorsOutputAndLoads) {
     EXPECT_EQ(session->document.collections[2].directions, 8);
 }
 
+TEST(Sample, WalkIsTheGeneratorsOutput) {
+    const std::string path = std::string(DABRO_SOURCE_DIR) + "/samples/walk.spr";
+    const auto doc = test::make_walk_sample_document();
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(encode_sprite(*doc, header_of(*doc), bytes).ok());
+    EXPECT_EQ(test::read_bytes(path), bytes) << "run dabro-make-sample --walk samples/walk.spr";
+}
+
 }  // namespace
 }  // namespace dabro

@@ -33,7 +33,7 @@ std::unique_ptr<SpriteDocument> clean_document() {
         img.width = 3;
         img.height = 2;
         img.set_data(encode_compact(pixels));
-        col.boxes[static_cast<std::size_t>(k)] = {0, 0, 2, 1};
+        col.boxes[static_cast<std::size_t>(k)] = {0, 0, 3, 2};
     }
     return doc;
 }
@@ -91,7 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
                      d.collectionCount = 2;
                  },
                  "collection 1"},
-        Breakage{"empty-image", [](SpriteDocument& d) { image(d, 3) = CollectionImage{}; },
+        Breakage{"empty-image",
+                 [](SpriteDocument& d) {
+                     image(d, 3) = CollectionImage{};
+                     d.collections[0].boxes[3] = {};  // its box still fits it
+                 },
                  "collection 0, image 3"},
         Breakage{"duplicate-images",
                  [](SpriteDocument& d) {
@@ -122,8 +126,16 @@ INSTANTIATE_TEST_SUITE_P(
                      d.collections[0].palettes[0][30] = d.collections[0].palettes[0][2];  // unused
                  },
                  "collection 0, entries 2, 7", "at entries 2, 7,"},
-        Breakage{"box-outside-image", [](SpriteDocument& d) { d.collections[0].boxes[1].top = 2; },
-                 "collection 0, image 1"},
+        Breakage{"box-outside-image",
+                 [](SpriteDocument& d) {
+                     // An image no sequence shows, so its box's size is not checked.
+                     d.collections[0].frames = 3;
+                     d.collections[0].boxes[5] = {0, 2, 0, 1};
+                 },
+                 "collection 0, image 5"},
+        Breakage{"box-size-mismatch",
+                 [](SpriteDocument& d) { d.collections[0].boxes[2].right = 4; },
+                 "collection 0, image 2", "the box is 4 x 2 pixels, but the image is 3 x 2"},
         Breakage{"compressed-images",
                  [](SpriteDocument& d) {
                      d.collections[0].imageSectionType = 'c';

@@ -146,7 +146,49 @@ CollectionImage arrow(int frame, int direction) {
                 });
 }
 
+// A figure walking east, drawn tight to its pixels: as its legs swing apart it grows wider and
+// its head bobs, so the images' heights differ while the feet stay on the bottom row.
+CollectionImage walker(int frame) {
+    const double phase = frame * std::numbers::pi / 4;
+    const double swing = std::sin(phase);          // -1..1: the legs' spread
+    const double bob = std::abs(std::cos(phase));  // 0..1: up when the legs pass each other
+    const int height = 34 + static_cast<int>(bob * 3 + 0.5);
+    const int width = 12 + static_cast<int>(std::abs(swing) * 10 + 0.5);
+    const double cx = width / 2.0;
+    const double hip = height - 14.0;
+    return draw(width, height, kBlue, [&](double x, double y, double& coverage, int& level) {
+        const double headY = 5.5;
+        // The head nods forward and back, so no two frames are alike.
+        const double head = std::hypot(x - cx - std::cos(phase), y - headY) - 4.5;
+        const double body = std::max(std::abs(x - cx) - 2.5, std::max(10 - y, y - hip));
+        double legs = 1e9;
+        bool far = false;
+        for (double side : {-1.0, 1.0}) {
+            // A leg from the hip to its foot on the bottom row.
+            const double footX = cx + side * swing * (width / 2.0 - 2);
+            const double t = std::clamp((y - hip) / (height - hip), 0.0, 1.0);
+            const double leg = std::hypot(x - (cx + (footX - cx) * t), y - (hip + t * 14)) - 1.6;
+            if (leg < legs) {
+                legs = leg;
+                far = side < 0;  // the far leg is drawn darker
+            }
+        }
+        coverage = edge(std::min({head, body, legs}));
+        level = static_cast<int>(50 - y * 0.6) - (far && legs < std::min(head, body) ? 20 : 0);
+    });
+}
+
 }  // namespace
+
+std::unique_ptr<SpriteDocument> make_walk_sample_document() {
+    auto doc = std::make_unique<SpriteDocument>();
+    add_collection(*doc, "walker", 8, 1, [](int f, int) { return walker(f); });
+    add_sequence(*doc, "walk", 0, 8, 1);
+    // Each frame was centred in the frame, so the feet jump with the images' heights; one box
+    // was also typed a pixel too wide.
+    doc->collections[0].boxes[5].right += 1;
+    return doc;
+}
 
 std::unique_ptr<SpriteDocument> make_sample_document() {
     auto doc = std::make_unique<SpriteDocument>();
