@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,8 +13,8 @@
 
 namespace dabro {
 
-// -f, -d or -s all.
-inline constexpr int kPlaceAll = -1;
+// -f, -d or -s all: a value no number given can be, so -1 is named as given.
+inline constexpr int kPlaceAll = std::numeric_limits<int>::min();
 
 // The images a placement acts on: frames of a collection in some directions, or the
 // collection frames that one sequence (or every sequence) shows, each once.
