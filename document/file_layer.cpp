@@ -66,7 +66,7 @@ Status read_file(const std::string& path, std::size_t wanted, bool exact,
     if (n < 0) return error_from(n);
     // Fewer bytes than asked for, also fewer than the size the file had when it was opened
     // (it was cut meanwhile): taking them would import part of a file as if it were whole.
-    if (static_cast<std::size_t>(n) < size) return Status::file_error(kReadBeyondEnd);
+    if (static_cast<std::size_t>(n) < size) return Status::file_error(ErrorCode::ReadBeyondEnd);
     bytes = std::move(buffer);
     return Status::success();
 }
@@ -240,7 +240,8 @@ bool FileReader::refill() {
     const ssize_t n = read_fully(*layer_, fd_, buffer_.get(), wanted);
     if (n < 0) return fail(error_from(n));
     // The file was cut since it was opened.
-    if (static_cast<std::size_t>(n) < wanted) return fail(Status::file_error(kReadBeyondEnd));
+    if (static_cast<std::size_t>(n) < wanted)
+        return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     at_ = 0;
     end_ = wanted;
     filePos_ += wanted;
@@ -249,7 +250,7 @@ bool FileReader::refill() {
 
 bool FileReader::read(void* out, std::size_t n) {
     if (!ok() || fd_ < 0) return false;
-    if (n > remaining()) return fail(Status::file_error(kReadBeyondEnd));
+    if (n > remaining()) return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     auto* to = static_cast<std::uint8_t*>(out);
     while (n > 0) {
         if (at_ == end_ && !refill()) return false;
@@ -264,7 +265,7 @@ bool FileReader::read(void* out, std::size_t n) {
 
 bool FileReader::append(std::vector<std::uint8_t>& out, std::size_t n) {
     if (!ok() || fd_ < 0) return false;
-    if (n > remaining()) return fail(Status::file_error(kReadBeyondEnd));
+    if (n > remaining()) return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     out.reserve(out.size() + n);
     while (n > 0) {
         if (at_ == end_ && !refill()) return false;
@@ -278,7 +279,7 @@ bool FileReader::append(std::vector<std::uint8_t>& out, std::size_t n) {
 
 bool FileReader::skip(std::size_t n) {
     if (!ok() || fd_ < 0) return false;
-    if (n > remaining()) return fail(Status::file_error(kReadBeyondEnd));
+    if (n > remaining()) return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     const std::size_t buffered = end_ - at_;
     if (n <= buffered) {
         at_ += n;
@@ -295,7 +296,7 @@ bool FileReader::skip(std::size_t n) {
 
 bool FileReader::seek(std::size_t position) {
     if (!ok() || fd_ < 0) return false;
-    if (position > size_) return fail(Status::file_error(kReadBeyondEnd));
+    if (position > size_) return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     const std::size_t bufferStart = filePos_ - end_;
     if (position >= bufferStart && position <= filePos_) {
         at_ = position - bufferStart;

@@ -10,15 +10,29 @@
 
 namespace dabro {
 
+// Why a frame has no image.
+enum class NoImage {
+    None,  // it has one
+    NoSequence,
+    NoSequenceFrame,
+    NoCollection,
+    NoCollectionFrame,
+    NoDirection,
+    BeyondSlots,
+    Unreadable,   // the sprite's images cannot be read
+    NotSelected,  // no image is selected
+};
+
 // Where one frame of a sequence (or one image picked in a collection) takes its picture
-// from. An empty cell has slot -1 and a reason that says what is missing; looking up a
-// frame never fails, whatever the document holds.
+// from. An empty cell has slot -1, why it has none, and a reason that says so to the user;
+// looking up a frame never fails, whatever the document holds.
 struct FrameImage {
     int collection = -1;
     int collectionFrame = -1;
     int direction = -1;
     int slot = -1;
     std::int32_t frameValue = 0;
+    NoImage missing = NoImage::None;
     std::string reason;
     bool found() const { return slot >= 0; }
 };

@@ -290,12 +290,10 @@ Status read_input_file(const std::string& path, std::size_t maxBytes,
                        std::vector<std::uint8_t>& bytes) {
     FileReader in;
     Status s = in.open(path);
-    if (s.ok() && in.size() > maxBytes)
-        s = Status::failure("is " + std::to_string(in.size()) + " bytes, more than the " +
-                            std::to_string(maxBytes) + " allowed");
+    if (s.ok() && in.size() > maxBytes) s = Status::file_too_large(path, in.size(), maxBytes);
     std::vector<std::uint8_t> read;
     if (s.ok() && !in.append(read, in.size())) s = in.status();
-    if (!s.ok()) return Status::failure(path + ": " + s.message());
+    if (!s.ok()) return s.about(path);
     bytes = std::move(read);
     return Status::success();
 }

@@ -367,9 +367,7 @@ Status pack_sprite(const FolderReader& read, const PackOptions& options,
         if (Status s = images_from_png(bytes, from.sheet, from.layout, options.encoding, baseCol,
                                        images, {}, options.limits);
             !s.ok())
-            return s.message().rfind(from.sheet, 0) == 0
-                       ? s
-                       : Status::failure(from.sheet + ": " + s.message());
+            return s.about_any(from.sheet);
         for (std::size_t p = 0; p < col.palettes.size(); ++p)
             col.palettes[p] = baseCol
                                   ? with_base_values(from.layout.palettes[p], baseCol->palettes[p])
