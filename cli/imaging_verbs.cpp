@@ -142,8 +142,8 @@ Status export_format(const Arguments& a, PaletteFormat& format) {
     if (a.has("--format")) {
         const std::optional<PaletteFormat> named = writable_palette_format(a.value("--format"));
         if (!named) {
-            return Status::failure("Unknown palette format '" + a.value("--format") +
-                                   "': use act, act772, gpl or jasc");
+            return Status::failure("Unknown palette format '" + a.value("--format") + "': use " +
+                                   writable_palette_format_names());
         }
         format = *named;
         return Status::success();

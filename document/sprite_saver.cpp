@@ -224,18 +224,6 @@ HeaderValues header_of(const SpriteDocument& document) {
     return h;
 }
 
-Status encode_sprite(const SpriteDocument& doc, const HeaderValues& header,
-                     std::vector<std::uint8_t>& bytes) {
-    Layout layout;
-    if (Status s = plan(doc, layout); !s.ok()) return s;
-    std::vector<std::uint8_t> out;
-    out.reserve(layout.size);
-    VectorByteSink sink(out);
-    if (Status s = encode_to(doc, header, layout, sink); !s.ok()) return s;
-    bytes = std::move(out);
-    return Status::success();
-}
-
 // The document is written straight to the file a buffer at a time, never laid out whole in
 // memory first: for a large sprite that would double the memory the save touches.
 Status save_sprite(const std::string& path, const SpriteDocument& document,

@@ -25,12 +25,9 @@ struct HeaderValues {
 HeaderValues header_of(const SpriteDocument& document);
 
 // Lays the document out as a sprite file, with each collection's section offset patched to
-// where its section starts. Fails, naming the collection, when a collection's images were
-// never read (a section type other than "1" and " "), since writing them would lose them.
-Status encode_sprite(const SpriteDocument& document, const HeaderValues& header,
-                     std::vector<std::uint8_t>& bytes);
-
-// Encodes and writes atomically: on any failure the file at `path` is as it was.
+// where its section starts, and writes it atomically: on any failure the file at `path` is
+// as it was. Fails, naming the collection, when a collection's images were never read (a
+// section type other than "1" and " "), since writing them would lose them.
 Status save_sprite(const std::string& path, const SpriteDocument& document,
                    const HeaderValues& header);
 

@@ -12,18 +12,9 @@
 #include "document/sprite_document.h"
 #include "document/status.h"
 #include "interchange/palette_file.h"
+#include "interchange/palette_format_table.h"
 
 namespace dabro {
-
-// "act", "act772", "gpl", "jasc", "riff", "raw".
-std::string_view palette_format_name(PaletteFormat format);
-
-// A format that can be written, by its name ("act", "act772", "gpl", "jasc").
-std::optional<PaletteFormat> writable_palette_format(std::string_view name);
-
-// The format a written file's extension asks for: .act, .gpl, and .pal (JASC, the text
-// format most programs that write .pal read).
-std::optional<PaletteFormat> palette_format_for_extension(std::string_view path);
 
 // A palette file's colours, in entry order: they set entries 0 to N - 1 of a palette.
 struct PaletteFile {
