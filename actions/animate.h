@@ -18,9 +18,6 @@ namespace dabro {
 // -s, -d or -p all: one file for each.
 inline constexpr int kEvery = -1;
 inline constexpr int kDefaultAnimationFps = 10;
-inline constexpr int kMaxAnimationFps = 100;
-// A frame value taken as a delay is held to this many milliseconds, as in the player.
-inline constexpr int kMaxFrameValueMs = 60000;
 
 struct AnimateOptions {
     int sequence = 0;  // or kEvery
@@ -36,6 +33,10 @@ struct AnimateOptions {
     // name) are replaced by each animation's own.
     std::string output;
 };
+
+// The placeholders an output's name may hold, and the first of them in `name`, if any.
+inline constexpr std::string_view kAnimationPlaceholders[] = {"{s}", "{d}", "{p}", "{name}"};
+std::optional<std::string_view> placeholder_in(std::string_view name);
 
 // "all" as kEvery, else an integer by the program's text rule.
 Status parse_every_or_int(std::string_view text, int& value);

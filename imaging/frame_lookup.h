@@ -53,7 +53,6 @@ FrameImage collection_image(const SpriteDocument& document, int collection, int 
 
 // The size of an image that a drawing covers: its width and height, or, when the data are
 // too short to back them, the part the data reach; at most kMaxLayerSide a side.
-inline constexpr std::int32_t kMaxLayerSide = 4096;
 Extent drawn_extent(const CollectionImage& image);
 
 // The box that frames of several sizes share: the largest drawn extent of the found ones, so

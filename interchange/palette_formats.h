@@ -22,9 +22,6 @@ struct PaletteFile {
     std::vector<std::uint32_t> colours;  // 0x00RRGGBB, 1 to 256
 };
 
-// Text files longer than this are not palettes (256 named colours take a few kilobytes).
-inline constexpr std::size_t kMaxPaletteTextSize = std::size_t{1} << 20;
-
 // The text formats and the RIFF file, from their bytes. A failure says which line (for RIFF,
 // which byte) is wrong: "line 5: the value 300 is outside 0 to 255".
 Status parse_gpl(std::string_view text, std::vector<std::uint32_t>& colours);

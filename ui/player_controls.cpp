@@ -17,7 +17,6 @@ namespace dabro {
 namespace {
 
 constexpr int kDefaultFps = 10;
-constexpr int kMaxFps = 60;
 
 }  // namespace
 
@@ -34,7 +33,7 @@ void PlayerWindow::build() {
     loopBox = new QCheckBox(QStringLiteral("Loop"), this);
     loopBox->setChecked(true);
     fpsBox = new QSpinBox(this);
-    fpsBox->setRange(1, kMaxFps);
+    fpsBox->setRange(1, kMaxPlayerFps);
     fpsBox->setValue(kDefaultFps);
     fpsBox->setSuffix(QStringLiteral(" fps"));
     frameValueBox = new QCheckBox(QStringLiteral("Frame value as ms"), this);
