@@ -310,4 +310,16 @@ bool FileReader::seek(std::size_t position) {
     return true;
 }
 
+Status read_input_file(const std::string& path, std::size_t maxBytes,
+                       std::vector<std::uint8_t>& bytes) {
+    FileReader in;
+    Status s = in.open(path);
+    if (s.ok() && in.size() > maxBytes) s = Status::file_too_large(path, in.size(), maxBytes);
+    std::vector<std::uint8_t> read;
+    if (s.ok() && !in.append(read, in.size())) s = in.status();
+    if (!s.ok()) return s.about(path);
+    bytes = std::move(read);
+    return Status::success();
+}
+
 }  // namespace dabro

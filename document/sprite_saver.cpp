@@ -215,13 +215,7 @@ Status encode_to(const SpriteDocument& document, const HeaderValues& header, con
 }  // namespace
 
 HeaderValues header_of(const SpriteDocument& document) {
-    HeaderValues h;
-    h.dimensions = document.dimensions;
-    h.centerX = document.centerX;
-    h.centerY = document.centerY;
-    h.headerWord = document.headerWord;
-    h.headerByte = document.headerByte;
-    return h;
+    return document;
 }
 
 // The document is written straight to the file a buffer at a time, never laid out whole in

@@ -11,16 +11,8 @@
 
 namespace dabro {
 
-// The seven header values written to a file. The window takes them from its header fields,
-// the batch tool from the document.
-struct HeaderValues {
-    std::array<std::uint8_t, 3> dimensions{};
-    std::int32_t centerX = 0;
-    std::int32_t centerY = 0;
-    std::uint16_t headerWord = 0;
-    std::uint8_t headerByte = 0;
-    bool operator==(const HeaderValues&) const = default;
-};
+// The seven header values written to a file.
+using HeaderValues = SpriteHeader;
 
 HeaderValues header_of(const SpriteDocument& document);
 

@@ -35,12 +35,12 @@ void PlayerWindow::export_animation() {
             background_.kind == Backdrop::Colour ? background_.colour : kGreyColour;
     options.output = local_path(*chosen);
     // A name holding braces is taken as it stands, not as a pattern of several files.
-    for (const char* key : {"{s}", "{d}", "{p}", "{name}"})
-        if (options.output.find(key) != std::string::npos) {
-            prompts.show_error(QStringLiteral("A file name for one animation cannot hold %1.")
-                                   .arg(QString::fromLatin1(key)));
-            return;
-        }
+    if (const auto key = placeholder_in(options.output)) {
+        prompts.show_error(
+            QStringLiteral("A file name for one animation cannot hold %1.")
+                .arg(QString::fromLatin1(key->data(), static_cast<qsizetype>(key->size()))));
+        return;
+    }
 
     AnimationPlan plan;
     std::vector<std::string> written;

@@ -1,9 +1,11 @@
 // The actions at their own layer: each command's round trip and its refusals.
 #include <gtest/gtest.h>
 
+#include "actions/animate.h"
+#include "actions/collection_sheet.h"
 #include "actions/image_actions.h"
 #include "actions/palette_actions.h"
-#include "actions/sheet_actions.h"
+#include "actions/sequence_render.h"
 #include "support/sample_sprite.h"
 #include "support/temp_dir.h"
 
@@ -85,6 +87,17 @@ TEST_F(Actions, RenderSequenceWritesTheRowAndItsFrameList) {
     EXPECT_EQ(dir.entries(), (std::vector<std::string>{"row.json", "row.png"}));
     EXPECT_FALSE(render_sequence(*doc, {0, 99, 0, 1}, dir.file("bad.png")).ok());
     EXPECT_EQ(dir.entries().size(), 2u);  // a refusal writes nothing
+}
+
+// The scale is refused outside 1 to 16 (the drawing once clamped it silently), and an output
+// name for one animation is checked against animate's own placeholders.
+TEST_F(Actions, ScaleAndPlaceholdersHaveOneOwner) {
+    for (int scale : {0, 17})
+        EXPECT_EQ(render_sequence(*doc, {0, 0, 0, scale}, dir.file("row.png")).message(),
+                  "There is no scale " + std::to_string(scale) + ": use 1 to 16");
+    EXPECT_TRUE(dir.entries().empty());
+    EXPECT_EQ(placeholder_in("walk_{p}.gif"), "{p}");
+    EXPECT_EQ(placeholder_in("walk.gif"), std::nullopt);
 }
 
 // Refusals build no step and name the reason.

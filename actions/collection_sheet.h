@@ -1,7 +1,6 @@
-// The sheet commands: export and import a collection sheet, and render a sequence as a row.
+// The collection sheet commands: export a collection as a sheet, import one back.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "commands/command.h"
@@ -22,17 +21,5 @@ Status export_collection_sheet(const SpriteDocument& document, int collection,
 Status import_sheet_step(const SpriteDocument& document, int collection, const std::string& pngPath,
                          Encoding encoding, CommandPtr& step, const Progress& progress = {},
                          const std::string& stepName = "Import collection sheet");
-
-// Render-sequence: every frame of a sequence in one direction, drawn with a palette of its
-// collection and scaled, in one row of cells the size of the largest frame, as RGBA PNG, with
-// the frame list (index, collection frame, frame value, cell) as JSON beside it.
-struct SequenceRender {
-    int sequence = 0;
-    int direction = 0;
-    int palette = 0;
-    int scale = 1;
-};
-Status render_sequence(const SpriteDocument& document, const SequenceRender& what,
-                       const std::string& pngPath);
 
 }  // namespace dabro
