@@ -64,9 +64,13 @@ Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&)
     return 0;
 }
 
+// Initialised before the table below, which holds a view of it.
+const std::string kExportUsage =
+    "FILE -c C [-p P] [--format " + writable_palette_format_names("|") + "] -o OUT";
+
 const Verb kVerbs[] = {
     {"palette-export",
-     "FILE -c C [-p P] [--format act|act772|gpl|jasc] -o OUT",
+     kExportUsage,
      "Writes palette P (0 to 3, default 0) of a collection; the format follows --format or the "
      "extension .act, .gpl or .pal (JASC), else act",
      run_palette_export,

@@ -23,11 +23,14 @@ std::optional<PaletteFormat> writable_palette_format(std::string_view name) {
     return std::nullopt;
 }
 
-std::string writable_palette_format_names() {
+std::string writable_palette_format_names(std::string_view separator) {
     const auto writable = writable_palette_formats();
     std::string names;
     for (std::size_t i = 0; i < writable.size(); ++i) {
-        if (i > 0) names += i + 1 == writable.size() ? " or " : ", ";
+        if (i > 0 && !separator.empty())
+            names += separator;
+        else if (i > 0)
+            names += i + 1 == writable.size() ? " or " : ", ";
         names += writable[i].name;
     }
     return names;

@@ -44,8 +44,9 @@ std::string_view palette_format_name(PaletteFormat format);
 // A format that can be written, by its name ("act", "act772", "gpl", "jasc").
 std::optional<PaletteFormat> writable_palette_format(std::string_view name);
 
-// The writable formats' names for a message: "act, act772, gpl or jasc".
-std::string writable_palette_format_names();
+// The writable formats' names for a message, "act, act772, gpl or jasc", or with `separator`
+// between every two, as a usage line lists them: "act|act772|gpl|jasc".
+std::string writable_palette_format_names(std::string_view separator = {});
 
 // The format a written file's extension asks for: .act, .gpl, and .pal (JASC, the text
 // format most programs that write .pal read).
