@@ -19,9 +19,6 @@ namespace dabro {
 // -s, -d or -p all: one file for each. Any other number, negative ones too, is as given.
 inline constexpr int kEvery = std::numeric_limits<int>::min();
 inline constexpr int kDefaultAnimationFps = 10;
-inline constexpr int kMaxAnimationFps = 100;
-// A frame value taken as a delay is held to this many milliseconds, as in the player.
-inline constexpr int kMaxFrameValueMs = 60000;
 
 struct AnimateOptions {
     int sequence = 0;  // or kEvery
@@ -42,6 +39,7 @@ struct AnimateOptions {
     // The output is one file's name as it stands: braces in it are no placeholders.
     bool outputAsItStands = false;
 };
+
 
 // "all" as kEvery, else an integer by the program's text rule.
 Status parse_every_or_int(std::string_view text, int& value);

@@ -95,9 +95,7 @@ Status plan_animations(const SpriteDocument& document, const AnimateOptions& opt
     if (options.fps < 1 || options.fps > kMaxAnimationFps)
         return Status::failure("There is no rate of " + std::to_string(options.fps) +
                                " frames a second: use 1 to " + std::to_string(kMaxAnimationFps));
-    if (options.scale < 1 || options.scale > kMaxZoom)
-        return Status::failure("There is no scale " + std::to_string(options.scale) +
-                               ": use 1 to " + std::to_string(kMaxZoom));
+    if (Status s = check_scale(options.scale); !s.ok()) return s;
     if (options.palette != kEvery &&
         (options.palette < 0 || options.palette >= kPalettesPerCollection))
         return Status::failure(

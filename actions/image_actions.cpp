@@ -3,13 +3,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 #include <utility>
 #include <vector>
 
 #include "document/file_layer.h"
 #include "imaging/colour_match.h"
 #include "imaging/halve.h"
+#include "imaging/render.h"
 #include "interchange/image_png.h"
+#include "interchange/png_codec.h"
 #include "interchange/raw_import.h"
 #include "interchange/sheet.h"
 
@@ -39,10 +42,35 @@ std::vector<std::uint8_t> raw_pixels(const PixelImage& pixels, const Palette& pa
 
 Status check_image(const SpriteDocument& document, ImageRef ref, int palette) {
     if (!is_valid(document, ref)) return Status::failure("No image is selected");
-    if (!readable_collection(document, ref.collection)) return Status::failure(kUnreadableImages);
+    if (Status s = check_readable_collection(document, ref.collection); !s.ok()) return s;
     if (palette < 0 || palette >= kPalettesPerCollection)
         return Status::failure("There is no palette " + std::to_string(palette));
     return Status::success();
+}
+
+// The image as the preview draws it, as RGBA PNG.
+Status png_of(const CollectionImage& image, const Palette& palette,
+              std::vector<std::uint8_t>& png) {
+    const std::int64_t w = image.width;
+    const std::int64_t h = image.height;
+    if (w <= 0 || h <= 0) {
+        return Status::failure("The image has no pixels to draw: its size is " + std::to_string(w) +
+                               " x " + std::to_string(h));
+    }
+    if (w * h > kMaxPngPixels) {
+        return Status::failure("The image is too large to draw: its size is " + std::to_string(w) +
+                               " x " + std::to_string(h));
+    }
+    std::vector<std::uint32_t> picture;
+    try {
+        picture.resize(static_cast<std::size_t>(w * h));
+    } catch (const std::bad_alloc&) {
+        return Status::failure("Out of memory");
+    }
+    render_image_into(image, palette, picture.data(), static_cast<std::int32_t>(w),
+                      static_cast<std::int32_t>(h), w);
+    return encode_argb_png(picture.data(), static_cast<std::uint32_t>(w),
+                           static_cast<std::uint32_t>(h), w, true, png);
 }
 
 }  // namespace
@@ -87,11 +115,6 @@ CommandPtr align_step(const SpriteDocument& document, ImageRef ref, FrameSize fr
     return set_geometry_command("Align image", ref, geometry);
 }
 
-bool readable_collection(const SpriteDocument& document, int collection) {
-    return collection_in_use(document, collection) &&
-           document.collections[static_cast<std::size_t>(collection)].images_readable();
-}
-
 Status import_png_step(const SpriteDocument& document, ImageRef ref, const std::string& path,
                        const PngImportChoice& choice, CommandPtr& step) {
     if (Status s = check_image(document, ref, choice.palette); !s.ok()) return s;
@@ -130,6 +153,34 @@ Status export_image(const SpriteDocument& document, ImageRef ref, int palette,
         return s;
     }
     return write_file_atomically(path, bytes);
+}
+
+Status render_image(const SpriteDocument& document, ImageRef ref, const std::string& path) {
+    if (Status s = check_image(document, ref, 0); !s.ok()) return s;
+    const ImageCollection& col = document.collections[static_cast<std::size_t>(ref.collection)];
+    std::vector<std::uint8_t> png;
+    if (Status s = png_of(col.images[static_cast<std::size_t>(ref.slot)], col.palettes[0], png);
+        !s.ok())
+        return s;
+    return write_file_atomically(path, png);
+}
+
+Status recompress_images(SpriteDocument& document) {
+    PixelImage pixels;
+    for (int c = 0; c < document.collectionCount; ++c) {
+        const ImageCollection& col = document.collections[static_cast<std::size_t>(c)];
+        if (!col.images_readable()) continue;
+        for (int k = 0; k < col.slot_count(); ++k) {
+            const CollectionImage& image = col.images[static_cast<std::size_t>(k)];
+            if (Status s = decode_pixels(image, pixels); !s.ok())
+                return Status::failure("Collection " + std::to_string(c) + ", image " +
+                                       std::to_string(k) + ": " + s.message());
+            replace_image_command("Recompress", Refresh::Preview, {c, k},
+                                  {encode_compact(pixels), image.width, image.height})
+                ->apply(document);
+        }
+    }
+    return Status::success();
 }
 
 }  // namespace dabro

@@ -24,10 +24,6 @@ Status halve_step(const SpriteDocument& document, ImageRef ref, CommandPtr& step
 // The image's box centred in a gui item frame.
 CommandPtr align_step(const SpriteDocument& document, ImageRef ref, FrameSize frame);
 
-// A collection in use whose images and palettes were read: the only kind whose images can be
-// drawn, exported or replaced.
-bool readable_collection(const SpriteDocument& document, int collection);
-
 // How Import PNG matches the picture: to palette `palette` of the collection, or with
 // `keepIndices` taking an indexed or grey PNG's values as they stand; the pixels are stored
 // in `encoding`.
@@ -47,5 +43,13 @@ Status import_png_step(const SpriteDocument& document, ImageRef ref, const std::
 // of Import). Written whole or not at all.
 Status export_image(const SpriteDocument& document, ImageRef ref, int palette,
                     const std::string& path, bool rawByName);
+
+// Render: the image drawn as the preview draws it (palette 0, blended over the preview's grey)
+// as PNG, written whole or not at all.
+Status render_image(const SpriteDocument& document, ImageRef ref, const std::string& path);
+
+// Recompress: every image of every readable collection stored again in the compact encoding,
+// in place (the batch tool saves the result; nothing is undone). A failure names the image.
+Status recompress_images(SpriteDocument& document);
 
 }  // namespace dabro

@@ -12,6 +12,7 @@
 #include "document/file_layer.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
+#include "support/memory_files.h"
 
 namespace dabro::bench {
 

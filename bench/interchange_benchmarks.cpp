@@ -10,6 +10,7 @@
 #include "document/sprite_saver.h"
 #include "interchange/image_png.h"
 #include "interchange/sheet.h"
+#include "support/memory_files.h"
 
 #ifdef DABRO_BENCH_QT
 #include <QImage>

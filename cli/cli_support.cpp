@@ -84,8 +84,7 @@ Status open_collection(const Arguments& a, CollectionContext& ctx) {
                                ": the sprite has " + counted(doc.collectionCount, "collection"));
     }
     ctx.collection = &doc.collections[static_cast<std::size_t>(ctx.c)];
-    if (!ctx.collection->images_readable()) return Status::failure(kUnreadableImages);
-    return Status::success();
+    return check_readable_collection(doc, ctx.c);
 }
 
 Status select_slot(const Arguments& a, const ImageCollection& collection, int& slot) {

@@ -1,13 +1,12 @@
-// The verbs between sprites and PNG: images, sheets, unpacked folders, and recompress.
+// The verbs between sprites and PNG: images, collection sheets, and unpacking into a folder.
 #include <string>
 #include <vector>
 
+#include "actions/collection_sheet.h"
 #include "actions/image_actions.h"
-#include "actions/sheet_actions.h"
 #include "cli/cli_support.h"
 #include "cli/pack_steps.h"
 #include "cli/verb.h"
-#include "cli/watch_verb.h"
 #include "commands/document_commands.h"
 #include "interchange/sheet.h"
 #include "interchange/sprite_folder.h"
@@ -87,39 +86,6 @@ Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
     return 0;
 }
 
-Outcome run_pack(const Arguments& a, std::ostream& out, std::ostream&) {
-    PackSetup setup;
-    if (Status s = prepare_pack(a, setup); !s.ok()) return s;
-    if (Status s = pack_to_file(a.file, setup.options, a.value("-o")); !s.ok()) return s;
-    out << "Sprite packed into " << a.value("-o") << '\n';
-    return 0;
-}
-
-Outcome run_recompress(const Arguments& a, std::ostream& out, std::ostream&) {
-    LoadedSprite sprite;
-    if (Status s = check_outputs(a); !s.ok()) return s;
-    if (Status s = load(a.file, sprite); !s.ok()) return s;
-    SpriteDocument& doc = sprite.document();
-    PixelImage pixels;
-    for (int c = 0; c < doc.collectionCount; ++c) {
-        const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
-        if (!col.images_readable()) continue;
-        for (int k = 0; k < col.slot_count(); ++k) {
-            if (Status s = decode_pixels(col.images[static_cast<std::size_t>(k)], pixels); !s.ok())
-                return Status::failure("Collection " + std::to_string(c) + ", image " +
-                                       std::to_string(k) + ": " + s.message());
-            replace_image_command(
-                "Recompress", Refresh::Preview, {c, k},
-                {encode_compact(pixels), col.images[static_cast<std::size_t>(k)].width,
-                 col.images[static_cast<std::size_t>(k)].height})
-                ->apply(doc);
-        }
-    }
-    if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
-    out << "Sprite recompressed into " << a.value("-o") << '\n';
-    return 0;
-}
-
 const Verb kVerbs[] = {
     {"export-png",
      "FILE -c C -f F -d D [-p P] -o OUT.png",
@@ -153,29 +119,6 @@ const Verb kVerbs[] = {
      "collection",
      run_unpack,
      {.operands = {2, "Give the sprite file and the folder to unpack into"}}},
-    {"pack",
-     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
-     "Builds a sprite from an unpacked folder; with --base, unchanged images keep the "
-     "original's bytes",
-     run_pack,
-     {.values = {"--base", "--encoding", "-o"},
-      .required = {"-o"},
-      .operands = {1, "No folder given"}}},
-    {"watch",
-     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
-     "Packs DIR into OUT as pack does, then again after every change under DIR, a line per "
-     "pack; a pack that fails leaves OUT as it was. Runs until interrupted",
-     run_watch,
-     {.values = {"--base", "--encoding", "-o"},
-      .required = {"-o"},
-      .operands = {1, "No folder given"}},
-     1,
-     false},
-    {"recompress",
-     "FILE -o OUT",
-     "Re-encodes every image with the compact encoding; the pixels stay the same",
-     run_recompress,
-     {.values = {"-o"}, .required = {"-o"}}},
 };
 
 }  // namespace

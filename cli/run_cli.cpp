@@ -11,9 +11,9 @@ namespace dabro::cli {
 
 namespace {
 
-constexpr std::array<VerbGroup, 8> kVerbGroups = {document_verbs, imaging_verbs,  place_verbs,
-                                                  diff_verbs,     sequence_verbs, png_verbs,
-                                                  animate_verbs,  game_verbs};
+constexpr std::array<VerbGroup, 10> kVerbGroups = {
+    document_verbs, image_verbs, palette_verbs, place_verbs,   diff_verbs,
+    sequence_verbs, png_verbs,   pack_verbs,    animate_verbs, game_verbs};
 
 void print_help(std::ostream& out) {
     out << "Usage: dabro-cli COMMAND FILE [OPTIONS]\n"

@@ -1,7 +1,7 @@
 // The verb that draws a sequence's frames in a row: render-sequence, with its frame list.
 #include <string>
 
-#include "actions/sheet_actions.h"
+#include "actions/sequence_render.h"
 #include "cli/cli_support.h"
 #include "cli/verb.h"
 #include "imaging/sequence_cells.h"
@@ -11,23 +11,15 @@ namespace dabro::cli {
 
 namespace {
 
-Status int_in_range(const Arguments& a, const char* option, int fallback, int low, int high,
-                    const char* what, int& value) {
-    value = fallback;
-    if (!a.has(option)) return Status::success();
-    if (Status s = int_option(a, option, value); !s.ok()) return s;
-    if (value < low || value > high)
-        return Status::failure(std::string("There is no ") + what + ' ' + std::to_string(value) +
-                               ": use " + std::to_string(low) + " to " + std::to_string(high));
-    return Status::success();
-}
-
 Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&) {
     if (Status s = check_outputs(a, {sheet_json_path(a.value("-o"))}); !s.ok()) return s;
     int palette = 0;
     int scale = 1;
     if (Status s = palette_option(a, palette, PaletteRangeText::Use); !s.ok()) return s;
-    if (Status s = int_in_range(a, "--scale", 1, 1, kMaxZoom, "scale", scale); !s.ok()) return s;
+    if (a.has("--scale")) {
+        if (Status s = int_option(a, "--scale", scale); !s.ok()) return s;
+        if (Status s = check_scale(scale); !s.ok()) return s;
+    }
     Placement placement = Placement::Box;
     if (a.has("--place"))
         if (Status s = placement_named(a.value("--place"), placement); !s.ok()) return s;

@@ -51,11 +51,13 @@ struct Verb {
 };
 
 std::span<const Verb> document_verbs();
-std::span<const Verb> imaging_verbs();
+std::span<const Verb> image_verbs();
+std::span<const Verb> palette_verbs();
 std::span<const Verb> place_verbs();
 std::span<const Verb> diff_verbs();
 std::span<const Verb> sequence_verbs();
 std::span<const Verb> png_verbs();
+std::span<const Verb> pack_verbs();
 std::span<const Verb> animate_verbs();
 std::span<const Verb> game_verbs();
 

@@ -11,39 +11,13 @@
 
 #include "cli/folder_stamps.h"
 #include "cli/pack_steps.h"
-#include "interchange/json_fields.h"
-#include "interchange/sheet.h"
+#include "interchange/sprite_folder.h"
 
 namespace dabro::cli {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// Sheet file name to the collections that name it in sprite.json.
-using SheetOwners = std::multimap<std::string, int>;
-
-// The sheets sprite.json names, read leniently: false when it cannot be read at all (the
-// pack then says why).
-bool read_sheet_owners(const std::string& folder, SheetOwners& owners) {
-    std::vector<std::uint8_t> bytes;
-    json_fields::Json json;
-    const std::string path = (std::filesystem::path(folder) / kSpriteJsonName).string();
-    if (!read_input_file(path, kMaxJsonBytes, bytes).ok() ||
-        !json_fields::parse(bytes, kSpriteJsonName, json).ok() || !json.is_object())
-        return false;
-    owners.clear();
-    const auto collections = json.find("collections");
-    if (collections == json.end() || !collections->is_array()) return true;
-    for (std::size_t c = 0; c < collections->size(); ++c) {
-        const json_fields::Json& entry = (*collections)[c];
-        if (!entry.is_object()) continue;
-        const auto sheet = entry.find("sheet");
-        if (sheet != entry.end() && sheet->is_string())
-            owners.emplace(sheet->get<std::string>(), static_cast<int>(c));
-    }
-    return true;
-}
 
 const char* change_word(FileChange change) {
     switch (change) {

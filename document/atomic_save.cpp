@@ -175,6 +175,11 @@ Status write_file_atomically(const std::string& path,
     return write_through_temp(path, produce).about(path);
 }
 
+Status write_text_atomically(const std::string& path, std::string_view text) {
+    return write_file_atomically(path,
+                                 {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
 Status make_parent_folders(const std::string& path) {
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     std::error_code ec;

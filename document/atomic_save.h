@@ -5,6 +5,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "document/byte_sink.h"
 #include "document/status.h"
@@ -21,6 +22,8 @@ namespace dabro {
 // message names it. On every other failure the target is as it was and no temporary file is
 // left.
 Status write_file_atomically(const std::string& path, std::span<const std::uint8_t> bytes);
+// The same for a text.
+Status write_text_atomically(const std::string& path, std::string_view text);
 
 // The same with the bytes handed to the sink piece by piece by `produce`, so that a large
 // file need not be laid out in memory first. A failure `produce` returns ends the write as a

@@ -67,7 +67,7 @@ Status read_file(const std::string& path, std::size_t wanted, bool exact,
     if (n < 0) return error_from(n);
     // Fewer bytes than asked for, also fewer than the size the file had when it was opened
     // (it was cut meanwhile): taking them would import part of a file as if it were whole.
-    if (static_cast<std::size_t>(n) < size) return Status::file_error(kReadBeyondEnd);
+    if (static_cast<std::size_t>(n) < size) return Status::file_error(ErrorCode::ReadBeyondEnd);
     bytes = std::move(buffer);
     return Status::success();
 }
@@ -255,7 +255,8 @@ bool FileReader::refill() {
     const ssize_t n = read_fully(*layer_, fd_, buffer_.get(), wanted);
     if (n < 0) return fail(error_from(n));
     // The file was cut since it was opened.
-    if (static_cast<std::size_t>(n) < wanted) return fail(Status::file_error(kReadBeyondEnd));
+    if (static_cast<std::size_t>(n) < wanted)
+        return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     at_ = 0;
     end_ = wanted;
     filePos_ += wanted;
@@ -264,7 +265,7 @@ bool FileReader::refill() {
 
 bool FileReader::read(void* out, std::size_t n) {
     if (!ok() || fd_ < 0) return false;
-    if (n > remaining()) return fail(Status::file_error(kReadBeyondEnd));
+    if (n > remaining()) return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     auto* to = static_cast<std::uint8_t*>(out);
     while (n > 0) {
         if (at_ == end_ && !refill()) return false;
@@ -279,7 +280,7 @@ bool FileReader::read(void* out, std::size_t n) {
 
 bool FileReader::append(std::vector<std::uint8_t>& out, std::size_t n) {
     if (!ok() || fd_ < 0) return false;
-    if (n > remaining()) return fail(Status::file_error(kReadBeyondEnd));
+    if (n > remaining()) return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     out.reserve(out.size() + n);
     while (n > 0) {
         if (at_ == end_ && !refill()) return false;
@@ -293,7 +294,7 @@ bool FileReader::append(std::vector<std::uint8_t>& out, std::size_t n) {
 
 bool FileReader::skip(std::size_t n) {
     if (!ok() || fd_ < 0) return false;
-    if (n > remaining()) return fail(Status::file_error(kReadBeyondEnd));
+    if (n > remaining()) return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     const std::size_t buffered = end_ - at_;
     if (n <= buffered) {
         at_ += n;
@@ -310,7 +311,7 @@ bool FileReader::skip(std::size_t n) {
 
 bool FileReader::seek(std::size_t position) {
     if (!ok() || fd_ < 0) return false;
-    if (position > size_) return fail(Status::file_error(kReadBeyondEnd));
+    if (position > size_) return fail(Status::file_error(ErrorCode::ReadBeyondEnd));
     const std::size_t bufferStart = filePos_ - end_;
     if (position >= bufferStart && position <= filePos_) {
         at_ = position - bufferStart;
@@ -322,6 +323,18 @@ bool FileReader::seek(std::size_t position) {
     at_ = end_ = 0;
     jumped_ = true;
     return true;
+}
+
+Status read_input_file(const std::string& path, std::size_t maxBytes,
+                       std::vector<std::uint8_t>& bytes) {
+    FileReader in;
+    Status s = in.open(path);
+    if (s.ok() && in.size() > maxBytes) s = Status::file_too_large(path, in.size(), maxBytes);
+    std::vector<std::uint8_t> read;
+    if (s.ok() && !in.append(read, in.size())) s = in.status();
+    if (!s.ok()) return s.about(path);
+    bytes = std::move(read);
+    return Status::success();
 }
 
 }  // namespace dabro

@@ -86,6 +86,11 @@ class ScopedFileLayer {
 // Reads a whole file, asking only for read access. Never allocates more than the file's size.
 Status read_whole_file(const std::string& path, std::vector<std::uint8_t>& bytes);
 
+// Reads a whole file of at most `maxBytes` (else a FileTooLarge failure); any failure is
+// about the file.
+Status read_input_file(const std::string& path, std::size_t maxBytes,
+                       std::vector<std::uint8_t>& bytes);
+
 // Reads the first `size` bytes of a file; a shorter file fails with "Read beyond end of file".
 Status read_file_prefix(const std::string& path, std::size_t size,
                         std::vector<std::uint8_t>& bytes);

@@ -31,6 +31,16 @@ bool collection_in_use(const SpriteDocument& document, int collection) {
     return collection >= 0 && collection < document.collectionCount && collection < kMaxCollections;
 }
 
+bool readable_collection(const SpriteDocument& document, int collection) {
+    return collection_in_use(document, collection) &&
+           document.collections[static_cast<std::size_t>(collection)].images_readable();
+}
+
+Status check_readable_collection(const SpriteDocument& document, int collection) {
+    if (!readable_collection(document, collection)) return Status::failure(kUnreadableImages);
+    return Status::success();
+}
+
 std::unique_ptr<Session> make_session() {
     return std::make_unique<Session>();
 }

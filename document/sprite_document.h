@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/limits.h"
+#include "document/status.h"
 
 namespace dabro {
 
@@ -123,14 +124,20 @@ struct ImageCollection {
     bool operator==(const ImageCollection&) const = default;
 };
 
-// The one sprite the program holds. Every table has a fixed number of slots; the counts
-// say which are in use. Slots beyond the counts keep whatever they last held.
-struct SpriteDocument {
+// The sprite file's header values: the document's, and those a save writes (the window takes
+// them from its header fields, the batch tool from the document).
+struct SpriteHeader {
     std::array<std::uint8_t, 3> dimensions{};
     std::int32_t centerX = 0;
     std::int32_t centerY = 0;
     std::uint16_t headerWord = 0;
     std::uint8_t headerByte = 0;
+    bool operator==(const SpriteHeader&) const = default;
+};
+
+// The one sprite the program holds: its header, then tables of a fixed number of slots; the
+// counts say which are in use. Slots beyond the counts keep whatever they last held.
+struct SpriteDocument : SpriteHeader {
     std::int32_t sequenceCount = 0;
     std::array<Sequence, kMaxSequences> sequences{};
     std::int32_t collectionCount = 0;
@@ -151,6 +158,12 @@ struct Session {
 bool sequence_in_use(const SpriteDocument& document, int sequence);
 bool frame_in_use(const SpriteDocument& document, int sequence, int frame);
 bool collection_in_use(const SpriteDocument& document, int collection);
+
+// The readable-collection rule: a collection in use whose images and palettes were read is
+// the only kind whose images can be drawn, exported or replaced. The check fails with
+// kUnreadableImages.
+bool readable_collection(const SpriteDocument& document, int collection);
+Status check_readable_collection(const SpriteDocument& document, int collection);
 
 // The document is about 20 MB, so it always lives on the heap.
 std::unique_ptr<Session> make_session();

@@ -251,11 +251,7 @@ class Walk {
 // contents, and so do palette entries beyond a palette's count.
 void commit(Staged& staged, const ShortName<kMaxSourceNameLength>& source, SpriteDocument& doc,
             bool& imagesReadable, LoadReport& report) {
-    doc.dimensions = staged.header.dimensions;
-    doc.centerX = staged.header.centerX;
-    doc.centerY = staged.header.centerY;
-    doc.headerWord = staged.header.headerWord;
-    doc.headerByte = staged.header.headerByte;
+    static_cast<SpriteHeader&>(doc) = staged.header;
     doc.sequenceCount = static_cast<std::int32_t>(staged.sequences.size());
     for (std::size_t s = 0; s < staged.sequences.size(); ++s) {
         const Sequence& from = staged.sequences[s];

@@ -215,25 +215,7 @@ Status encode_to(const SpriteDocument& document, const HeaderValues& header, con
 }  // namespace
 
 HeaderValues header_of(const SpriteDocument& document) {
-    HeaderValues h;
-    h.dimensions = document.dimensions;
-    h.centerX = document.centerX;
-    h.centerY = document.centerY;
-    h.headerWord = document.headerWord;
-    h.headerByte = document.headerByte;
-    return h;
-}
-
-Status encode_sprite(const SpriteDocument& doc, const HeaderValues& header,
-                     std::vector<std::uint8_t>& bytes) {
-    Layout layout;
-    if (Status s = plan(doc, layout); !s.ok()) return s;
-    std::vector<std::uint8_t> out;
-    out.reserve(layout.size);
-    VectorByteSink sink(out);
-    if (Status s = encode_to(doc, header, layout, sink); !s.ok()) return s;
-    bytes = std::move(out);
-    return Status::success();
+    return document;
 }
 
 // The document is written straight to the file a buffer at a time, never laid out whole in

@@ -11,26 +11,15 @@
 
 namespace dabro {
 
-// The seven header values written to a file. The window takes them from its header fields,
-// the batch tool from the document.
-struct HeaderValues {
-    std::array<std::uint8_t, 3> dimensions{};
-    std::int32_t centerX = 0;
-    std::int32_t centerY = 0;
-    std::uint16_t headerWord = 0;
-    std::uint8_t headerByte = 0;
-    bool operator==(const HeaderValues&) const = default;
-};
+// The seven header values written to a file.
+using HeaderValues = SpriteHeader;
 
 HeaderValues header_of(const SpriteDocument& document);
 
 // Lays the document out as a sprite file, with each collection's section offset patched to
-// where its section starts. Fails, naming the collection, when a collection's images were
-// never read (a section type other than "1" and " "), since writing them would lose them.
-Status encode_sprite(const SpriteDocument& document, const HeaderValues& header,
-                     std::vector<std::uint8_t>& bytes);
-
-// Encodes and writes atomically: on any failure the file at `path` is as it was.
+// where its section starts, and writes it atomically: on any failure the file at `path` is
+// as it was. Fails, naming the collection, when a collection's images were never read (a
+// section type other than "1" and " "), since writing them would lose them.
 Status save_sprite(const std::string& path, const SpriteDocument& document,
                    const HeaderValues& header);
 

@@ -5,7 +5,7 @@
 
 namespace dabro {
 
-Status Status::file_error(int code) {
+Status Status::file_error(ErrorCode code) {
     Status s;
     s.kind_ = StatusKind::Failed;
     s.code_ = code;
@@ -14,11 +14,26 @@ Status Status::file_error(int code) {
 }
 
 Status Status::from_errno(int err) {
-    if (const int code = file_error_code_from_errno(err); code != 0) return file_error(code);
-    Status s;
-    s.kind_ = StatusKind::Failed;
-    s.code_ = err;
+    if (const ErrorCode code = file_error_code_from_errno(err); code != ErrorCode::None)
+        return file_error(code);
+    Status s = file_error(ErrorCode::SystemError);
+    s.osError_ = err;
     s.message_ = "I/O error " + std::to_string(err);
+    return s;
+}
+
+Status Status::file_too_large(std::string_view path, std::uint64_t size, std::uint64_t maxBytes) {
+    Status s =
+        failure_naming(path, std::string(path) + ": is " + std::to_string(size) +
+                                 " bytes, more than the " + std::to_string(maxBytes) + " allowed");
+    s.code_ = ErrorCode::FileTooLarge;
+    return s;
+}
+
+Status Status::failure_naming(std::string_view path, std::string message) {
+    Status s = failure(std::move(message));
+    s.subject_ = path;
+    s.messageNamesSubject_ = true;
     return s;
 }
 
@@ -38,7 +53,14 @@ Status Status::cancelled() {
 
 Status Status::about(std::string_view path) const {
     Status s = *this;
-    if (kind_ == StatusKind::Failed && code_ != 0 && subject_.empty()) s.subject_ = path;
+    if (kind_ == StatusKind::Failed && code_ != ErrorCode::None && subject_.empty())
+        s.subject_ = path;
+    return s;
+}
+
+Status Status::about_any(std::string_view path) const {
+    Status s = *this;
+    if (kind_ == StatusKind::Failed && subject_.empty()) s.subject_ = path;
     return s;
 }
 
@@ -49,8 +71,8 @@ Status Status::about_folder(std::string_view folder) const {
 }
 
 std::string message_naming_subject(const Status& status) {
-    if (status.subject().empty()) return status.message();
-    if (status.subject_is_folder() && status.code() == kFileNotFound)
+    if (status.subject().empty() || status.message_names_subject()) return status.message();
+    if (status.subject_is_folder() && status.code() == ErrorCode::FileNotFound)
         return status.subject() + ": Folder not found";
     return status.subject() + ": " + status.message();
 }
@@ -61,46 +83,51 @@ Status Status::with_detail(std::string_view detail) const {
     return s;
 }
 
-std::string file_error_message(int code) {
+std::string file_error_message(ErrorCode code) {
     switch (code) {
-        case kFileNotFound:
+        case ErrorCode::None:
+            return {};
+        case ErrorCode::FileNotFound:
             return "File not found";
-        case kInvalidFilename:
+        case ErrorCode::InvalidFilename:
             return "Invalid filename";
-        case kTooManyOpenFiles:
+        case ErrorCode::TooManyOpenFiles:
             return "Too many open files";
-        case kFileAccessDenied:
+        case ErrorCode::FileAccessDenied:
             return "File access denied";
-        case kReadBeyondEnd:
+        case ErrorCode::ReadBeyondEnd:
             return "Read beyond end of file";
-        case kDiskFull:
+        case ErrorCode::DiskFull:
             return "Disk full";
-        default:
-            return "I/O error " + std::to_string(code);
+        case ErrorCode::FileTooLarge:
+            return "File too large";
+        case ErrorCode::SystemError:
+            return "I/O error";
     }
+    return {};
 }
 
-int file_error_code_from_errno(int err) {
+ErrorCode file_error_code_from_errno(int err) {
     switch (err) {
         case ENOENT:
-            return kFileNotFound;
+            return ErrorCode::FileNotFound;
         case ENOTDIR:
         case ENAMETOOLONG:
         case ELOOP:
-            return kInvalidFilename;
+            return ErrorCode::InvalidFilename;
         case EMFILE:
         case ENFILE:
-            return kTooManyOpenFiles;
+            return ErrorCode::TooManyOpenFiles;
         case EACCES:
         case EPERM:
         case EROFS:
-            return kFileAccessDenied;
+            return ErrorCode::FileAccessDenied;
         case ENOSPC:
         case EDQUOT:
         case EFBIG:
-            return kDiskFull;
+            return ErrorCode::DiskFull;
         default:
-            return 0;
+            return ErrorCode::None;
     }
 }
 

@@ -11,6 +11,7 @@
 #include "interchange/image_png.h"
 #include "interchange/sheet.h"
 #include "interchange/sprite_folder.h"
+#include "support/memory_files.h"
 #include "support/sprite_builder.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include "document/sprite_saver.h"
 #include "fuzz/fuzz_target.h"
 #include "interchange/sprite_folder.h"
+#include "support/memory_files.h"
 
 namespace dabro::fuzz {
 
@@ -33,7 +34,8 @@ class FuzzFolder {
         } else {
             auto it = given_.find(name);
             if (it == given_.end()) {
-                if (given_.size() >= blobs_.size()) return Status::file_error(kFileNotFound);
+                if (given_.size() >= blobs_.size())
+                    return Status::file_error(ErrorCode::FileNotFound);
                 it = given_.emplace(name, blobs_[given_.size()]).first;
             }
             file = it->second;

@@ -29,18 +29,21 @@ FrameImage collection_image(const SpriteDocument& document, int collection, int 
     cell.direction = direction;
     if (!collection_in_use(document, collection)) {
         const int collections = std::clamp(document.collectionCount, 0, kMaxCollections);
+        cell.missing = NoImage::NoCollection;
         cell.reason = "Collection " + std::to_string(collection) +
                       " is not in the sprite, which has " + count_of(collections, "collections");
         return cell;
     }
     const ImageCollection& c = document.collections[static_cast<std::size_t>(collection)];
     if (frame < 0 || frame >= c.frames) {
+        cell.missing = NoImage::NoCollectionFrame;
         cell.reason = "Collection " + std::to_string(collection) + " has no frame " +
                       std::to_string(frame) + ": it has " +
                       count_of(std::max(c.frames, 0), "frames");
         return cell;
     }
     if (direction < 0 || direction >= c.directions) {
+        cell.missing = NoImage::NoDirection;
         cell.reason = "Collection " + std::to_string(collection) + " has no direction " +
                       std::to_string(direction) + ": it has " +
                       count_of(std::max(c.directions, 0), "directions");
@@ -48,6 +51,7 @@ FrameImage collection_image(const SpriteDocument& document, int collection, int 
     }
     cell.slot = c.slot_of(frame, direction);
     if (cell.slot < 0) {
+        cell.missing = NoImage::BeyondSlots;
         cell.reason = "Frame " + std::to_string(frame) + ", direction " +
                       std::to_string(direction) + " lies beyond the collection's " +
                       count_of(kMaxImageSlots, "image slots");
@@ -61,6 +65,7 @@ FrameImage sequence_frame_image(const SpriteDocument& document, int sequence, in
         const int sequences = std::clamp(document.sequenceCount, 0, kMaxSequences);
         FrameImage cell;
         cell.direction = direction;
+        cell.missing = NoImage::NoSequence;
         cell.reason = "Sequence " + std::to_string(sequence) + " is not in the sprite, which has " +
                       count_of(sequences, "sequences");
         return cell;
@@ -71,6 +76,7 @@ FrameImage sequence_frame_image(const SpriteDocument& document, int sequence, in
         FrameImage cell;
         cell.collection = s.collectionIndex;
         cell.direction = direction;
+        cell.missing = NoImage::NoSequenceFrame;
         cell.reason = "Sequence " + std::to_string(sequence) + " has no frame " +
                       std::to_string(frame) + ": it has " + count_of(frames, "frames");
         return cell;

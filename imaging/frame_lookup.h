@@ -10,15 +10,29 @@
 
 namespace dabro {
 
+// Why a frame has no image.
+enum class NoImage {
+    None,  // it has one
+    NoSequence,
+    NoSequenceFrame,
+    NoCollection,
+    NoCollectionFrame,
+    NoDirection,
+    BeyondSlots,
+    Unreadable,   // the sprite's images cannot be read
+    NotSelected,  // no image is selected
+};
+
 // Where one frame of a sequence (or one image picked in a collection) takes its picture
-// from. An empty cell has slot -1 and a reason that says what is missing; looking up a
-// frame never fails, whatever the document holds.
+// from. An empty cell has slot -1, why it has none, and a reason that says so to the user;
+// looking up a frame never fails, whatever the document holds.
 struct FrameImage {
     int collection = -1;
     int collectionFrame = -1;
     int direction = -1;
     int slot = -1;
     std::int32_t frameValue = 0;
+    NoImage missing = NoImage::None;
     std::string reason;
     bool found() const { return slot >= 0; }
 };
@@ -39,7 +53,6 @@ FrameImage collection_image(const SpriteDocument& document, int collection, int 
 
 // The size of an image that a drawing covers: its width and height, or, when the data are
 // too short to back them, the part the data reach; at most kMaxLayerSide a side.
-inline constexpr std::int32_t kMaxLayerSide = 4096;
 Extent drawn_extent(const CollectionImage& image);
 
 // The box that frames of several sizes share: the largest drawn extent of the found ones, so

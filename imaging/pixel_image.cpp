@@ -81,8 +81,6 @@ inline std::uint8_t kind_of(const Pixel& p) {
     }
 }
 
-constexpr int kMaxRun = 63;
-
 }  // namespace
 
 std::vector<std::uint8_t> encode_compact(const PixelImage& image) {

@@ -51,10 +51,6 @@ struct PixelImage {
     bool operator==(const PixelImage&) const = default;
 };
 
-// The most pixels an image may have to be decoded, exported or imported. Only a hostile
-// size gets there: it is refused before anything of that size is allocated.
-inline constexpr std::int64_t kMaxImagePixels = std::int64_t{1} << 26;
-
 // Decodes the image under the preview's row rule into its width x height. Pixels a command
 // delivers beyond the row's end are dropped, as the preview drops them, and pixels the data
 // never reach are transparent. A width or height of 0 or less gives an empty image. Fails

@@ -30,10 +30,6 @@ int checker_cell(int zoom) {
     return std::max(1, kCheckerScreenPixels / zoom);
 }
 
-// Images with more encoded bytes than this are decoded again at each frame instead of being
-// kept for comparison.
-constexpr std::size_t kMaxKeptBytes = std::size_t{1} << 24;
-
 std::uint32_t solid_of(const Background& b) {
     return 0xFF000000u | (b.kind == Backdrop::Colour ? b.colour & 0xFFFFFFu : kGreyColour);
 }

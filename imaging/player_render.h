@@ -32,7 +32,6 @@ struct Background {
 inline constexpr std::uint32_t kCheckerLight = 0x9C9C9C;
 inline constexpr std::uint32_t kCheckerDark = 0x6A6A6A;
 inline constexpr int kCheckerScreenPixels = 8;
-inline constexpr int kMaxZoom = 16;
 
 // a / b rounded down (b > 0): the image pixel of a view pixel at zoom b, the checker cell of a
 // view pixel of cell side b.
@@ -123,7 +122,6 @@ class FrameRenderer {
     // Every frame of a sequence and a few more, so a looping sequence is decoded once; at
     // most kMaxKeptPixels decoded pixels in all (hostile sizes evict older images).
     static constexpr std::size_t kDecodedKept = kMaxSequenceFrames + 4;
-    static constexpr std::size_t kMaxKeptPixels = std::size_t{1} << 24;
     void keep_within_budget(const Decoded& keep);
 
     const Decoded* decoded(const Layer& layer);

@@ -31,13 +31,20 @@ Status check_sequence_direction(const SpriteDocument& document, int sequence, in
     if (!collection_in_use(document, c))
         return Status::failure("Sequence " + std::to_string(sequence) + " shows collection " +
                                std::to_string(c) + ", which the sprite does not have");
+    if (Status s = check_readable_collection(document, c); !s.ok()) return s;
     const ImageCollection& collection = document.collections[static_cast<std::size_t>(c)];
-    if (!collection.images_readable()) return Status::failure(kUnreadableImages);
     if (collection.directions <= 0)
         return Status::failure("Collection " + std::to_string(c) + " has no directions");
     if (direction < 0 || direction >= collection.directions)
         return Status::failure("There is no direction " + std::to_string(direction) +
                                ": use 0 to " + std::to_string(collection.directions - 1));
+    return Status::success();
+}
+
+Status check_scale(int scale) {
+    if (scale < 1 || scale > kMaxZoom)
+        return Status::failure("There is no scale " + std::to_string(scale) + ": use 1 to " +
+                               std::to_string(kMaxZoom));
     return Status::success();
 }
 
@@ -49,7 +56,8 @@ Status plan_sequence_cells(const SpriteDocument& document, int sequence, int dir
     SequenceCells plan;
     plan.sequence = sequence;
     plan.direction = direction;
-    plan.scale = std::clamp(scale, 1, kMaxZoom);
+    if (Status s = check_scale(scale); !s.ok()) return s;
+    plan.scale = scale;
     for (int q = 0; q < frames; ++q)
         plan.frames.push_back(sequence_frame_image(document, sequence, q, direction));
     std::int64_t width = 0;

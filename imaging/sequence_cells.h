@@ -12,10 +12,6 @@
 
 namespace dabro {
 
-// The most pixels the cells of one sequence may have together: more could only come from a
-// hostile size.
-inline constexpr std::int64_t kMaxSequenceCellPixels = std::int64_t{1} << 26;
-
 // Frame q of a sequence in one direction, each in a cell of width x height pixels. Placed by
 // corner, the cell is the largest frame's drawn size times the scale and each image sits at
 // its top-left; placed by box, the cell is the frames' drawing area times the scale and each
@@ -39,6 +35,9 @@ Status check_sequence_direction(const SpriteDocument& document, int sequence, in
 
 // The directions of the sequence's collection (0 when the sequence or collection is missing).
 int sequence_directions(const SpriteDocument& document, int sequence);
+
+// Refuses a scale outside 1 to kMaxZoom: "There is no scale 17: use 1 to 16".
+Status check_scale(int scale);
 
 // Finds every frame's image, the cell size and each image's place in its cell. Fails for a
 // sequence without frames, without a pixel to draw, or whose cells together pass

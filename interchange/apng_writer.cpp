@@ -4,6 +4,7 @@
 #include <cstring>
 #include <span>
 
+#include "document/limits.h"
 #include "interchange/animation.h"
 #include "interchange/png_codec.h"
 
@@ -138,8 +139,7 @@ class ApngWriter final : public AnimationWriter {
 }  // namespace
 
 Status make_apng_writer(const AnimationHeader& header, std::unique_ptr<AnimationWriter>& writer) {
-    constexpr std::uint32_t kMaxSide = 0x7FFFFFFF;
-    if (header.width > kMaxSide || header.height > kMaxSide)
+    if (header.width > kMaxApngSide || header.height > kMaxApngSide)
         return Status::failure("An APNG cannot be that large");
     writer = std::make_unique<ApngWriter>(header);
     return Status::success();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "document/name_text.h"
+#include "interchange/json_fields.h"
 
 namespace dabro {
 
@@ -77,14 +78,12 @@ Json document_json(const Session& session) {
     Json collections = Json::array();
     for (int c = 0; c < doc.collectionCount; ++c)
         collections.push_back(collection_json(doc.collections[static_cast<std::size_t>(c)]));
-    return {{"dimensions", doc.dimensions},
-            {"centerX", doc.centerX},
-            {"centerY", doc.centerY},
-            {"headerWord", doc.headerWord},
-            {"headerByte", doc.headerByte},
-            {"imagesReadable", session.imagesReadable},
-            {"sequences", std::move(sequences)},
-            {"collections", std::move(collections)}};
+    Json json;
+    json_fields::put_header(json, doc);
+    json["imagesReadable"] = session.imagesReadable;
+    json["sequences"] = std::move(sequences);
+    json["collections"] = std::move(collections);
+    return json;
 }
 
 }  // namespace dabro

@@ -101,6 +101,13 @@ std::uint32_t colour(const Json& value, const std::string& path) {
     return c;
 }
 
+void check_version(const Json& json, std::int64_t expected) {
+    const std::int64_t version = integer(member(json, {}, "version"), "version", 0, kInt32Max);
+    if (version != expected)
+        fail("version", "is " + std::to_string(version) + "; this program reads version " +
+                            std::to_string(expected));
+}
+
 std::string colour_text(std::uint32_t colour) {
     static const char digits[] = "0123456789abcdef";
     std::string t = "#";

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/sprite_document.h"
 #include "document/status.h"
 
 // Checked reading of the JSON the interchange files hold. The readers throw JsonFieldError
@@ -46,6 +47,19 @@ std::uint32_t colour(const Json& value, const std::string& path);
 
 // A colour 0x00RRGGBB as "#rrggbb".
 std::string colour_text(std::uint32_t colour);
+
+// The file's top-level "version", which must be `expected`.
+void check_version(const Json& json, std::int64_t expected);
+
+// The sprite header's fields, in the order the files hold them.
+template <typename AnyJson>
+void put_header(AnyJson& json, const SpriteHeader& header) {
+    json["dimensions"] = header.dimensions;
+    json["centerX"] = header.centerX;
+    json["centerY"] = header.centerY;
+    json["headerWord"] = header.headerWord;
+    json["headerByte"] = header.headerByte;
+}
 
 // Parses JSON text; a malformed text fails with its line and column.
 Status parse(std::span<const std::uint8_t> bytes, const std::string& name, Json& out);

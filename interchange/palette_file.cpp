@@ -29,20 +29,6 @@ std::array<std::uint8_t, kPaletteFileSize> palette_file_bytes(const Palette& pal
     return bytes;
 }
 
-Status read_palette_file(const std::string& path, Palette& palette) {
-    std::vector<std::uint8_t> bytes;
-    if (Status s = read_file_prefix(path, kPaletteFileSize, bytes); !s.ok()) return s;
-    if (bytes.size() < kPaletteFileSize) return Status::file_error(kReadBeyondEnd).about(path);
-    palette = palette_from_bytes(
-        std::span<const std::uint8_t, kPaletteFileSize>(bytes.data(), kPaletteFileSize));
-    return Status::success();
-}
-
-Status write_palette_file(const std::string& path, const Palette& palette) {
-    const auto bytes = palette_file_bytes(palette);
-    return write_file_atomically(path, bytes);
-}
-
 std::optional<PaletteFormat> binary_palette_kind(std::size_t fileSize,
                                                  std::span<const std::uint8_t> head) {
     if (fileSize == kBinaryPaletteHead && head.size() >= kBinaryPaletteHead) {
@@ -93,7 +79,7 @@ Status read_binary_palette(const std::string& path, Palette& palette) {
     std::vector<std::uint8_t> head(std::min(size, kBinaryPaletteHead));
     if (!file.read(head.data(), head.size())) return file.status();
     const std::optional<PaletteFormat> kind = binary_palette_kind(size, head);
-    if (!kind) return Status::file_error(kReadBeyondEnd).about(path);
+    if (!kind) return Status::file_error(ErrorCode::ReadBeyondEnd).about(path);
     apply_colours(binary_palette_colours(*kind, head), palette);
     return Status::success();
 }

@@ -11,6 +11,7 @@
 
 #include "document/sprite_document.h"
 #include "document/status.h"
+#include "interchange/palette_format_table.h"
 
 namespace dabro {
 
@@ -22,23 +23,6 @@ Palette palette_from_bytes(std::span<const std::uint8_t, kPaletteFileSize> bytes
 
 // The 768 bytes of a palette; bits 24..31 of each entry are not written.
 std::array<std::uint8_t, kPaletteFileSize> palette_file_bytes(const Palette& palette);
-
-// Reads the first 768 bytes of a palette file (read access only; later bytes are ignored)
-// into `palette`. All or nothing: a shorter file fails with "Read beyond end of file" and
-// `palette` keeps every entry.
-Status read_palette_file(const std::string& path, Palette& palette);
-
-// Writes exactly 768 bytes, atomically: the target is replaced only by a complete file.
-Status write_palette_file(const std::string& path, const Palette& palette);
-
-// The palette files other programs read and write.
-//   Act     768 bytes of red, green, blue triples (later bytes ignored)      read, write
-//   Act772  the same with a big-endian colour count and transparent index    read, write
-//   Gpl     GIMP's text palette (also Krita, Aseprite, Inkscape)             read, write
-//   Jasc    JASC-PAL text (Paint Shop Pro, Pixelorama, Aseprite)              read, write
-//   Riff    the Windows RIFF "PAL " file                                     read
-//   RawRgb  3 x N bytes, N from 1 to 255 (GIMP's raw export, <file>.raw.pal) read
-enum class PaletteFormat { Act, Act772, Gpl, Jasc, Riff, RawRgb };
 
 // The headerless layouts (Act, Act772, RawRgb) are told apart by the file's size:
 //   Act      768 bytes or more: 256 colours, later bytes ignored;

@@ -20,50 +20,7 @@ std::string_view file_name(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-std::string extension(std::string_view path) {
-    const std::string_view name = file_name(path);
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return {};
-    std::string ext(name.substr(dot + 1));
-    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return ext;
-}
-
 }  // namespace
-
-std::string_view palette_format_name(PaletteFormat format) {
-    switch (format) {
-        case PaletteFormat::Act:
-            return "act";
-        case PaletteFormat::Act772:
-            return "act772";
-        case PaletteFormat::Gpl:
-            return "gpl";
-        case PaletteFormat::Jasc:
-            return "jasc";
-        case PaletteFormat::Riff:
-            return "riff";
-        case PaletteFormat::RawRgb:
-            return "raw";
-    }
-    return "";
-}
-
-std::optional<PaletteFormat> writable_palette_format(std::string_view name) {
-    for (PaletteFormat f :
-         {PaletteFormat::Act, PaletteFormat::Act772, PaletteFormat::Gpl, PaletteFormat::Jasc}) {
-        if (name == palette_format_name(f)) return f;
-    }
-    return std::nullopt;
-}
-
-std::optional<PaletteFormat> palette_format_for_extension(std::string_view path) {
-    const std::string ext = extension(path);
-    if (ext == "act") return PaletteFormat::Act;
-    if (ext == "gpl") return PaletteFormat::Gpl;
-    if (ext == "pal") return PaletteFormat::Jasc;
-    return std::nullopt;
-}
 
 Status parse_palette_file(std::string_view path, std::size_t fileSize,
                           std::span<const std::uint8_t> head, PaletteFile& out) {
@@ -71,7 +28,7 @@ Status parse_palette_file(std::string_view path, std::size_t fileSize,
     // Content decides: a signature names its format whatever the file is called, and the
     // headerless layouts, told apart by size, come only after them.
     std::optional<PaletteFormat> chosen = palette_signature(head);
-    const std::string ext = extension(path);
+    const std::string ext = file_extension(path);
     // A .gpl file is text: bytes without its signature are a broken GIMP palette, whose
     // first line the message shows.
     if (!chosen && ext == "gpl") chosen = PaletteFormat::Gpl;
@@ -79,7 +36,7 @@ Status parse_palette_file(std::string_view path, std::size_t fileSize,
         chosen = binary_palette_kind(fileSize, head);
         if (!chosen) {
             if (fileSize < kPaletteFileSize && (ext == "act" || ext == "raw"))
-                return Status::file_error(kReadBeyondEnd).about(path);
+                return Status::file_error(ErrorCode::ReadBeyondEnd).about(path);
             return Status::failure(name + " is not a palette file of a known format");
         }
     }
@@ -132,7 +89,8 @@ Status read_signed_or_act_palette(const std::string& path, Palette& into) {
         apply_colours(signed_file.colours, into);
         return Status::success();
     }
-    if (head.size() < kPaletteFileSize) return Status::file_error(kReadBeyondEnd).about(path);
+    if (head.size() < kPaletteFileSize)
+        return Status::file_error(ErrorCode::ReadBeyondEnd).about(path);
     into = palette_from_bytes(
         std::span<const std::uint8_t, kPaletteFileSize>(head.data(), kPaletteFileSize));
     return Status::success();

@@ -12,27 +12,15 @@
 #include "document/sprite_document.h"
 #include "document/status.h"
 #include "interchange/palette_file.h"
+#include "interchange/palette_format_table.h"
 
 namespace dabro {
-
-// "act", "act772", "gpl", "jasc", "riff", "raw".
-std::string_view palette_format_name(PaletteFormat format);
-
-// A format that can be written, by its name ("act", "act772", "gpl", "jasc").
-std::optional<PaletteFormat> writable_palette_format(std::string_view name);
-
-// The format a written file's extension asks for: .act, .gpl, and .pal (JASC, the text
-// format most programs that write .pal read).
-std::optional<PaletteFormat> palette_format_for_extension(std::string_view path);
 
 // A palette file's colours, in entry order: they set entries 0 to N - 1 of a palette.
 struct PaletteFile {
     PaletteFormat format = PaletteFormat::Act;
     std::vector<std::uint32_t> colours;  // 0x00RRGGBB, 1 to 256
 };
-
-// Text files longer than this are not palettes (256 named colours take a few kilobytes).
-inline constexpr std::size_t kMaxPaletteTextSize = std::size_t{1} << 20;
 
 // The text formats and the RIFF file, from their bytes. A failure says which line (for RIFF,
 // which byte) is wrong: "line 5: the value 300 is outside 0 to 255".

@@ -21,8 +21,8 @@ struct ContextFree {
 using Context = std::unique_ptr<spng_ctx, ContextFree>;
 
 Status png_failure(const std::string& name, int err) {
-    if (err == SPNG_ESIGNATURE) return Status::failure(name + " is not a PNG file");
-    return Status::failure(name + " is not a readable PNG: " + spng_strerror(err));
+    if (err == SPNG_ESIGNATURE) return Status::failure_naming(name, name + " is not a PNG file");
+    return Status::failure_naming(name, name + " is not a readable PNG: " + spng_strerror(err));
 }
 
 // Opens a decoder on the bytes and reads the header, refusing a size above the limits
@@ -44,9 +44,9 @@ Status open_png(std::span<const std::uint8_t> png, const std::string& name, cons
     if (int err = spng_get_ihdr(ctx.get(), &ihdr); err != 0) return png_failure(name, err);
     const std::int64_t pixels = std::int64_t{ihdr.width} * ihdr.height;
     if (pixels > limits.maxPixels) {
-        return Status::failure(name + " is " + std::to_string(ihdr.width) + " x " +
-                               std::to_string(ihdr.height) + " pixels, more than the " +
-                               std::to_string(limits.maxPixels) + " allowed");
+        return Status::failure_naming(
+            name, name + " is " + std::to_string(ihdr.width) + " x " + std::to_string(ihdr.height) +
+                      " pixels, more than the " + std::to_string(limits.maxPixels) + " allowed");
     }
     return Status::success();
 }
@@ -59,7 +59,8 @@ Status finish_png(spng_ctx* ctx, std::span<const std::uint8_t> png, const std::s
     static constexpr std::uint8_t kEnd[12] = {0,   0,   0,    0,    'I',  'E',
                                               'N', 'D', 0xAE, 0x42, 0x60, 0x82};
     if (std::find_end(png.begin(), png.end(), kEnd, kEnd + sizeof(kEnd)) == png.end())
-        return Status::failure(name + " is not a readable PNG: its end chunk is missing or cut");
+        return Status::failure_naming(
+            name, name + " is not a readable PNG: its end chunk is missing or cut");
     return Status::success();
 }
 
@@ -127,9 +128,10 @@ Status decode_png_indices(std::span<const std::uint8_t> png, const std::string& 
     const bool indexed = type == SPNG_COLOR_TYPE_INDEXED;
     const bool grey = type == SPNG_COLOR_TYPE_GRAYSCALE || type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA;
     if (!(indexed || grey) || depth > 8) {
-        return Status::failure(name +
-                               " holds no indices: keeping indices needs an indexed PNG or a grey "
-                               "PNG of 8 bits or fewer");
+        return Status::failure_naming(
+            name, name +
+                      " holds no indices: keeping indices needs an indexed PNG or a grey "
+                      "PNG of 8 bits or fewer");
     }
     std::size_t size = 0;
     if (int err = spng_decoded_image_size(ctx.get(), SPNG_FMT_PNG, &size); err != 0)

@@ -110,9 +110,9 @@ Status import_raw_by_name(const std::string& path, EncodedImage& image, Palette&
 
     Palette newPalette = palette;
     if (Status s = read_signed_or_act_palette(name.palettePath, newPalette); !s.ok()) {
-        if (s.code() != kFileNotFound) return s;
+        if (s.code() != ErrorCode::FileNotFound) return s;
         Status gimp = read_any_palette(name.gimpPalettePath, newPalette);
-        if (gimp.code() == kFileNotFound) {
+        if (gimp.code() == ErrorCode::FileNotFound) {
             return Status::failure("File not found: neither " + name.palettePath + " nor " +
                                    name.gimpPalettePath + " exists");
         }

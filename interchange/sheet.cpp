@@ -128,11 +128,7 @@ BoundingBox read_box(const jf::Json& value, const std::string& path) {
 void read_layout(const jf::Json& json, SheetLayout& out) {
     const std::string top;
     jf::object(json, top);
-    const std::int64_t version =
-        jf::integer(jf::member(json, top, "version"), "version", 0, kInt32Max);
-    if (version != kSheetFormatVersion)
-        jf::fail("version", "is " + std::to_string(version) + "; this program reads version " +
-                                std::to_string(kSheetFormatVersion));
+    jf::check_version(json, kSheetFormatVersion);
     out.name = jf::latin1_name(jf::member(json, top, "name"), "name", kMaxNameLength);
     out.frames =
         static_cast<int>(jf::integer(jf::member(json, top, "frames"), "frames", 0, kMaxImageSlots));
@@ -283,20 +279,6 @@ Status export_sheet(const ImageCollection& collection, const std::string& pngPat
         (void)file_layer().unlink(partial);
         return Status::from_errno(-err);
     }
-    return Status::success();
-}
-
-Status read_input_file(const std::string& path, std::size_t maxBytes,
-                       std::vector<std::uint8_t>& bytes) {
-    FileReader in;
-    Status s = in.open(path);
-    if (s.ok() && in.size() > maxBytes)
-        s = Status::failure("is " + std::to_string(in.size()) + " bytes, more than the " +
-                            std::to_string(maxBytes) + " allowed");
-    std::vector<std::uint8_t> read;
-    if (s.ok() && !in.append(read, in.size())) s = in.status();
-    if (!s.ok()) return Status::failure(path + ": " + s.message());
-    bytes = std::move(read);
     return Status::success();
 }
 

@@ -96,12 +96,6 @@ struct SheetContent {
 Status read_sheet(const std::string& pngPath, Encoding encoding, const ImageCollection* base,
                   SheetContent& out, const Progress& progress = {}, const PngLimits& limits = {});
 
-// Reads a whole file of at most `maxBytes`, naming the file in any failure.
-Status read_input_file(const std::string& path, std::size_t maxBytes,
-                       std::vector<std::uint8_t>& bytes);
-inline constexpr std::size_t kMaxJsonBytes = std::size_t{64} << 20;
-inline constexpr std::size_t kMaxPngBytes = std::size_t{1} << 30;
-
 // What a sheet puts into a collection, as the document's edits take it.
 CollectionContent collection_content(SheetContent content);
 

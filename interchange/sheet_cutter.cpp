@@ -126,8 +126,6 @@ class SheetCutter {
     }
 
   private:
-    static constexpr std::size_t kMaxWaiting = 1024;
-
     static std::string slot_text(const SheetSlot& s) {
         return "frame " + std::to_string(s.frame) + ", direction " + std::to_string(s.direction);
     }

@@ -77,21 +77,11 @@ Status plan_unpack(const SpriteDocument& doc, OrderedJson& json,
         collections.push_back(std::move(entry));
         sheets.push_back(std::move(sheet));
     }
-    json = OrderedJson{{"format", kSpriteFormat},
-                       {"version", kSpriteFolderVersion},
-                       {"dimensions", doc.dimensions},
-                       {"centerX", doc.centerX},
-                       {"centerY", doc.centerY},
-                       {"headerWord", doc.headerWord},
-                       {"headerByte", doc.headerByte},
-                       {"sequences", std::move(sequences)},
-                       {"collections", std::move(collections)}};
+    json = OrderedJson{{"format", kSpriteFormat}, {"version", kSpriteFolderVersion}};
+    jf::put_header(json, doc);
+    json["sequences"] = std::move(sequences);
+    json["collections"] = std::move(collections);
     return Status::success();
-}
-
-Status write_text(const std::string& path, const std::string& text) {
-    return write_file_atomically(path,
-                                 {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
 Status fs_failure(const std::string& what, const std::error_code& ec) {
@@ -161,7 +151,8 @@ Status unpack_sprite(const SpriteDocument& document, const std::string& folder,
             !s.ok())
             return fail(s);
     }
-    if (Status s = write_text((staging / kSpriteJsonName).string(), json.dump(1) + "\n"); !s.ok())
+    if (Status s = write_text_atomically((staging / kSpriteJsonName).string(), json.dump(1) + "\n");
+        !s.ok())
         return fail(s);
     if (!keep_going(progress, total - 1, total)) return fail(Status::cancelled());
     if (exists) {
@@ -185,11 +176,7 @@ struct StagedCollection {
 void read_header(const jf::Json& json, SpriteDocument& doc) {
     const std::string top;
     jf::object(json, top);
-    const std::int64_t version =
-        jf::integer(jf::member(json, top, "version"), "version", 0, kInt32Max);
-    if (version != kSpriteFolderVersion)
-        jf::fail("version", "is " + std::to_string(version) + "; this program reads version " +
-                                std::to_string(kSpriteFolderVersion));
+    jf::check_version(json, kSpriteFolderVersion);
     const jf::Json& dims = jf::array(jf::member(json, top, "dimensions"), "dimensions");
     if (dims.size() != doc.dimensions.size()) jf::fail("dimensions", "must hold 3 values");
     for (std::size_t i = 0; i < dims.size(); ++i)
@@ -372,9 +359,7 @@ Status pack_sprite(const FolderReader& read, const PackOptions& options,
         if (Status s = images_from_png(bytes, from.sheet, from.layout, options.encoding, baseCol,
                                        images, {}, options.limits);
             !s.ok())
-            return s.message().rfind(from.sheet, 0) == 0
-                       ? s
-                       : Status::failure(from.sheet + ": " + s.message());
+            return s.about_any(from.sheet);
         for (std::size_t p = 0; p < col.palettes.size(); ++p)
             col.palettes[p] = baseCol
                                   ? with_base_values(from.layout.palettes[p], baseCol->palettes[p])
@@ -392,6 +377,26 @@ Status pack_folder(const std::string& folder, const PackOptions& options,
             return read_input_file((fs::path(folder) / name).string(), maxBytes, bytes);
         },
         options, out);
+}
+
+bool read_sheet_owners(const std::string& folder, SheetOwners& owners) {
+    std::vector<std::uint8_t> bytes;
+    jf::Json json;
+    const std::string path = (fs::path(folder) / kSpriteJsonName).string();
+    if (!read_input_file(path, kMaxJsonBytes, bytes).ok() ||
+        !jf::parse(bytes, kSpriteJsonName, json).ok() || !json.is_object())
+        return false;
+    owners.clear();
+    const auto collections = json.find("collections");
+    if (collections == json.end() || !collections->is_array()) return true;
+    for (std::size_t c = 0; c < collections->size(); ++c) {
+        const jf::Json& entry = (*collections)[c];
+        if (!entry.is_object()) continue;
+        const auto sheet = entry.find("sheet");
+        if (sheet != entry.end() && sheet->is_string())
+            owners.emplace(sheet->get<std::string>(), static_cast<int>(c));
+    }
+    return true;
 }
 
 }  // namespace dabro

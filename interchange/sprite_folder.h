@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -53,6 +54,13 @@ Status pack_sprite(const FolderReader& read, const PackOptions& options,
                    std::unique_ptr<SpriteDocument>& out);
 
 // The same from a folder on disk.
+// Sheet file name to the collections that name it in sprite.json.
+using SheetOwners = std::multimap<std::string, int>;
+
+// The sheets the folder's sprite.json names, read leniently: false when it cannot be read at
+// all (a pack then says why).
+bool read_sheet_owners(const std::string& folder, SheetOwners& owners);
+
 Status pack_folder(const std::string& folder, const PackOptions& options,
                    std::unique_ptr<SpriteDocument>& out);
 

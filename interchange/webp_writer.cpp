@@ -4,14 +4,12 @@
 
 #include <string>
 
+#include "document/limits.h"
 #include "interchange/animation.h"
 
 namespace dabro {
 
 namespace {
-
-// WebP's own limit on a canvas side.
-constexpr std::uint32_t kMaxWebpSide = 16383;
 
 class WebpWriter final : public AnimationWriter {
   public:

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "actions/collection_sheet.h"
 #include "actions/image_actions.h"
-#include "actions/sheet_actions.h"
 #include "document/byte_sink.h"
 #include "document/file_layer.h"
 #include "interchange/image_png.h"

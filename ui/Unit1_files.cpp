@@ -259,7 +259,7 @@ void TForm1::rebuild_recent_menu() {
         OpenRecent1->insertAction(ClearRecent1, a);
         connect(a, &QAction::triggered, this, [this, file] {
             if (!QFileInfo::exists(file)) {
-                reported_ok(Status::failure(file_error_message(kFileNotFound)));
+                reported_ok(Status::file_error(ErrorCode::FileNotFound));
                 forget_recent(file);
                 return;
             }

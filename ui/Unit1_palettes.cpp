@@ -1,7 +1,6 @@
 // Palette > Import into palette and Export palette: any palette, in other programs' formats.
 #include <QAction>
 #include <QMenu>
-#include <iterator>
 
 #include "actions/palette_actions.h"
 #include "ui/Unit1.h"
@@ -16,20 +15,6 @@ const QStringList& palette_names() {
                                       QStringLiteral("Palette 3")};
     return names;
 }
-
-struct ExportChoice {
-    const char* label;
-    PaletteFormat format;
-    const char* filter;
-    const char* extension;
-};
-
-constexpr ExportChoice kExportFormats[] = {
-    {"ACT, 768 bytes (.act)", PaletteFormat::Act, "*.act|*.act", "act"},
-    {"ACT with colour count, 772 bytes (.act)", PaletteFormat::Act772, "*.act|*.act", "act"},
-    {"GIMP palette (.gpl)", PaletteFormat::Gpl, "*.gpl|*.gpl", "gpl"},
-    {"JASC palette (.pal)", PaletteFormat::Jasc, "*.pal|*.pal", "pal"},
-};
 
 }  // namespace
 
@@ -65,15 +50,16 @@ void TForm1::ExportPaletteAs1Click(QObject*) {
     const std::optional<int> slot = prompts_->choose_item(
         {QStringLiteral("Export palette"), QStringLiteral("Palette:"), palette_names()});
     if (!slot || *slot < 0 || *slot >= kPalettesPerCollection) return;
+    const auto writable = writable_palette_formats();
     QStringList formats;
-    for (const ExportChoice& f : kExportFormats) formats << QLatin1String(f.label);
+    for (const PaletteFormatEntry& f : writable) formats << QString::fromUtf8(f.label);
     const std::optional<int> format = prompts_->choose_item(
         {QStringLiteral("Export palette"), QStringLiteral("Format:"), formats});
-    if (!format || *format < 0 || *format >= static_cast<int>(std::size(kExportFormats))) return;
-    const ExportChoice& chosen = kExportFormats[*format];
+    if (!format || *format < 0 || *format >= static_cast<int>(writable.size())) return;
+    const PaletteFormatEntry& chosen = writable[static_cast<std::size_t>(*format)];
     FileRequest request = file_request(FileDialog::SaveDialog4);
-    request.filter = QLatin1String(chosen.filter);
-    request.defaultExtension = QLatin1String(chosen.extension);
+    request.filter = QString::fromStdString(palette_save_filter(chosen));
+    request.defaultExtension = QString::fromUtf8(chosen.extension);
     const std::optional<std::string> path = choose_file(request);
     if (!path) return;
     if (!reported_ok(export_palette(doc(), c, *slot, *path, chosen.format))) return;

@@ -4,8 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "actions/collection_sheet.h"
 #include "actions/image_actions.h"
-#include "actions/sheet_actions.h"
 #include "ui/Unit1.h"
 
 namespace dabro {

@@ -19,7 +19,6 @@ namespace dabro {
 namespace {
 
 constexpr int kDefaultFps = 10;
-constexpr int kMaxFps = 60;
 
 // Scrolls the player's controls on a screen too small for them, and leaves every key to the
 // player: the arrows step through the frames instead of scrolling.
@@ -47,7 +46,7 @@ void PlayerWindow::build() {
     loopBox = new QCheckBox(QStringLiteral("Loop"), this);
     loopBox->setChecked(true);
     fpsBox = new QSpinBox(this);
-    fpsBox->setRange(1, kMaxFps);
+    fpsBox->setRange(1, kMaxPlayerFps);
     fpsBox->setValue(kDefaultFps);
     fpsBox->setSuffix(QStringLiteral(" fps"));
     frameValueBox = new QCheckBox(QStringLiteral("Frame value as ms"), this);

@@ -15,14 +15,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "actions/animate.h"
 #include "ui/Unit1.h"
 
 namespace dabro {
 
 namespace {
-
-// A frame value read as a duration is held to this range of milliseconds.
-constexpr int kMaxFrameMs = 60000;
 
 // Where a window of `outer` size, its frame included, goes beside `main`: to its right, else
 // to its left, else as far right as `available` allows; never off `available` when it fits.
@@ -132,10 +130,13 @@ FrameImage PlayerWindow::image_of_frame(int frame) const {
             : collection_image(session.document, collection_, collectionFrame_, direction_);
     if (image.found() && !session.imagesReadable) {
         image.slot = -1;
+        image.missing = NoImage::Unreadable;
         image.reason = "The sprite's images cannot be read";
     }
-    if (sequence_ < 0 && (collection_ < 0 || collectionFrame_ < 0 || direction_ < 0))
+    if (sequence_ < 0 && (collection_ < 0 || collectionFrame_ < 0 || direction_ < 0)) {
+        image.missing = NoImage::NotSelected;
         image.reason = "No image is selected";
+    }
     return image;
 }
 
@@ -223,13 +224,12 @@ QString PlayerWindow::status_text() const {
 }
 
 int PlayerWindow::frame_interval() const {
-    if (frameValueBox->isChecked() && sequence_ >= 0) {
-        const FrameImage image =
-            sequence_frame_image(form_.session().document, sequence_, frame_, direction_);
-        if (image.frameValue > 0 && image.reason.rfind("Sequence", 0) != 0)
-            return std::min(image.frameValue, kMaxFrameMs);
-    }
-    return 1000 / fpsBox->value();
+    AnimateOptions options;
+    options.fps = fpsBox->value();
+    options.frameValueMs = frameValueBox->isChecked() && sequence_ >= 0;
+    if (!options.frameValueMs) return frame_delay_ms({}, options);
+    return frame_delay_ms(
+        sequence_frame_image(form_.session().document, sequence_, frame_, direction_), options);
 }
 
 void PlayerWindow::schedule_tick(bool fromNow) {

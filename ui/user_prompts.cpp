@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "interchange/palette_format_table.h"
+
 namespace dabro {
 
 FileRequest file_request(FileDialog dialog) {
@@ -31,12 +33,15 @@ FileRequest file_request(FileDialog dialog) {
             r.filter = QStringLiteral("*.act|*.act|*.raw|*.raw");
             break;
         case FileDialog::SaveDialog3:
-        case FileDialog::SaveDialog4:
             r.filter = QStringLiteral("*.act|*.act");
             r.defaultExtension = QStringLiteral("act");
             break;
+        case FileDialog::SaveDialog4:  // the first format offered until one is chosen
+            r.filter = QString::fromStdString(palette_save_filter(kPaletteFormats[0]));
+            r.defaultExtension = QString::fromUtf8(kPaletteFormats[0].extension);
+            break;
         case FileDialog::OpenDialog4:
-            r.filter = QStringLiteral("Palette files|*.act *.gpl *.pal *.raw|All files|*");
+            r.filter = QString::fromStdString(palette_open_filter());
             break;
         case FileDialog::ExportImageDialog:
             r.filter = QStringLiteral("*.png|*.png|*.raw|*.raw");

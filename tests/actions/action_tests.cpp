@@ -1,10 +1,12 @@
 // The actions at their own layer: each command's round trip and its refusals.
 #include <gtest/gtest.h>
 
+#include "actions/animate.h"
+#include "actions/collection_sheet.h"
 #include "actions/image_actions.h"
 #include "actions/palette_actions.h"
 #include "actions/placement_actions.h"
-#include "actions/sheet_actions.h"
+#include "actions/sequence_render.h"
 #include "support/sample_sprite.h"
 #include "support/temp_dir.h"
 
@@ -107,6 +109,14 @@ TEST_F(Actions, PlaceFramesIsOneStepUndoneWhole) {
     request.pair.y = INT32_MAX;
     EXPECT_FALSE(place_frames(*doc, request, placed).ok());
     EXPECT_FALSE(placed.step);
+}
+
+// The scale is refused outside 1 to 16 (the drawing once clamped it silently).
+TEST_F(Actions, ScaleHasOneOwner) {
+    for (int scale : {0, 17})
+        EXPECT_EQ(render_sequence(*doc, {0, 0, 0, scale}, dir.file("row.png")).message(),
+                  "There is no scale " + std::to_string(scale) + ": use 1 to 16");
+    EXPECT_TRUE(dir.entries().empty());
 }
 
 // Refusals build no step and name the reason.

@@ -214,5 +214,28 @@ TEST_F(PngCli, FailuresChangeNothing) {
     expect_failure({"recompress", s}, "Option -o is required.", out);
 }
 
+// A sheet that cannot be read is named once, whether or not the reader's message names it.
+TEST_F(PngCli, PackNamesABrokenSheetOnce) {
+    const std::string rgba = dir.file("rgba.png");
+    ASSERT_EQ(
+        test::run_cli({"export-png", sprite, "-c", "0", "-f", "0", "-d", "0", "-o", rgba}).code, 0);
+    ASSERT_EQ(test::run_cli({"unpack", sprite, folder}).code, 0);
+    std::string sheet;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".png") sheet = entry.path().filename().string();
+    ASSERT_FALSE(sheet.empty());
+    struct Case {
+        Data bytes;
+        std::string starts;
+    };
+    for (const Case& c : {Case{Data(40, 'x'), sheet + " is not a PNG file."},
+                          Case{test::read_bytes(rgba), sheet + ": The image of "}}) {
+        test::write_bytes(folder + "/" + sheet, c.bytes);
+        const test::CliResult r = test::run_cli({"pack", folder, "-o", out});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.last_error_line().substr(0, c.starts.size()), c.starts);
+    }
+}
+
 }  // namespace
 }  // namespace dabro

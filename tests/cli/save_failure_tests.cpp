@@ -9,7 +9,7 @@
 
 #include "cli_runner.h"
 #include "document/sprite_saver.h"
-#include "interchange/palette_file.h"
+#include "interchange/palette_formats.h"
 #include "support/faulty_file_layer.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
@@ -57,9 +57,10 @@ const Writer kWriters[] = {
          return library(save_sprite(out, *doc, header_of(*doc)));
      },
      false},
-    {"write_palette_file",
+    {"write_palette_as",
      [](const test::TempDir&, const std::string& out) {
-         return library(write_palette_file(out, document()->collections[0].palettes[0]));
+         return library(
+             write_palette_as(out, document()->collections[0].palettes[0], PaletteFormat::Act));
      },
      false},
     {"resave",

@@ -9,6 +9,7 @@
 #include "commands/history.h"
 #include "document/sprite_saver.h"
 #include "imaging/halve.h"
+#include "support/memory_files.h"
 #include "support/sprite_builder.h"
 
 namespace dabro::test {

@@ -40,7 +40,7 @@ TEST(FileLayer, AWriteThatStoresNothingIsDiskFullAndKeepsTheTarget) {
     ChunkedWrites layer(5, 3);
     ScopedFileLayer use(layer);
     const Status s = write_file_atomically(dir.file("f"), std::vector<std::uint8_t>(100, 1));
-    EXPECT_EQ(s.code(), kDiskFull);
+    EXPECT_EQ(s.code(), ErrorCode::DiskFull);
     EXPECT_EQ(failure_text(s.message()), "Disk full.");
     EXPECT_EQ(test::read_bytes(dir.file("f")), (std::vector<std::uint8_t>{9, 9, 9}));
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"f"});
@@ -50,7 +50,7 @@ TEST(FileLayer, ReadPrefixNeedsTheWholePrefix) {
     test::TempDir dir;
     test::write_bytes(dir.file("p"), std::vector<std::uint8_t>(767, 1));
     std::vector<std::uint8_t> bytes = {42};
-    EXPECT_EQ(read_file_prefix(dir.file("p"), 768, bytes).code(), kReadBeyondEnd);
+    EXPECT_EQ(read_file_prefix(dir.file("p"), 768, bytes).code(), ErrorCode::ReadBeyondEnd);
     EXPECT_EQ(bytes, std::vector<std::uint8_t>{42});
     test::write_bytes(dir.file("p"), std::vector<std::uint8_t>(800, 2));
     ASSERT_TRUE(read_file_prefix(dir.file("p"), 768, bytes).ok());
@@ -60,18 +60,23 @@ TEST(FileLayer, ReadPrefixNeedsTheWholePrefix) {
 TEST(FileLayer, ErrnoMapsToTheProgramsCodes) {
     struct Case {
         int err;
-        int code;
+        ErrorCode code;
     };
+    using enum ErrorCode;
     for (const Case& c :
-         {Case{ENOENT, 2}, Case{ENOTDIR, 3}, Case{ENAMETOOLONG, 3}, Case{EMFILE, 4},
-          Case{ENFILE, 4}, Case{EACCES, 5}, Case{EROFS, 5}, Case{ENOSPC, 101}, Case{EFBIG, 101}}) {
+         {Case{ENOENT, FileNotFound}, Case{ENOTDIR, InvalidFilename},
+          Case{ENAMETOOLONG, InvalidFilename}, Case{EMFILE, TooManyOpenFiles},
+          Case{ENFILE, TooManyOpenFiles}, Case{EACCES, FileAccessDenied},
+          Case{EROFS, FileAccessDenied}, Case{ENOSPC, DiskFull}, Case{EFBIG, DiskFull}}) {
         EXPECT_EQ(file_error_code_from_errno(c.err), c.code) << "errno " << c.err;
         EXPECT_EQ(Status::from_errno(c.err).code(), c.code);
     }
-    // Other errors keep their own number, even where it equals one of the program's codes.
+    // Other errors are system errors that keep their errno apart, even where its number
+    // equals one of the program's codes (EIO is 5, EINTR 4).
     for (int err : {EIO, ESRCH, EINTR, EISDIR, ENETDOWN, ENETUNREACH}) {
         const Status s = Status::from_errno(err);
-        EXPECT_EQ(s.code(), err);
+        EXPECT_EQ(s.code(), SystemError);
+        EXPECT_EQ(s.os_error(), err);
         EXPECT_EQ(s.message(), "I/O error " + std::to_string(err));
     }
 }

@@ -2,6 +2,7 @@
 
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
+#include "support/memory_files.h"
 #include "support/sample_sprite.h"
 #include "support/temp_dir.h"
 

@@ -8,6 +8,7 @@
 #include "document/sprite_layout.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
+#include "support/memory_files.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
@@ -149,7 +150,7 @@ TEST(Truncation, EveryPrefixFailsCleanlyAndChangesNothing) {
         const std::vector<std::uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<long>(n));
         const Status s = test::load_bytes(prefix, "x.spr", *session);
         ASSERT_FALSE(s.ok()) << "prefix of " << n << " bytes";
-        EXPECT_EQ(s.code(), kReadBeyondEnd) << "prefix of " << n << " bytes";
+        EXPECT_EQ(s.code(), ErrorCode::ReadBeyondEnd) << "prefix of " << n << " bytes";
         EXPECT_EQ(s.message(), "Read beyond end of file");
         // The part in use, checked each time; the whole document once at the end.
         ASSERT_EQ(encode(doc), encodedBefore) << "prefix of " << n << " bytes changed the document";
@@ -468,7 +469,7 @@ TEST(LoadFile, SetsTheFileNameOrKeepsThePreviousOneOnFailure) {
     EXPECT_TRUE(session->document == *loaded);
 
     s = load_sprite(dir.file("missing.spr"), *session);
-    EXPECT_EQ(s.code(), kFileNotFound);
+    EXPECT_EQ(s.code(), ErrorCode::FileNotFound);
     EXPECT_EQ(failure_text(s.message()), "File not found.");
     EXPECT_EQ(session->currentFileName, good);
 

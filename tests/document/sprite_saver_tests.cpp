@@ -6,6 +6,7 @@
 #include "document/file_layer.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
+#include "support/memory_files.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
@@ -142,7 +143,7 @@ TEST(SaveFile, MissingFolderFailsWithFileNotFound) {
     test::TempDir dir;
     const auto doc = test::make_document({});
     const Status s = save_sprite(dir.file("no/such/folder.spr"), *doc, header_of(*doc));
-    EXPECT_EQ(s.code(), kFileNotFound);
+    EXPECT_EQ(s.code(), ErrorCode::FileNotFound);
 }
 
 TEST(SaveFile, OverwritesItselfFromTheSameDocument) {

@@ -10,6 +10,7 @@
 #include "document/file_layer.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
+#include "support/memory_files.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
@@ -131,7 +132,7 @@ TEST(FileReader, PassingTheEndFailsWithoutAllocatingAndStaysFailed) {
     std::vector<std::uint8_t> out;
     EXPECT_FALSE(in.append(out, 0x7FFFFFF0));
     EXPECT_EQ(out.capacity(), 0u) << "nothing may be allocated for bytes the file lacks";
-    EXPECT_EQ(in.status().code(), kReadBeyondEnd);
+    EXPECT_EQ(in.status().code(), ErrorCode::ReadBeyondEnd);
     std::uint8_t b = 0;
     EXPECT_FALSE(in.read(&b, 1)) << "a failed reader stays failed";
     EXPECT_FALSE(in.seek(0));
@@ -146,7 +147,7 @@ TEST(FileReader, AFileCutAfterOpeningIsReadBeyondEnd) {
     ASSERT_EQ(::truncate(path.c_str(), 150 * 1000), 0);
     std::vector<std::uint8_t> out;
     EXPECT_FALSE(in.append(out, 300 * 1000));
-    EXPECT_EQ(in.status().code(), kReadBeyondEnd);
+    EXPECT_EQ(in.status().code(), ErrorCode::ReadBeyondEnd);
 }
 
 TEST(FileReader, AFailedReadGivesItsError) {
@@ -239,7 +240,7 @@ TEST(StreamedSave, DiskFullHalfWayKeepsTheTargetAndLeavesNoTemporaryFile) {
     layer.writesBeforeFull = 4;
     ScopedFileLayer use(layer);
     const Status s = save_sprite(target, *doc, header_of(*doc));
-    EXPECT_EQ(s.code(), kDiskFull);
+    EXPECT_EQ(s.code(), ErrorCode::DiskFull);
     EXPECT_EQ(test::read_bytes(target), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"s.spr"});
 }

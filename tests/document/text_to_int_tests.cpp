@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <optional>
 
 #include "document/text_to_int.h"
@@ -52,13 +53,13 @@ TEST(FailureText, AppendsAFullStopAfterCharactersAboveIt) {
 }
 
 TEST(FileErrorMessage, CoversEveryCode) {
-    EXPECT_EQ(file_error_message(2), "File not found");
-    EXPECT_EQ(file_error_message(3), "Invalid filename");
-    EXPECT_EQ(file_error_message(4), "Too many open files");
-    EXPECT_EQ(file_error_message(5), "File access denied");
-    EXPECT_EQ(file_error_message(100), "Read beyond end of file");
-    EXPECT_EQ(file_error_message(101), "Disk full");
-    EXPECT_EQ(file_error_message(21), "I/O error 21");
+    EXPECT_EQ(file_error_message(ErrorCode::FileNotFound), "File not found");
+    EXPECT_EQ(file_error_message(ErrorCode::InvalidFilename), "Invalid filename");
+    EXPECT_EQ(file_error_message(ErrorCode::TooManyOpenFiles), "Too many open files");
+    EXPECT_EQ(file_error_message(ErrorCode::FileAccessDenied), "File access denied");
+    EXPECT_EQ(file_error_message(ErrorCode::ReadBeyondEnd), "Read beyond end of file");
+    EXPECT_EQ(file_error_message(ErrorCode::DiskFull), "Disk full");
+    EXPECT_EQ(Status::from_errno(EISDIR).message(), "I/O error 21");
 }
 
 }  // namespace

@@ -267,6 +267,7 @@ struct MappingCase {
     int direction;
     int slot;  // -1: an empty cell
     const char* reason;
+    NoImage missing = NoImage::None;
 };
 
 class FrameMapping : public testing::TestWithParam<MappingCase> {};
@@ -290,6 +291,7 @@ TEST_P(FrameMapping, FindsTheImageOrSaysWhyNot) {
     EXPECT_EQ(got.slot, c.slot);
     EXPECT_EQ(got.found(), c.slot >= 0);
     EXPECT_EQ(got.reason, c.reason);
+    EXPECT_EQ(got.missing, c.missing);
     if (got.found()) {
         EXPECT_EQ(got.collection, 1);
         EXPECT_EQ(got.collectionFrame, indexes[c.frame]);
@@ -303,19 +305,24 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         MappingCase{"first", 0, 0, 0, 8, ""}, MappingCase{"direction", 0, 0, 3, 11, ""},
         MappingCase{"second", 0, 1, 2, 2, ""}, MappingCase{"last", 0, 4, 1, 5, ""},
-        MappingCase{"negative index", 0, 2, 0, -1, "Collection 1 has no frame -1: it has 3 frames"},
-        MappingCase{"index beyond", 0, 3, 0, -1, "Collection 1 has no frame 3: it has 3 frames"},
+        MappingCase{"negative index", 0, 2, 0, -1, "Collection 1 has no frame -1: it has 3 frames",
+                    NoImage::NoCollectionFrame},
+        MappingCase{"index beyond", 0, 3, 0, -1, "Collection 1 has no frame 3: it has 3 frames",
+                    NoImage::NoCollectionFrame},
         MappingCase{"direction beyond", 0, 0, 4, -1,
-                    "Collection 1 has no direction 4: it has 4 directions"},
+                    "Collection 1 has no direction 4: it has 4 directions", NoImage::NoDirection},
         MappingCase{"negative direction", 0, 0, -1, -1,
-                    "Collection 1 has no direction -1: it has 4 directions"},
-        MappingCase{"frame beyond", 0, 5, 0, -1, "Sequence 0 has no frame 5: it has 5 frames"},
+                    "Collection 1 has no direction -1: it has 4 directions", NoImage::NoDirection},
+        MappingCase{"frame beyond", 0, 5, 0, -1, "Sequence 0 has no frame 5: it has 5 frames",
+                    NoImage::NoSequenceFrame},
         MappingCase{"missing collection", 1, 0, 0, -1,
-                    "Collection 7 is not in the sprite, which has 2 collections"},
+                    "Collection 7 is not in the sprite, which has 2 collections",
+                    NoImage::NoCollection},
         MappingCase{"missing sequence", 2, 0, 0, -1,
-                    "Sequence 2 is not in the sprite, which has 2 sequences"},
+                    "Sequence 2 is not in the sprite, which has 2 sequences", NoImage::NoSequence},
         MappingCase{"negative sequence", -1, 0, 0, -1,
-                    "Sequence -1 is not in the sprite, which has 2 sequences"}),
+                    "Sequence -1 is not in the sprite, which has 2 sequences",
+                    NoImage::NoSequence}),
     [](const testing::TestParamInfo<MappingCase>& info) {
         std::string name = info.param.what;
         for (char& ch : name)

@@ -4,7 +4,7 @@
 
 #include "document/file_layer.h"
 #include "imaging/reference.h"
-#include "interchange/palette_file.h"
+#include "interchange/palette_formats.h"
 #include "support/temp_dir.h"
 
 namespace dabro {
@@ -28,7 +28,7 @@ TEST(PaletteFile, TriplesBecomeEntries) {
     bytes[767] = 0x01;
     test::write_bytes(dir.file("a.act"), bytes);
     Palette palette = filled(0xFF777777);
-    ASSERT_TRUE(read_palette_file(dir.file("a.act"), palette).ok());
+    ASSERT_TRUE(read_signed_or_act_palette(dir.file("a.act"), palette).ok());
     EXPECT_EQ(palette[0], 0x00123456u);
     EXPECT_EQ(palette[1], 0u);
     EXPECT_EQ(palette[255], 0x00FF0001u);
@@ -40,8 +40,8 @@ TEST(PaletteFile, ShortFilesChangeNothing) {
         SCOPED_TRACE(size);
         test::write_bytes(dir.file("short.act"), Data(size, 0x11));
         Palette palette = filled(0xABCDEF);
-        const Status s = read_palette_file(dir.file("short.act"), palette);
-        EXPECT_EQ(s.code(), kReadBeyondEnd);
+        const Status s = read_signed_or_act_palette(dir.file("short.act"), palette);
+        EXPECT_EQ(s.code(), ErrorCode::ReadBeyondEnd);
         EXPECT_EQ(failure_text(s.message()), "Read beyond end of file.");
         EXPECT_EQ(palette, filled(0xABCDEF));
     }
@@ -56,15 +56,15 @@ TEST(PaletteFile, BytesAfterTheFirst768AreIgnored) {
     test::write_bytes(dir.file("exact.raw"), bytes);
     test::write_bytes(dir.file("long.act"), longer);
     Palette a{}, b{};
-    ASSERT_TRUE(read_palette_file(dir.file("exact.raw"), a).ok());
-    ASSERT_TRUE(read_palette_file(dir.file("long.act"), b).ok());
+    ASSERT_TRUE(read_signed_or_act_palette(dir.file("exact.raw"), a).ok());
+    ASSERT_TRUE(read_signed_or_act_palette(dir.file("long.act"), b).ok());
     EXPECT_EQ(a, b);
 }
 
 TEST(PaletteFile, MissingFile) {
     test::TempDir dir;
     Palette palette = filled(5);
-    const Status s = read_palette_file(dir.file("none.act"), palette);
+    const Status s = read_signed_or_act_palette(dir.file("none.act"), palette);
     EXPECT_EQ(failure_text(s.message()), "File not found.");
     EXPECT_EQ(palette, filled(5));
 }
@@ -74,7 +74,7 @@ TEST(PaletteFile, ReadOnlyFilesCanBeImported) {
     test::write_bytes(dir.file("ro.act"), Data(kPaletteFileSize, 0x20));
     ASSERT_EQ(::chmod(dir.file("ro.act").c_str(), 0444), 0);
     Palette palette{};
-    ASSERT_TRUE(read_palette_file(dir.file("ro.act"), palette).ok());
+    ASSERT_TRUE(read_signed_or_act_palette(dir.file("ro.act"), palette).ok());
     EXPECT_EQ(palette[100], 0x202020u);
 }
 
@@ -85,14 +85,14 @@ TEST(PaletteFile, ExportWrites768BytesOverALongerFileAndRoundTrips) {
     for (int i = 0; i < kPaletteEntries; ++i)
         palette[static_cast<std::size_t>(i)] =
             static_cast<std::uint32_t>(i) * 0x01020301u;  // top byte set
-    ASSERT_TRUE(write_palette_file(dir.file("out.act"), palette).ok());
+    ASSERT_TRUE(write_palette_as(dir.file("out.act"), palette, PaletteFormat::Act).ok());
     const Data written = test::read_bytes(dir.file("out.act"));
     ASSERT_EQ(written.size(), kPaletteFileSize);
     EXPECT_EQ(written[3 * 7], 0x0E);  // red of 0x070E1507
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.act"});
 
     Palette back{};
-    ASSERT_TRUE(read_palette_file(dir.file("out.act"), back).ok());
+    ASSERT_TRUE(read_signed_or_act_palette(dir.file("out.act"), back).ok());
     for (int i = 0; i < kPaletteEntries; ++i)
         EXPECT_EQ(back[static_cast<std::size_t>(i)],
                   palette[static_cast<std::size_t>(i)] & 0xFFFFFF);
@@ -108,7 +108,7 @@ TEST(PaletteFile, AFailedExportKeepsTheOldFile) {
     test::write_bytes(dir.file("out.act"), Data{1, 2, 3});
     FailingWrites layer;
     ScopedFileLayer use(layer);
-    const Status s = write_palette_file(dir.file("out.act"), Palette{});
+    const Status s = write_palette_as(dir.file("out.act"), Palette{}, PaletteFormat::Act);
     EXPECT_FALSE(s.ok());
     EXPECT_EQ(test::read_bytes(dir.file("out.act")), (Data{1, 2, 3}));
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"out.act"});

@@ -250,7 +250,7 @@ TEST_F(SheetFixture, BadInputIsRefusedWithAClearMessage) {
         SheetContent content;
         const Status s = read_sheet(png, Encoding::Compact, &col, content);
         EXPECT_FALSE(s.ok());
-        std::string message = s.message();
+        std::string message = message_naming_subject(s);
         const std::string folder = dir.path() + "/";
         for (auto at = message.find(folder); at != std::string::npos; at = message.find(folder))
             message.erase(at, folder.size());

@@ -10,9 +10,10 @@
 #include "child_process.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
-#include "interchange/palette_file.h"
+#include "interchange/palette_formats.h"
 #include "interchange/raw_import.h"
 #include "support/faulty_file_layer.h"
+#include "support/memory_files.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
@@ -148,9 +149,10 @@ std::vector<std::uint8_t> palette_file(const Palette& palette) {
 
 TEST_P(SaveFault, EveryFailingCallLeavesThePaletteFileAsItWas) {
     const Palette palette = numbered_palette(0x0F0E0D);
-    for_every_write_call(
-        GetParam(), kChunk / 5, palette_file(numbered_palette(0x102030)), palette_file(palette),
-        [&](const std::string& path) { return write_palette_file(path, palette); });
+    for_every_write_call(GetParam(), kChunk / 5, palette_file(numbered_palette(0x102030)),
+                         palette_file(palette), [&](const std::string& path) {
+                             return write_palette_as(path, palette, PaletteFormat::Act);
+                         });
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -368,7 +370,7 @@ TEST_P(ImportFault, PaletteImportChangesNothingOnFailure) {
     const Palette before = palette_;
     const Palette expected = numbered_palette(0x102030);
     for_every_call(
-        GetParam(), kChunk / 10, [&] { return read_palette_file(palettePath_, palette_); },
+        GetParam(), kChunk / 10, [&] { return read_signed_or_act_palette(palettePath_, palette_); },
         [&](const Status& s) {
             EXPECT_EQ(palette_, s.ok() ? expected : before);
             palette_ = before;

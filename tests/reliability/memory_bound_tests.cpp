@@ -11,7 +11,7 @@
 
 #include "child_process.h"
 #include "document/sprite_loader.h"
-#include "interchange/palette_file.h"
+#include "interchange/palette_formats.h"
 #include "support/sprite_builder.h"
 #include "support/temp_dir.h"
 
@@ -194,7 +194,7 @@ TEST(MemoryBoundPalette, HugePaletteFileReadsOnlyItsStart) {
         const std::size_t limit = address_space_in_use() + kSlack;
         const rlimit as{limit, limit};
         if (::setrlimit(RLIMIT_AS, &as) != 0) return 2;
-        if (!read_palette_file(path, palette).ok()) return 3;
+        if (!read_signed_or_act_palette(path, palette).ok()) return 3;
         return palette[255] == 0x070707 ? 0 : 4;
     });
     EXPECT_EQ(code, 0);

@@ -112,4 +112,13 @@ int MemoryFiles::copy_attributes(const std::string&, int fd) {
     return open_.contains(fd) ? 0 : -EBADF;
 }
 
+Status encode_sprite(const SpriteDocument& document, const HeaderValues& header,
+                     std::vector<std::uint8_t>& bytes) {
+    MemoryFiles files;
+    const std::string path = "sprite.spr";
+    if (Status s = save_sprite(path, document, header); !s.ok()) return s;
+    bytes = *files.written(path);
+    return Status::success();
+}
+
 }  // namespace dabro

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/file_layer.h"
+#include "document/sprite_saver.h"
 
 namespace dabro {
 
@@ -56,5 +57,10 @@ class MemoryFiles : public FileLayer {
     int nextFd_ = 100;
     ScopedFileLayer installed_;
 };
+
+// The bytes save_sprite writes for `document`, saved into memory files: the program's one
+// way of writing a sprite file, without a disk.
+Status encode_sprite(const SpriteDocument& document, const HeaderValues& header,
+                     std::vector<std::uint8_t>& bytes);
 
 }  // namespace dabro

@@ -1,13 +1,11 @@
-// The sheet commands: export and import a collection sheet, and render a sequence as a row.
-#include "actions/sheet_actions.h"
+// The render-sequence command: a sequence's frames drawn in a row, with their list beside it.
+#include "actions/sequence_render.h"
 
 #include <cstdint>
 #include <nlohmann/json.hpp>
 #include <utility>
 #include <vector>
 
-#include "actions/image_actions.h"
-#include "commands/document_commands.h"
 #include "document/file_layer.h"
 #include "imaging/sequence_cells.h"
 #include "interchange/png_codec.h"
@@ -16,13 +14,6 @@
 namespace dabro {
 
 namespace {
-
-Status check_collection(const SpriteDocument& document, int collection) {
-    if (!collection_in_use(document, collection))
-        return Status::failure("There is no collection " + std::to_string(collection));
-    if (!readable_collection(document, collection)) return Status::failure(kUnreadableImages);
-    return Status::success();
-}
 
 // Keys in the order they are written: origin follows scale.
 using Json = nlohmann::ordered_json;
@@ -66,34 +57,7 @@ Status draw_sheet(const SpriteDocument& doc, const SequenceRender& what, Sheet& 
     return Status::success();
 }
 
-Status write_text(const std::string& path, const std::string& text) {
-    return write_file_atomically(path,
-                                 {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-}
-
 }  // namespace
-
-Status export_collection_sheet(const SpriteDocument& document, int collection,
-                               const std::string& pngPath, const Progress& progress) {
-    if (Status s = check_collection(document, collection); !s.ok()) return s;
-    return export_sheet(document.collections[static_cast<std::size_t>(collection)], pngPath,
-                        progress);
-}
-
-Status import_sheet_step(const SpriteDocument& document, int collection, const std::string& pngPath,
-                         Encoding encoding, CommandPtr& step, const Progress& progress,
-                         const std::string& stepName) {
-    if (Status s = check_collection(document, collection); !s.ok()) return s;
-    SheetContent content;
-    if (Status s = read_sheet(pngPath, encoding,
-                              &document.collections[static_cast<std::size_t>(collection)], content,
-                              progress);
-        !s.ok())
-        return s;
-    if (Status s = check_sheet_fits(document, collection, content.layout); !s.ok()) return s;
-    step = replace_collection_command(stepName, collection, collection_content(std::move(content)));
-    return Status::success();
-}
 
 Status render_sequence(const SpriteDocument& document, const SequenceRender& what,
                        const std::string& pngPath) {
@@ -107,7 +71,7 @@ Status render_sequence(const SpriteDocument& document, const SequenceRender& wha
 
     // Both files are ready before either is written; each is written whole or not at all.
     if (Status s = write_file_atomically(pngPath, png); !s.ok()) return s;
-    return write_text(sheet_json_path(pngPath), json);
+    return write_text_atomically(sheet_json_path(pngPath), json);
 }
 
 }  // namespace dabro

@@ -1,22 +1,11 @@
-// The verbs on a collection's images and palettes: render, import-raw, halve, align, palette-*.
-#include <cstdint>
-#include <new>
-#include <optional>
+// The verbs on a collection's images: render, import-raw, halve and align.
 #include <string>
-#include <vector>
 
 #include "actions/image_actions.h"
-#include "actions/palette_actions.h"
 #include "cli/cli_support.h"
 #include "cli/verb.h"
 #include "document/document_edits.h"
-#include "document/file_layer.h"
-#include "document/limits.h"
 #include "imaging/align.h"
-#include "imaging/render.h"
-#include "interchange/palette_file.h"
-#include "interchange/palette_formats.h"
-#include "interchange/png_codec.h"
 
 namespace dabro::cli {
 
@@ -38,44 +27,14 @@ Status select_slots(const Arguments& a, const ImageCollection& collection, int& 
     return Status::success();
 }
 
-CollectionImage& image_at(ImageCollection& collection, int slot) {
-    return collection.images[static_cast<std::size_t>(slot)];
-}
-
-Status png_of(const CollectionImage& image, const Palette& palette,
-              std::vector<std::uint8_t>& png) {
-    const std::int64_t w = image.width;
-    const std::int64_t h = image.height;
-    if (w <= 0 || h <= 0) {
-        return Status::failure("The image has no pixels to draw: its size is " + std::to_string(w) +
-                               " x " + std::to_string(h));
-    }
-    if (w * h > kMaxPngPixels) {
-        return Status::failure("The image is too large to draw: its size is " + std::to_string(w) +
-                               " x " + std::to_string(h));
-    }
-    std::vector<std::uint32_t> picture;
-    try {
-        picture.resize(static_cast<std::size_t>(w * h));
-    } catch (const std::bad_alloc&) {
-        return Status::failure("Out of memory");
-    }
-    render_image_into(image, palette, picture.data(), static_cast<std::int32_t>(w),
-                      static_cast<std::int32_t>(h), w);
-    return encode_argb_png(picture.data(), static_cast<std::uint32_t>(w),
-                           static_cast<std::uint32_t>(h), w, true, png);
-}
-
 Outcome run_render(const Arguments& a, std::ostream&, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
     int slot = 0;
     if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return s;
-    std::vector<std::uint8_t> png;
-    if (Status s = png_of(image_at(*ctx.collection, slot), ctx.collection->palettes[0], png);
+    if (Status s = render_image(ctx.sprite.document(), ctx.image(slot), ctx.args.value("-o"));
         !s.ok())
         return s;
-    if (Status s = write_file_atomically(ctx.args.value("-o"), png); !s.ok()) return s;
     return 0;
 }
 
@@ -131,59 +90,6 @@ Outcome run_align(const Arguments& a, std::ostream&, std::ostream&) {
     return 0;
 }
 
-// The collection of -c and the palette of -p (0 when not given).
-Status select_palette(const CollectionContext& ctx, int& collection, int& slot) {
-    if (Status s = int_option(ctx.args, "-c", collection); !s.ok()) return s;
-    return palette_option(ctx.args, slot);
-}
-
-// --format, or the format the output's extension names, or the 768-byte palette file.
-Status export_format(const Arguments& a, PaletteFormat& format) {
-    if (a.has("--format")) {
-        const std::optional<PaletteFormat> named = writable_palette_format(a.value("--format"));
-        if (!named) {
-            return Status::failure("Unknown palette format '" + a.value("--format") +
-                                   "': use act, act772, gpl or jasc");
-        }
-        format = *named;
-        return Status::success();
-    }
-    format = palette_format_for_extension(a.value("-o")).value_or(PaletteFormat::Act);
-    return Status::success();
-}
-
-Outcome run_palette_export(const Arguments& a, std::ostream& out, std::ostream&) {
-    CollectionContext ctx;
-    if (Status s = open_collection(a, ctx); !s.ok()) return s;
-    int c = 0;
-    int p = 0;
-    PaletteFormat format = PaletteFormat::Act;
-    if (Status s = select_palette(ctx, c, p); !s.ok()) return s;
-    if (Status s = export_format(ctx.args, format); !s.ok()) return s;
-    if (Status s = export_palette(ctx.sprite.document(), c, p, ctx.args.value("-o"), format);
-        !s.ok())
-        return s;
-    out << "Palette exported to " << ctx.args.value("-o") << '\n';
-    return 0;
-}
-
-Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&) {
-    CollectionContext ctx;
-    if (Status s = open_collection(a, ctx); !s.ok()) return s;
-    int c = 0;
-    int p = 0;
-    if (Status s = select_palette(ctx, c, p); !s.ok()) return s;
-    CommandPtr step;
-    if (Status s = import_palette_step(ctx.sprite.document(), c, p, ctx.args.value("--palette"),
-                                       PaletteReading::AnyFormat, step);
-        !s.ok())
-        return s;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Palette imported into " << ctx.args.value("-o") << '\n';
-    return 0;
-}
-
 const Verb kVerbs[] = {
     {"render",
      "FILE -c C -f F -d D -o OUT.png",
@@ -210,23 +116,11 @@ const Verb kVerbs[] = {
      {.values = {"-c", "-f", "-d", "--frame-size", "-o"},
       .flags = {"--all"},
       .required = {"-c", "--frame-size", "-o"}}},
-    {"palette-export",
-     "FILE -c C [-p P] [--format act|act772|gpl|jasc] -o OUT",
-     "Writes palette P (0 to 3, default 0) of a collection; the format follows --format or the "
-     "extension .act, .gpl or .pal (JASC), else act",
-     run_palette_export,
-     {.values = {"-c", "-p", "--format", "-o"}, .required = {"-c", "-o"}}},
-    {"palette-import",
-     "FILE -c C [-p P] --palette IN -o OUT",
-     "Reads a palette file (.act, GIMP .gpl, JASC or RIFF .pal, raw RGB; recognised by content) "
-     "into palette P (0 to 3, default 0) of a collection",
-     run_palette_import,
-     {.values = {"-c", "-p", "--palette", "-o"}, .required = {"-c", "--palette", "-o"}}},
 };
 
 }  // namespace
 
-std::span<const Verb> imaging_verbs() {
+std::span<const Verb> image_verbs() {
     return kVerbs;
 }
 

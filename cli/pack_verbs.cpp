@@ -1,0 +1,62 @@
+// The verbs that write a whole sprite anew: pack and watch from an unpacked folder, recompress.
+#include "actions/image_actions.h"
+#include "cli/cli_support.h"
+#include "cli/pack_steps.h"
+#include "cli/verb.h"
+#include "cli/watch_verb.h"
+
+namespace dabro::cli {
+
+namespace {
+
+Outcome run_pack(const Arguments& a, std::ostream& out, std::ostream&) {
+    PackSetup setup;
+    if (Status s = prepare_pack(a, setup); !s.ok()) return s;
+    if (Status s = pack_to_file(a.file, setup.options, a.value("-o")); !s.ok()) return s;
+    out << "Sprite packed into " << a.value("-o") << '\n';
+    return 0;
+}
+
+Outcome run_recompress(const Arguments& a, std::ostream& out, std::ostream&) {
+    LoadedSprite sprite;
+    if (Status s = check_outputs(a); !s.ok()) return s;
+    if (Status s = load(a.file, sprite); !s.ok()) return s;
+    if (Status s = recompress_images(sprite.document()); !s.ok()) return s;
+    if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
+    out << "Sprite recompressed into " << a.value("-o") << '\n';
+    return 0;
+}
+
+const Verb kVerbs[] = {
+    {"pack",
+     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+     "Builds a sprite from an unpacked folder; with --base, unchanged images keep the "
+     "original's bytes",
+     run_pack,
+     {.values = {"--base", "--encoding", "-o"},
+      .required = {"-o"},
+      .operands = {1, "No folder given"}}},
+    {"watch",
+     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+     "Packs DIR into OUT as pack does, then again after every change under DIR, a line per "
+     "pack; a pack that fails leaves OUT as it was. Runs until interrupted",
+     run_watch,
+     {.values = {"--base", "--encoding", "-o"},
+      .required = {"-o"},
+      .operands = {1, "No folder given"}},
+     1,
+     false},
+    {"recompress",
+     "FILE -o OUT",
+     "Re-encodes every image with the compact encoding; the pixels stay the same",
+     run_recompress,
+     {.values = {"-o"}, .required = {"-o"}}},
+};
+
+}  // namespace
+
+std::span<const Verb> pack_verbs() {
+    return kVerbs;
+}
+
+}  // namespace dabro::cli
