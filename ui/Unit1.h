@@ -280,6 +280,7 @@ class TForm1 : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    friend class PlacementCommands;  // runs its steps through run()
     TForm1(Session& session, UserPrompts* prompts, QWidget* parent);
     void build_controls();
     void build_menus();
@@ -292,7 +293,6 @@ class TForm1 : public QMainWindow {
     int selected_frame() const;
     int selected_collection() const;
     ImageRef selected_image() const;
-
     QString sequence_text(int sequence) const;
     QString frame_text(int sequence, int frame) const;
     QString collection_text(int collection) const;

@@ -16,6 +16,7 @@
 #include <iterator>
 
 #include "ui/image_view.h"
+#include "ui/placement_commands.h"
 #include "ui/player_window.h"
 
 namespace dabro {
@@ -297,6 +298,7 @@ void TForm1::build_menus() {
                         HalveImage2,    Alignweapon1, Align1,       ImportPalette2,
                         ExportPalette2, Undo1,        Redo1};
     build_live_link_items(image, options);
+    new PlacementCommands(*this, *image);
 }
 
 void TForm1::wire_events() {

@@ -174,4 +174,8 @@ std::optional<QString> QtUserPrompts::ask_text(const QString& title, const QStri
     return answer;
 }
 
+std::optional<PlaceChoice> QtUserPrompts::ask_place_frames(const PlaceDialogRequest& request) {
+    return dabro::ask_place_frames(owner_, request);
+}
+
 }  // namespace dabro

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <optional>
 
+#include "ui/place_frames_dialog.h"
+
 class QProgressDialog;
 class QWidget;
 
@@ -87,6 +89,10 @@ class UserPrompts {
     virtual std::optional<QString> ask_text(const QString&, const QString&, const QString&) {
         return std::nullopt;
     }
+    // Image > Place frames…: the scope and the operation; nothing when the user cancels.
+    virtual std::optional<PlaceChoice> ask_place_frames(const PlaceDialogRequest&) {
+        return std::nullopt;
+    }
 };
 
 class QtUserPrompts : public UserPrompts {
@@ -102,6 +108,7 @@ class QtUserPrompts : public UserPrompts {
     ReloadChoice ask_reload(const QString& document) override;
     std::optional<QString> ask_text(const QString& title, const QString& label,
                                     const QString& text) override;
+    std::optional<PlaceChoice> ask_place_frames(const PlaceDialogRequest& request) override;
 
   private:
     QWidget* owner_;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/sprite_document.h"
@@ -54,7 +55,15 @@ class ScriptedPrompts : public UserPrompts {
         return next;
     }
 
+    // Unscripted, Place frames… is cancelled.
+    std::optional<PlaceChoice> placeAnswer;
+    std::optional<PlaceChoice> ask_place_frames(const PlaceDialogRequest& request) override {
+        placeRequests.push_back(request);
+        return std::exchange(placeAnswer, std::nullopt);
+    }
+
     std::vector<FileRequest> requests;
+    std::vector<PlaceDialogRequest> placeRequests;
     QStringList reloadQuestions;
     std::vector<ItemRequest> itemRequests;
     QStringList errors;

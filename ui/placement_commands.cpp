@@ -1,0 +1,111 @@
+// The window's placement commands: their items, their enabled state and their runs.
+#include "ui/placement_commands.h"
+
+#include <QAction>
+#include <QMenu>
+
+#include "ui/Unit1.h"
+#include "ui/place_frames_dialog.h"
+
+namespace dabro {
+
+namespace {
+
+QAction* add_item(QMenu& menu, const char* name, const QString& text) {
+    QAction* action = menu.addAction(text);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+// The selected image as the action names it: a collection frame in a direction.
+PlaceImages image_of(const ListSelection& s) {
+    return {.collection = s.collection, .frame = s.collectionFrame, .direction = s.direction};
+}
+
+}  // namespace
+
+PlacementCommands::PlacementCommands(TForm1& form, QMenu& image) : QObject(&form), form_(form) {
+    setObjectName(QStringLiteral("PlacementCommands"));
+    image.addSeparator()->setObjectName(QStringLiteral("N5"));
+    PlaceFrames1 = add_item(image, "PlaceFrames1", QStringLiteral("Place frames\u2026"));
+    CopyPlacement1 = add_item(image, "CopyPlacement1", QStringLiteral("Copy placement"));
+    PastePlacement1 = add_item(image, "PastePlacement1", QStringLiteral("Paste placement"));
+    PasteXOnly1 = add_item(image, "PasteXOnly1", QStringLiteral("Paste X only"));
+    PasteYOnly1 = add_item(image, "PasteYOnly1", QStringLiteral("Paste Y only"));
+    connect(PlaceFrames1, &QAction::triggered, this, &PlacementCommands::place_frames_dialog);
+    connect(CopyPlacement1, &QAction::triggered, this, &PlacementCommands::copy_placement);
+    connect(PastePlacement1, &QAction::triggered, this,
+            [this] { paste_placement(PlaceAxes::Both); });
+    connect(PasteXOnly1, &QAction::triggered, this, [this] { paste_placement(PlaceAxes::XOnly); });
+    connect(PasteYOnly1, &QAction::triggered, this, [this] { paste_placement(PlaceAxes::YOnly); });
+    connect(&form_, &TForm1::documentShown, this, &PlacementCommands::update_enabled);
+    update_enabled();
+}
+
+void PlacementCommands::update_enabled() {
+    const bool image = is_valid(form_.doc(), form_.selected_image());
+    PlaceFrames1->setEnabled(image || form_.selected_sequence() >= 0);
+    CopyPlacement1->setEnabled(image);
+    for (QAction* paste : {PastePlacement1, PasteXOnly1, PasteYOnly1})
+        paste->setEnabled(image && copied_.has_value());
+}
+
+void PlacementCommands::copy_placement() {
+    const ImageRef ref = form_.selected_image();
+    if (!is_valid(form_.doc(), ref)) return;
+    const BoundingBox& box = form_.doc().collections[ref.collection].boxes[ref.slot];
+    copied_.emplace(box.left, box.top);
+    update_enabled();
+}
+
+void PlacementCommands::paste_placement(PlaceAxes axes) {
+    if (!copied_) return;
+    PlaceRequest request;
+    request.images = image_of(form_.selection());
+    request.operation = PlaceOperation::Set;
+    if (axes != PlaceAxes::YOnly) request.pair.x = copied_->first;
+    if (axes != PlaceAxes::XOnly) request.pair.y = copied_->second;
+    run_request(request);
+}
+
+void PlacementCommands::place_frames_dialog() {
+    const ListSelection s = form_.selection();
+    const SpriteDocument& d = form_.doc();
+    const bool collection = collection_in_use(d, s.collection);
+    const std::optional<PlaceChoice> choice = form_.prompts().ask_place_frames(
+        {.imageScope = is_valid(d, form_.selected_image()),
+         .sequenceScopes = form_.selected_sequence() >= 0,
+         .collectionScope = collection,
+         .directions = collection ? d.collections[s.collection].directions : 1});
+    if (!choice) return;
+    PlaceRequest request = choice->request;
+    switch (choice->scope) {
+        case PlaceScope::Image:
+            request.images = image_of(s);
+            break;
+        case PlaceScope::SequenceDirection:
+        case PlaceScope::SequenceDirections:
+            request.images = {.bySequence = true, .sequence = s.sequence};
+            if (choice->scope == PlaceScope::SequenceDirection)
+                request.images.direction = s.direction;
+            break;
+        case PlaceScope::Collection:
+            request.images = {.collection = s.collection};
+            break;
+    }
+    const PlaceOperation op = request.operation;
+    if (op == PlaceOperation::By || op == PlaceOperation::Set || op == PlaceOperation::Anchor) {
+        const Status read =
+            parse_place_pair(choice->pair.toStdString(), op != PlaceOperation::By, request.pair);
+        if (!form_.reported_ok(read)) return;
+    }
+    run_request(request);
+}
+
+void PlacementCommands::run_request(const PlaceRequest& request) {
+    PlaceOutcome outcome;
+    const Status status = place_frames(form_.session().document, request, outcome);
+    if (form_.reported_ok(status) && outcome.step) form_.run(std::move(outcome.step));
+}
+
+}  // namespace dabro
