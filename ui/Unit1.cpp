@@ -1,5 +1,6 @@
 // The window's handlers: events, caption, list clicks, field exits, table buttons, image commands.
 #include "ui/Unit1.h"
+#include "ui/window_commands.h"
 
 #include <QAction>
 #include <QFile>
@@ -51,7 +52,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::ShortcutOverride:
             // An edit field claims Ctrl+X, Ctrl+A and others for itself; the menu comes first.
-            if (menu_takes(*static_cast<QKeyEvent*>(event))) {
+            if (commands_->takes(*static_cast<QKeyEvent*>(event))) {
                 event->ignore();
                 return true;
             }
@@ -78,14 +79,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 bool TForm1::is_size_or_box_field(const QObject* object) const {
     return std::find(sizeAndBoxFields_.begin(), sizeAndBoxFields_.end(), object) !=
            sizeAndBoxFields_.end();
-}
-
-bool TForm1::menu_takes(const QKeyEvent& key) const {
-    if (!(key.modifiers() & Qt::ControlModifier)) return false;
-    const QKeySequence pressed(key.keyCombination());
-    return std::any_of(shortcutActions_.begin(), shortcutActions_.end(), [&](const QAction* a) {
-        return a->isEnabled() && a->shortcuts().contains(pressed);
-    });
 }
 
 QString TForm1::status_text() const {
