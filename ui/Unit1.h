@@ -159,7 +159,7 @@ class TForm1 : public QMainWindow {
 
     // Help > About Dabro: the version and what the program is.
     void AboutDabro1Click(QObject* Sender = nullptr);
-    // The selected image to PNG, or raw by its name (Unit1_png.cpp).
+    // The selected image to PNG, or raw by its name (Unit1_image.cpp).
     void ExportImage1Click(QObject* Sender = nullptr);
 
     // Centres the selected image's box in a frame of that size.
