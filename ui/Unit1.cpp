@@ -1,5 +1,6 @@
 // The window's handlers: events, caption, list clicks, field exits, table buttons, image commands.
 #include "ui/Unit1.h"
+#include "ui/window_commands.h"
 
 #include <QAction>
 #include <QFile>
@@ -51,7 +52,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
         case QEvent::ShortcutOverride:
             // An edit field claims Ctrl+X, Ctrl+A and others for itself; the menu comes first.
-            if (menu_takes(*static_cast<QKeyEvent*>(event))) {
+            if (commands_->takes(*static_cast<QKeyEvent*>(event))) {
                 event->ignore();
                 return true;
             }
@@ -78,14 +79,6 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 bool TForm1::is_size_or_box_field(const QObject* object) const {
     return std::find(sizeAndBoxFields_.begin(), sizeAndBoxFields_.end(), object) !=
            sizeAndBoxFields_.end();
-}
-
-bool TForm1::menu_takes(const QKeyEvent& key) const {
-    if (!(key.modifiers() & Qt::ControlModifier)) return false;
-    const QKeySequence pressed(key.keyCombination());
-    return std::any_of(shortcutActions_.begin(), shortcutActions_.end(), [&](const QAction* a) {
-        return a->isEnabled() && a->shortcuts().contains(pressed);
-    });
 }
 
 QString TForm1::status_text() const {
@@ -315,79 +308,6 @@ void TForm1::Button4Click(QObject*) {
 
 void TForm1::load_imagesClick(QObject*) {
     // The item's own check mark already moved when it was triggered.
-}
-
-void TForm1::import_raw_file(const std::string& path) {
-    const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref)) return;
-    CommandPtr step;
-    if (!reported_ok(import_raw_step(doc(), ref, path, step))) return;
-    run(std::move(step));
-    set_status(QStringLiteral("Image imported"));
-}
-
-void TForm1::ImportImage1Click(QObject*) {
-    if (!is_valid(doc(), selected_image())) return;
-    const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
-    if (path) import_raw_file(*path);
-}
-
-void TForm1::Importbyname1Click(QObject*) {
-    const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref)) return;
-    const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
-    if (!path) return;
-    CommandPtr step;
-    if (!reported_ok(import_by_name_step(doc(), ref, *path, step))) return;
-    run(std::move(step));
-    set_status(QStringLiteral("Image imported"));
-}
-
-void TForm1::HalveImage1Click(QObject*) {
-    const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref)) return;
-    CommandPtr step;
-    if (!reported_ok(halve_step(doc(), ref, step))) return;
-    run(std::move(step));
-    set_status(QStringLiteral("Image size halved"));
-}
-
-void TForm1::align(std::int32_t frameWidth, std::int32_t frameHeight) {
-    const ImageRef ref = selected_image();
-    if (is_valid(doc(), ref)) run(align_step(doc(), ref, {frameWidth, frameHeight}));
-}
-
-void TForm1::Alignweapon1Click(QObject*) {
-    align(kBigItemFrame.width, kBigItemFrame.height);
-}
-
-void TForm1::Align1Click(QObject*) {
-    align(kSmallItemFrame.width, kSmallItemFrame.height);
-}
-
-void TForm1::read_palette(const std::string& path) {
-    const int c = selected_collection();
-    if (c < 0) return;
-    CommandPtr step;
-    if (!reported_ok(import_palette_step(doc(), c, 0, path, PaletteReading::SignedOrAct, step)))
-        return;
-    run(std::move(step));
-    set_status(QStringLiteral("Palette imported"));
-}
-
-void TForm1::ImportPalette1Click(QObject*) {
-    if (selected_collection() < 0) return;
-    const std::optional<std::string> path = choose_file(FileDialog::OpenDialog3);
-    if (path) read_palette(*path);
-}
-
-void TForm1::ExportPalette1Click(QObject*) {
-    const int c = selected_collection();
-    if (c < 0) return;
-    const std::optional<std::string> path = choose_file(FileDialog::SaveDialog3);
-    if (!path) return;
-    if (!reported_ok(export_palette(doc(), c, 0, *path, PaletteFormat::Act))) return;
-    set_status(QStringLiteral("Palette exported"));
 }
 
 void TForm1::AboutDabro1Click(QObject*) {

@@ -14,7 +14,6 @@
 #include "document/sprite_document.h"
 #include "document/sprite_saver.h"
 #include "document/status.h"
-#include "ui/external_edit.h"
 #include "ui/list_box.h"
 #include "ui/user_prompts.h"
 
@@ -36,6 +35,7 @@ namespace dabro {
 
 class ImageView;
 class FileWatch;
+class WindowCommands;
 
 // A path as the file layer takes it: in the encoding of the system's file names.
 std::string local_path(const QString& path);
@@ -81,6 +81,30 @@ class TForm1 : public QMainWindow {
     // ends as Quit does, unasked. At start, the copies left so are offered.
     void end_on_signal();
     void recover_at_start();
+
+    // What the command classes (ui/*_commands.h, ui/live_link.h) work through: the window's
+    // menu items, the document, the selection, the history and the status line.
+    WindowCommands& commands() { return *commands_; }
+    SpriteDocument& doc() { return session_.document; }
+    int selected_sequence() const;
+    int selected_frame() const;
+    int selected_collection() const;
+    ImageRef selected_image() const;
+    // Shows a failure in the error display; true when there was none.
+    bool reported_ok(const Status& status);
+    using RefreshOperation = void (TForm1::*)();
+    // Runs a command as one step of the history, then its refresh: `shown` when given (the
+    // handler's own refresh), else the command's refresh level. The refresh runs also when
+    // the command changed nothing, which adds no step. Returns whether the document changed.
+    bool run(CommandPtr command, RefreshOperation shown = nullptr);
+    void set_status(const QString& text);
+    // A dialog of the PNG bridge: it starts in the sprite's folder, and offers the name last
+    // chosen in it only there.
+    std::optional<std::string> choose_beside_sprite(FileDialog dialog);
+    std::optional<std::string> choose_file(FileDialog dialog);
+    std::optional<std::string> choose_file(FileRequest request);
+    // Brings a PNG into the selected image as one step (Import PNG, and a PNG dropped).
+    void import_png_file(const std::string& path);
 
     // Refresh chain.
     void gui_head_ref();
@@ -132,23 +156,11 @@ class TForm1 : public QMainWindow {
     void Undo1Click(QObject* Sender = nullptr);
     void Redo1Click(QObject* Sender = nullptr);
     void ClearRecent1Click(QObject* Sender = nullptr);
-    // Palette > Import into palette... and Export palette...: any palette, any format.
-    void ImportIntoPalette1Click(QObject* Sender = nullptr);
-    void ExportPaletteAs1Click(QObject* Sender = nullptr);
 
     // Help > About Dabro: the version and what the program is.
     void AboutDabro1Click(QObject* Sender = nullptr);
-    // The PNG bridge: the selected image to PNG or raw, a PNG into it, the selected
-    // collection to and from a sheet (Unit1_png.cpp).
+    // The selected image to PNG, or raw by its name (Unit1_image.cpp).
     void ExportImage1Click(QObject* Sender = nullptr);
-    void ImportPng1Click(QObject* Sender = nullptr);
-    void ExportSheet1Click(QObject* Sender = nullptr);
-    void ImportSheet1Click(QObject* Sender = nullptr);
-    // The live link (Unit1_external.cpp): the selected image or collection sheet opened in
-    // an outside editor, each of its saves brought back as one step; and the editor's command.
-    void EditExternally1Click(QObject* Sender = nullptr);
-    void EditSheetExternally1Click(QObject* Sender = nullptr);
-    void ExternalEditor1Click(QObject* Sender = nullptr);
 
     // Centres the selected image's box in a frame of that size.
     void align(std::int32_t frameWidth, std::int32_t frameHeight);
@@ -272,6 +284,8 @@ class TForm1 : public QMainWindow {
     // click ends so. Views beside the window (the player) follow the document and the
     // selection through it.
     void documentShown();
+    // Another document (opened, new, or given up at the end) replaces the one shown.
+    void documentReplaced();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -280,19 +294,11 @@ class TForm1 : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
-    friend class PlacementCommands;  // runs its steps through run()
     TForm1(Session& session, UserPrompts* prompts, QWidget* parent);
     void build_controls();
     void build_menus();
     void wire_events();
-    void build_palette_items(QMenu* palette);
-    void build_live_link_items(QMenu* image, QMenu* options);
 
-    SpriteDocument& doc() { return session_.document; }
-    int selected_sequence() const;
-    int selected_frame() const;
-    int selected_collection() const;
-    ImageRef selected_image() const;
     QString sequence_text(int sequence) const;
     QString frame_text(int sequence, int frame) const;
     QString collection_text(int collection) const;
@@ -313,17 +319,10 @@ class TForm1 : public QMainWindow {
     bool convert(const QLineEdit* field, std::int32_t& value);
     // The text the refresh chain last wrote into the field.
     QString shown_text(const QLineEdit* field) const;
-    // Shows a failure in the error display; true when there was none.
-    bool reported_ok(const Status& status);
     // Runs a table command: refreshes after its change, or shows its refusal in the status
     // line. `outcome` is the variable the command reports to.
     void run_table_edit(CommandPtr command, const TableEdit& outcome, const QString& fullText = {});
 
-    using RefreshOperation = void (TForm1::*)();
-    // Runs a command as one step of the history, then its refresh: `shown` when given (the
-    // handler's own refresh), else the command's refresh level. The refresh runs also when
-    // the command changed nothing, which adds no step. Returns whether the document changed.
-    bool run(CommandPtr command, RefreshOperation shown = nullptr);
     // Runs a command as one step of the history, with no refresh.
     bool record(CommandPtr command);
     void refresh(Refresh level);
@@ -347,22 +346,10 @@ class TForm1 : public QMainWindow {
     void forget_recent(const QString& file);
     void rebuild_recent_menu();
     void import_raw_file(const std::string& path);
-    void import_png_file(const std::string& path);
-    void set_status(const QString& text);
     void set_caption_from_file_name();
     // "Dabro v1.0" until the first Open or New, then the file's name; marked when modified.
     void update_caption();
-    std::optional<std::string> choose_file(FileDialog dialog);
-    std::optional<std::string> choose_file(FileRequest request);
-    // A dialog of the PNG bridge: it starts in the sprite's folder, and offers the name last
-    // chosen in it only there.
-    std::optional<std::string> choose_beside_sprite(FileDialog dialog);
-    bool menu_takes(const QKeyEvent& key) const;
 
-    // The live link's links end with the document they were made for.
-    void end_external_links();
-    void start_link(ExternalTarget target, const QStringList& files);
-    void apply_external_edit(ExternalTarget target, const QString& png);
     // The open file is watched (Unit1_reload.cpp); a change made behind the window reloads
     // it, or asks first when the window holds unsaved changes.
     void watch_open_file();
@@ -385,12 +372,11 @@ class TForm1 : public QMainWindow {
     std::array<QLineEdit*, 6> sizeAndBoxFields_{};
     std::array<QLineEdit*, 7> headerFields_{};
     bool captionShowsFile_ = false;
-    std::vector<QAction*> shortcutActions_;
     History history_;
     // A header field's text was typed since the last open or save. Header values are saved
     // from the fields, so they have no undo step of their own.
     bool headerEdited_ = false;
-    std::unique_ptr<ExternalEdit> externalEdit_;
+    WindowCommands* commands_ = nullptr;
     FileWatch* diskWatch_ = nullptr;
     bool askingReload_ = false;
     // The user kept the window's sprite over a changed file: it differs from the file.

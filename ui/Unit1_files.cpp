@@ -43,7 +43,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    end_external_links();
+    emit documentReplaced();
     stop_watching_open_file();
 }
 
@@ -68,7 +68,7 @@ bool TForm1::load_file(const std::string& path, Status* failure) {
         history_.clear();
         headerEdited_ = false;
         // A reload of the same file keeps the live link; another file ends it.
-        if (path != previous) end_external_links();
+        if (path != previous) emit documentReplaced();
     }
     // Whatever was opened, the file opened before is no longer the window's to watch.
     watch_open_file();
@@ -154,7 +154,7 @@ void TForm1::Save1Click(QObject*) {
 void TForm1::New1Click(QObject*) {
     if (!may_discard_document()) return;
     reset_document(session_);
-    end_external_links();
+    emit documentReplaced();
     stop_watching_open_file();
     history_.clear();
     headerEdited_ = false;

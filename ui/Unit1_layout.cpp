@@ -15,9 +15,13 @@
 #include <QValidator>
 #include <iterator>
 
+#include "ui/image_commands.h"
 #include "ui/image_view.h"
+#include "ui/live_link.h"
+#include "ui/palette_commands.h"
 #include "ui/placement_commands.h"
 #include "ui/player_window.h"
+#include "ui/window_commands.h"
 
 namespace dabro {
 namespace {
@@ -67,20 +71,6 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, int 
 
 ListBox* list(QWidget* parent, const char* name, int left, int top, int width, int height) {
     return place(new ListBox(parent), name, left, top, width, height);
-}
-
-QAction* item(QMenu* menu, const char* name, const char* caption,
-              const QKeySequence& shortcut = {}) {
-    QAction* a = menu->addAction(QLatin1String(caption));
-    a->setObjectName(QLatin1String(name));
-    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
-    return a;
-}
-
-QAction* separator(QMenu* menu, const char* name) {
-    QAction* a = menu->addSeparator();
-    a->setObjectName(QLatin1String(name));
-    return a;
 }
 
 }  // namespace
@@ -220,85 +210,96 @@ void TForm1::build_controls() {
 void TForm1::build_menus() {
     MainMenu1 = menuBar();
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    commands_ = new WindowCommands(this);
+    // Each item runs its handler with the item as the sender.
+    const auto item = [this](QMenu* menu, const char* name, const char* caption,
+                             void (TForm1::*handler)(QObject*), QList<QKeySequence> keys = {}) {
+        return commands_->add({menu, name, QString::fromLatin1(caption), std::move(keys)},
+                              [this, handler](QAction* a) { (this->*handler)(a); });
+    };
+    const auto separator = [this](QMenu* menu, const char* name) {
+        return commands_->separator(menu, name);
+    };
 
     QMenu* file = MainMenu1->addMenu(QStringLiteral("File"));
     file->setObjectName(QStringLiteral("File1"));
-    Open1 = item(file, "Open1", "Open", Qt::CTRL | Qt::Key_O);
-    Save2 = item(file, "Save2", "Save", Qt::CTRL | Qt::Key_S);
-    Save1 = item(file, "Save1", "Save as");
-    New1 = item(file, "New1", "New");
+    Open1 = item(file, "Open1", "Open", &TForm1::Open1Click, {Qt::CTRL | Qt::Key_O});
+    Save2 = item(file, "Save2", "Save", &TForm1::Save2Click, {Qt::CTRL | Qt::Key_S});
+    Save1 = item(file, "Save1", "Save as", &TForm1::Save1Click);
+    New1 = item(file, "New1", "New", &TForm1::New1Click);
     New1->setEnabled(false);
     N1 = separator(file, "N1");
-    Quit1 = item(file, "Quit1", "Quit");
+    Quit1 = item(file, "Quit1", "Quit", &TForm1::Quit1Click);
 
     QMenu* options = MainMenu1->addMenu(QStringLiteral("Options"));
     options->setObjectName(QStringLiteral("Options1"));
-    load_images = item(options, "load_images", "Load images fom .spr");
+    load_images = item(options, "load_images", "Load images fom .spr", &TForm1::load_imagesClick);
     load_images->setCheckable(true);
     load_images->setEnabled(false);
 
     QMenu* help = MainMenu1->addMenu(QStringLiteral("Help"));
     Help1 = help->menuAction();
     Help1->setObjectName(QStringLiteral("Help1"));
-    AboutDabro1 = item(help, "AboutDabro1", "About Dabro");
+    AboutDabro1 = item(help, "AboutDabro1", "About Dabro", &TForm1::AboutDabro1Click);
 
     QMenu* image = MainMenu1->addMenu(QStringLiteral("Image"));
     image->setObjectName(QStringLiteral("ImageMenu"));
-    ImportImage2 = item(image, "ImportImage2", "Import", Qt::CTRL | Qt::Key_I);
-    Importbyname1 = item(image, "Importbyname1", "Import by name", Qt::CTRL | Qt::Key_N);
-    HalveImage2 = item(image, "HalveImage2", "Halve image size", Qt::CTRL | Qt::Key_H);
-    Alignweapon1 = item(image, "Alignweapon1", "Align big gui item", Qt::CTRL | Qt::Key_A);
-    Align1 = item(image, "Align1", "Align small gui item", Qt::CTRL | Qt::Key_B);
-    ExportImage1 = item(image, "ExportImage1", "Export");
+    ImportImage2 =
+        item(image, "ImportImage2", "Import", &TForm1::ImportImage1Click, {Qt::CTRL | Qt::Key_I});
+    Importbyname1 = item(image, "Importbyname1", "Import by name", &TForm1::Importbyname1Click,
+                         {Qt::CTRL | Qt::Key_N});
+    HalveImage2 = item(image, "HalveImage2", "Halve image size", &TForm1::HalveImage1Click,
+                       {Qt::CTRL | Qt::Key_H});
+    Alignweapon1 = item(image, "Alignweapon1", "Align big gui item", &TForm1::Alignweapon1Click,
+                        {Qt::CTRL | Qt::Key_A});
+    Align1 =
+        item(image, "Align1", "Align small gui item", &TForm1::Align1Click, {Qt::CTRL | Qt::Key_B});
+    ExportImage1 = item(image, "ExportImage1", "Export", &TForm1::ExportImage1Click);
 
     QMenu* palette = MainMenu1->addMenu(QStringLiteral("Palette"));
     palette->setObjectName(QStringLiteral("PaletteMenu"));
-    ImportPalette2 = item(palette, "ImportPalette2", "Import", Qt::CTRL | Qt::Key_M);
-    ExportPalette2 = item(palette, "ExportPalette2", "Export", Qt::CTRL | Qt::Key_X);
+    ImportPalette2 = item(palette, "ImportPalette2", "Import", &TForm1::ImportPalette1Click,
+                          {Qt::CTRL | Qt::Key_M});
+    ExportPalette2 = item(palette, "ExportPalette2", "Export", &TForm1::ExportPalette1Click,
+                          {Qt::CTRL | Qt::Key_X});
 
     // Added menus and items follow the first version's, so every menu and item stays where
     // its users know it: Open recent after Quit, and the Edit menu after Palette.
     separator(file, "N3");
     OpenRecent1 = file->addMenu(QStringLiteral("Open recent"));
     OpenRecent1->setObjectName(QStringLiteral("OpenRecent1"));
-    ClearRecent1 = item(OpenRecent1, "ClearRecent1", "Clear");
-
-    N4 = separator(image, "N4");
-    ImportPng1 = item(image, "ImportPng1", "");
-    ImportPng1->setText(QStringLiteral("Import PNG\u2026"));
-    ExportSheet1 = item(image, "ExportSheet1", "");
-    ExportSheet1->setText(QStringLiteral("Export collection sheet\u2026"));
-    ImportSheet1 = item(image, "ImportSheet1", "");
-    ImportSheet1->setText(QStringLiteral("Import collection sheet\u2026"));
+    ClearRecent1 = item(OpenRecent1, "ClearRecent1", "Clear", &TForm1::ClearRecent1Click);
 
     EditMenu = MainMenu1->addMenu(QStringLiteral("Edit"));
     EditMenu->setObjectName(QStringLiteral("EditMenu"));
-    Undo1 = item(EditMenu, "Undo1", "Undo", Qt::CTRL | Qt::Key_Z);
-    Redo1 = item(EditMenu, "Redo1", "Redo", Qt::CTRL | Qt::Key_Y);
-    Redo1->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    build_palette_items(palette);
+    Undo1 = item(EditMenu, "Undo1", "Undo", &TForm1::Undo1Click, {Qt::CTRL | Qt::Key_Z});
+    Redo1 = item(EditMenu, "Redo1", "Redo", &TForm1::Redo1Click,
+                 {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z});
 
     // View: the player, a window of its own beside this one (ui/player_window.h).
     QMenu* viewMenu = MainMenu1->addMenu(QStringLiteral("View"));
     viewMenu->setObjectName(QStringLiteral("ViewMenu"));
-    Player1 = item(viewMenu, "Player1", "Player", Qt::CTRL | Qt::Key_P);
-    connect(Player1, &QAction::triggered, this, [this] { PlayerWindow::of(*this).show_beside(); });
+    Player1 =
+        commands_->add({viewMenu, "Player1", QStringLiteral("Player"), {Qt::CTRL | Qt::Key_P}},
+                       [this](QAction*) { PlayerWindow::of(*this).show_beside(); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    ImportImage1 = item(PopupMenu1, "ImportImage1", "Import Image");
-    ImportPalette1 = item(PopupMenu1, "ImportPalette1", "Import Palette");
-    HalveImage1 = item(PopupMenu1, "HalveImage1", "Halve Image");
+    ImportImage1 = item(PopupMenu1, "ImportImage1", "Import Image", &TForm1::ImportImage1Click);
+    ImportPalette1 =
+        item(PopupMenu1, "ImportPalette1", "Import Palette", &TForm1::ImportPalette1Click);
+    HalveImage1 = item(PopupMenu1, "HalveImage1", "Halve Image", &TForm1::HalveImage1Click);
     N2 = separator(PopupMenu1, "N2");
-    SaveImage1 = item(PopupMenu1, "SaveImage1", "Export Image");
-    ExportPalette1 = item(PopupMenu1, "ExportPalette1", "Export Palette");
+    SaveImage1 = item(PopupMenu1, "SaveImage1", "Export Image", &TForm1::ExportImage1Click);
+    ExportPalette1 =
+        item(PopupMenu1, "ExportPalette1", "Export Palette", &TForm1::ExportPalette1Click);
 
-    shortcutActions_ = {Open1,          Save2,        ImportImage2, Importbyname1,
-                        HalveImage2,    Alignweapon1, Align1,       ImportPalette2,
-                        ExportPalette2, Undo1,        Redo1};
-    build_live_link_items(image, options);
-    new PlacementCommands(*this, *image);
+    // The command classes add their items after the first version's.
+    new ImageCommands(*this);
+    new PaletteCommands(*this);
+    new LiveLink(*this);
+    new PlacementCommands(*this);
+    connect(this, &TForm1::documentShown, commands_, &WindowCommands::update_enabled);
 }
 
 void TForm1::wire_events() {
@@ -306,33 +307,6 @@ void TForm1::wire_events() {
     auto wire = [this](auto* control, auto signal, void (TForm1::*handler)(QObject*)) {
         connect(control, signal, this, [this, control, handler] { (this->*handler)(control); });
     };
-    const auto triggered = &QAction::triggered;
-    wire(Open1, triggered, &TForm1::Open1Click);
-    wire(Save2, triggered, &TForm1::Save2Click);
-    wire(Save1, triggered, &TForm1::Save1Click);
-    wire(New1, triggered, &TForm1::New1Click);
-    wire(Quit1, triggered, &TForm1::Quit1Click);
-    wire(load_images, triggered, &TForm1::load_imagesClick);
-    wire(ImportImage2, triggered, &TForm1::ImportImage1Click);
-    wire(Importbyname1, triggered, &TForm1::Importbyname1Click);
-    wire(HalveImage2, triggered, &TForm1::HalveImage1Click);
-    wire(Alignweapon1, triggered, &TForm1::Alignweapon1Click);
-    wire(Align1, triggered, &TForm1::Align1Click);
-    wire(ImportPalette2, triggered, &TForm1::ImportPalette1Click);
-    wire(ExportPalette2, triggered, &TForm1::ExportPalette1Click);
-    wire(ImportImage1, triggered, &TForm1::ImportImage1Click);
-    wire(ImportPalette1, triggered, &TForm1::ImportPalette1Click);
-    wire(HalveImage1, triggered, &TForm1::HalveImage1Click);
-    wire(ExportPalette1, triggered, &TForm1::ExportPalette1Click);
-    wire(AboutDabro1, triggered, &TForm1::AboutDabro1Click);
-    wire(Undo1, triggered, &TForm1::Undo1Click);
-    wire(Redo1, triggered, &TForm1::Redo1Click);
-    wire(ClearRecent1, triggered, &TForm1::ClearRecent1Click);
-    wire(ExportImage1, triggered, &TForm1::ExportImage1Click);
-    wire(SaveImage1, triggered, &TForm1::ExportImage1Click);
-    wire(ImportPng1, triggered, &TForm1::ImportPng1Click);
-    wire(ExportSheet1, triggered, &TForm1::ExportSheet1Click);
-    wire(ImportSheet1, triggered, &TForm1::ImportSheet1Click);
 
     // A typed header value is an unsaved change, though it reaches the document only when
     // the file is saved.

@@ -36,7 +36,7 @@ void TForm1::end_on_signal() {
         if (!s.ok()) qWarning("No recovery copy: %s", failure_text(s.message()).c_str());
     }
     prompts_ = shown;
-    end_external_links();
+    emit documentReplaced();
     stop_watching_open_file();
     hide();
     QCoreApplication::quit();

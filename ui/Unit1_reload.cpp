@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "ui/Unit1.h"
+#include "ui/external_edit.h"
 #include "ui/file_watch.h"
 
 namespace dabro {

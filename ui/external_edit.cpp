@@ -101,16 +101,16 @@ QString ExternalEdit::folder() const {
     return folder_ ? folder_->path() : QString();
 }
 
-QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
+Status ExternalEdit::file_for(ExternalTarget target, QString& png) {
     if (!folder_ || !QFileInfo::exists(folder_->path())) {
         const QString base = work_folder_base();
         lock_.reset();
         folder_ = std::make_unique<QTemporaryDir>(base + QStringLiteral("/dabro-XXXXXX"));
         if (!folder_->isValid()) {
-            error = QStringLiteral("Cannot make a work folder in %1: %2")
-                        .arg(base, folder_->errorString());
+            const QString error = QStringLiteral("Cannot make a work folder in %1: %2")
+                                      .arg(base, folder_->errorString());
             folder_.reset();
-            return {};
+            return Status::failure(error.toStdString());
         }
         lock_ = std::make_unique<QLockFile>(QDir(folder_->path()).filePath(kLockName));
         lock_->tryLock(0);
@@ -119,7 +119,8 @@ QString ExternalEdit::file_for(ExternalTarget target, QString& error) {
         target.is_sheet()
             ? QStringLiteral("collection%1-sheet.png").arg(target.collection)
             : QStringLiteral("collection%1-image%2.png").arg(target.collection).arg(target.slot);
-    return QDir(folder_->path()).filePath(name);
+    png = QDir(folder_->path()).filePath(name);
+    return Status::success();
 }
 
 void ExternalEdit::link(ExternalTarget target, const QStringList& files) {
@@ -149,28 +150,28 @@ void set_external_editor_command(const QString& command) {
     QSettings(QStringLiteral("Dabro"), QStringLiteral("Dabro")).setValue(kEditorKey, command);
 }
 
-bool start_external_editor(const QString& file, QString& error) {
+Status start_external_editor(const QString& file) {
     const QString command = external_editor_command().trimmed();
     if (command.isEmpty()) {
-        if (QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return true;
-        error = QStringLiteral(
-                    "No application is set to open %1. Choose one under Options > "
-                    "External editor\u2026")
-                    .arg(file);
-        return false;
+        if (QDesktopServices::openUrl(QUrl::fromLocalFile(file))) return Status::success();
+        return Status::failure(QStringLiteral("No application is set to open %1. Choose one under "
+                                              "Options > External editor\u2026")
+                                   .arg(file)
+                                   .toStdString());
     }
     std::optional<QStringList> words = split_shell_words(command);
     if (!words || words->isEmpty()) {
-        error = QStringLiteral("The external editor command has a quote that is not closed: %1")
-                    .arg(command);
-        return false;
+        return Status::failure(
+            QStringLiteral("The external editor command has a quote that is not closed: %1")
+                .arg(command)
+                .toStdString());
     }
     QStringList arguments = std::move(*words);
     const QString program = arguments.takeFirst();
     arguments << file;
-    if (QProcess::startDetached(program, arguments)) return true;
-    error = QStringLiteral("The external editor could not be started: %1").arg(program);
-    return false;
+    if (QProcess::startDetached(program, arguments)) return Status::success();
+    return Status::failure(
+        QStringLiteral("The external editor could not be started: %1").arg(program).toStdString());
 }
 
 }  // namespace dabro

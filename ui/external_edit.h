@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "document/status.h"
 #include "interchange/png_codec.h"
 
 class QLockFile;
@@ -40,8 +41,8 @@ class ExternalEdit : public QObject {
     ~ExternalEdit() override;
 
     // The PNG's path for the target (and for a sheet its JSON is beside it), in the work
-    // folder, made when missing. Empty, with `error` set, when no folder can be made.
-    QString file_for(ExternalTarget target, QString& error);
+    // folder, made when missing; a failure when no folder can be made.
+    Status file_for(ExternalTarget target, QString& png);
     // Watches the target's files, taking their present contents as Dabro's own; the first
     // file's picture is what the outside editor starts from.
     void link(ExternalTarget target, const QStringList& files);
@@ -73,8 +74,8 @@ void remove_stale_work_folders();
 
 // Starts the editor kept in the settings (external/editor, split as a shell splits it) with
 // the file as its last argument, or without one the desktop's application for the file.
-// False, with `error` set, when nothing could be started.
-bool start_external_editor(const QString& file, QString& error);
+// A failure when nothing could be started.
+Status start_external_editor(const QString& file);
 
 // A command's words as a POSIX shell splits them (quotes and backslashes, no expansion);
 // nothing when a quote is not closed.

@@ -6,16 +6,11 @@
 
 #include "ui/Unit1.h"
 #include "ui/place_frames_dialog.h"
+#include "ui/window_commands.h"
 
 namespace dabro {
 
 namespace {
-
-QAction* add_item(QMenu& menu, const char* name, const QString& text) {
-    QAction* action = menu.addAction(text);
-    action->setObjectName(QString::fromLatin1(name));
-    return action;
-}
 
 // The selected image as the action names it: a collection frame in a direction.
 PlaceImages image_of(const ListSelection& s) {
@@ -24,20 +19,21 @@ PlaceImages image_of(const ListSelection& s) {
 
 }  // namespace
 
-PlacementCommands::PlacementCommands(TForm1& form, QMenu& image) : QObject(&form), form_(form) {
+PlacementCommands::PlacementCommands(TForm1& form) : QObject(&form), form_(form) {
     setObjectName(QStringLiteral("PlacementCommands"));
-    image.addSeparator()->setObjectName(QStringLiteral("N5"));
-    PlaceFrames1 = add_item(image, "PlaceFrames1", QStringLiteral("Place frames\u2026"));
-    CopyPlacement1 = add_item(image, "CopyPlacement1", QStringLiteral("Copy placement"));
-    PastePlacement1 = add_item(image, "PastePlacement1", QStringLiteral("Paste placement"));
-    PasteXOnly1 = add_item(image, "PasteXOnly1", QStringLiteral("Paste X only"));
-    PasteYOnly1 = add_item(image, "PasteYOnly1", QStringLiteral("Paste Y only"));
-    connect(PlaceFrames1, &QAction::triggered, this, &PlacementCommands::place_frames_dialog);
-    connect(CopyPlacement1, &QAction::triggered, this, &PlacementCommands::copy_placement);
-    connect(PastePlacement1, &QAction::triggered, this,
-            [this] { paste_placement(PlaceAxes::Both); });
-    connect(PasteXOnly1, &QAction::triggered, this, [this] { paste_placement(PlaceAxes::XOnly); });
-    connect(PasteYOnly1, &QAction::triggered, this, [this] { paste_placement(PlaceAxes::YOnly); });
+    auto* image = form.findChild<QMenu*>(QStringLiteral("ImageMenu"));
+    WindowCommands& commands = form.commands();
+    commands.separator(image, "N5");
+    PlaceFrames1 = commands.add({image, "PlaceFrames1", QStringLiteral("Place frames\u2026")},
+                                [this](QAction*) { place_frames_dialog(); });
+    CopyPlacement1 = commands.add({image, "CopyPlacement1", QStringLiteral("Copy placement")},
+                                  [this](QAction*) { copy_placement(); });
+    PastePlacement1 = commands.add({image, "PastePlacement1", QStringLiteral("Paste placement")},
+                                   [this](QAction*) { paste_placement(PlaceAxes::Both); });
+    PasteXOnly1 = commands.add({image, "PasteXOnly1", QStringLiteral("Paste X only")},
+                               [this](QAction*) { paste_placement(PlaceAxes::XOnly); });
+    PasteYOnly1 = commands.add({image, "PasteYOnly1", QStringLiteral("Paste Y only")},
+                               [this](QAction*) { paste_placement(PlaceAxes::YOnly); });
     connect(&form_, &TForm1::documentShown, this, &PlacementCommands::update_enabled);
     update_enabled();
 }

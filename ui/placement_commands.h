@@ -9,7 +9,6 @@
 #include "actions/placement_actions.h"
 
 class QAction;
-class QMenu;
 
 namespace dabro {
 
@@ -21,7 +20,7 @@ class TForm1;
 class PlacementCommands : public QObject {
     Q_OBJECT
   public:
-    PlacementCommands(TForm1& form, QMenu& image);
+    explicit PlacementCommands(TForm1& form);
 
     QAction* PlaceFrames1;
     QAction* CopyPlacement1;

@@ -74,6 +74,19 @@ TEST_F(LiveLink, ItemsComeAfterTheExistingOnesAndCtrlEIsTheirsAlone) {
             << a->text().toStdString();
 }
 
+// The items follow the selection, and Ctrl+E reaches its item from a list.
+TEST_F(LiveLink, ItemsAreEnabledWithSomethingToEditAndCtrlEStartsTheLink) {
+    EXPECT_FALSE(form->EditExternally1->isEnabled());
+    EXPECT_FALSE(form->EditSheetExternally1->isEnabled());
+    open_document(*sample_document());
+    EXPECT_TRUE(form->EditExternally1->isEnabled());
+    EXPECT_TRUE(form->EditSheetExternally1->isEnabled());
+    use_editor(dir.file("unused.png"), "none");
+    QTest::keyClick(form->ListBox4, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_TRUE(form->status_text().startsWith("Editing externally: "))
+        << form->status_text().toStdString();
+}
+
 class EditorSaves : public LiveLink, public ::testing::WithParamInterface<const char*> {};
 
 // The link follows the image it was made for, though another is selected when the save comes.

@@ -25,6 +25,14 @@ TEST_F(PaletteWindow, NewItemsFollowTheFirstVersionsOwn) {
     EXPECT_TRUE(form->ExportPaletteAs1->shortcut().isEmpty());
 }
 
+TEST_F(PaletteWindow, NewItemsAreEnabledWithACollectionSelected) {
+    EXPECT_FALSE(form->ImportIntoPalette1->isEnabled());
+    EXPECT_FALSE(form->ExportPaletteAs1->isEnabled());
+    open_document(*sample_document());
+    EXPECT_TRUE(form->ImportIntoPalette1->isEnabled());
+    EXPECT_TRUE(form->ExportPaletteAs1->isEnabled());
+}
+
 TEST_F(PaletteWindow, ImportIntoPaletteSetsTheChosenSlotAndUndoes) {
     open_document(*sample_document());
     const ImageCollection before = doc().collections[0];

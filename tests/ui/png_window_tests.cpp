@@ -27,6 +27,16 @@ TEST_F(PngWindow, TheImageMenuEndsWithThePngItemsAfterASeparator) {
                            "Import collection sheet\u2026"}));
 }
 
+// The bridge's items run on a readable collection; the first version's Export stays enabled.
+TEST_F(PngWindow, TheBridgeItemsAreEnabledWithACollectionToWorkOn) {
+    for (const QAction* item : {form->ImportPng1, form->ExportSheet1, form->ImportSheet1})
+        EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
+    EXPECT_TRUE(form->ExportImage1->isEnabled());
+    open_document(*sample_document());
+    for (const QAction* item : {form->ImportPng1, form->ExportSheet1, form->ImportSheet1})
+        EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
+}
+
 TEST_F(PngWindow, ExportWritesPngOrRawByTheChosenNameAndImportPngComesBackWithUndo) {
     open_document(*sample_document());
     const CollectionImage original = doc().collections[0].images[0];
