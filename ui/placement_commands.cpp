@@ -24,26 +24,25 @@ PlacementCommands::PlacementCommands(TForm1& form) : QObject(&form), form_(form)
     auto* image = form.findChild<QMenu*>(QStringLiteral("ImageMenu"));
     WindowCommands& commands = form.commands();
     commands.separator(image, "N5");
-    PlaceFrames1 = commands.add({image, "PlaceFrames1", QStringLiteral("Place frames\u2026")},
-                                [this](QAction*) { place_frames_dialog(); });
-    CopyPlacement1 = commands.add({image, "CopyPlacement1", QStringLiteral("Copy placement")},
-                                  [this](QAction*) { copy_placement(); });
-    PastePlacement1 = commands.add({image, "PastePlacement1", QStringLiteral("Paste placement")},
-                                   [this](QAction*) { paste_placement(PlaceAxes::Both); });
-    PasteXOnly1 = commands.add({image, "PasteXOnly1", QStringLiteral("Paste X only")},
-                               [this](QAction*) { paste_placement(PlaceAxes::XOnly); });
-    PasteYOnly1 = commands.add({image, "PasteYOnly1", QStringLiteral("Paste Y only")},
-                               [this](QAction*) { paste_placement(PlaceAxes::YOnly); });
-    connect(&form_, &TForm1::documentShown, this, &PlacementCommands::update_enabled);
-    update_enabled();
-}
-
-void PlacementCommands::update_enabled() {
-    const bool image = is_valid(form_.doc(), form_.selected_image());
-    PlaceFrames1->setEnabled(image || form_.selected_sequence() >= 0);
-    CopyPlacement1->setEnabled(image);
-    for (QAction* paste : {PastePlacement1, PasteXOnly1, PasteYOnly1})
-        paste->setEnabled(image && copied_.has_value());
+    const auto image_selected = [this] { return is_valid(form_.doc(), form_.selected_image()); };
+    const auto pasteable = [this, image_selected] { return image_selected() && copied_; };
+    PlaceFrames1 = commands.add(
+        {image, "PlaceFrames1", QStringLiteral("Place frames\u2026")},
+        [this](QAction*) { place_frames_dialog(); },
+        [this, image_selected] { return image_selected() || form_.selected_sequence() >= 0; });
+    CopyPlacement1 = commands.add(
+        {image, "CopyPlacement1", QStringLiteral("Copy placement")},
+        [this](QAction*) { copy_placement(); }, image_selected);
+    PastePlacement1 = commands.add(
+        {image, "PastePlacement1", QStringLiteral("Paste placement")},
+        [this](QAction*) { paste_placement(PlaceAxes::Both); }, pasteable);
+    PasteXOnly1 = commands.add(
+        {image, "PasteXOnly1", QStringLiteral("Paste X only")},
+        [this](QAction*) { paste_placement(PlaceAxes::XOnly); }, pasteable);
+    PasteYOnly1 = commands.add(
+        {image, "PasteYOnly1", QStringLiteral("Paste Y only")},
+        [this](QAction*) { paste_placement(PlaceAxes::YOnly); }, pasteable);
+    commands.update_enabled();
 }
 
 void PlacementCommands::copy_placement() {
@@ -51,7 +50,7 @@ void PlacementCommands::copy_placement() {
     if (!is_valid(form_.doc(), ref)) return;
     const BoundingBox& box = form_.doc().collections[ref.collection].boxes[ref.slot];
     copied_.emplace(box.left, box.top);
-    update_enabled();
+    form_.commands().update_enabled();
 }
 
 void PlacementCommands::paste_placement(PlaceAxes axes) {

@@ -14,8 +14,8 @@ namespace dabro {
 
 class TForm1;
 
-// Owns the Image menu's placement items, added after the menu's existing ones, and keeps
-// them enabled as the window's selection allows. Each runs as one step of the window's
+// Owns the Image menu's placement items, added after the menu's existing ones and enabled as
+// the window's selection allows. Each runs as one step of the window's
 // history through the place_frames action.
 class PlacementCommands : public QObject {
     Q_OBJECT
@@ -29,7 +29,6 @@ class PlacementCommands : public QObject {
     QAction* PasteYOnly1;
 
   private:
-    void update_enabled();
     void place_frames_dialog();
     void copy_placement();
     void paste_placement(PlaceAxes axes);
