@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/arguments.h"
 #include "commands/command.h"
@@ -14,10 +15,12 @@ namespace dabro::cli {
 
 // Refuses a verb whose output would replace one of its inputs, compared by device and
 // inode where both exist (so links and "./" paths are caught), else by canonical path. The
-// inputs are FILE (every file in it when it is a folder) and the files of --png, --sheet
-// with the JSON beside it, --raw with the palettes its name leads to, --palette and --base;
-// the outputs are -o and the files of `beside`, written next to it.
-Status check_outputs(const Arguments& a, std::initializer_list<std::string> beside = {});
+// verb's records say which operands and options are inputs and outputs, and which files go
+// with them; FILE, when it is a folder, brings every file in it.
+Status check_outputs(const Arguments& a);
+
+// The files and folders a verb writes, by its records.
+std::vector<std::string> outputs_of(const Arguments& a);
 
 // Whether two paths lead to one file, as check_outputs compares them.
 bool same_file(const std::string& a, const std::string& b);

@@ -82,7 +82,7 @@ Status check_outputs(const std::vector<Run>& runs, const std::vector<EachItem>& 
     };
     for (std::size_t k = 0; k <= runs.size(); ++k) {
         std::vector<std::string> outputs;
-        if (k < runs.size()) outputs = outputs_of(runs[k].args);
+        if (k < runs.size()) outputs = run_outputs(runs[k].args);
         if (k == runs.size() && !report.empty()) outputs.push_back(report);
         for (const std::string& o : outputs) {
             auto [it, fresh] = writer.emplace(key(o), k);
@@ -115,7 +115,7 @@ Status check_report_folder(const std::string& report) {
         return Status::failure(report + " is a folder; give the report a file name");
     const fs::path folder = fs::path(report).parent_path();
     if (folder.empty() || fs::is_directory(folder, ec)) return Status::success();
-    return Status::file_error(kFileNotFound).about_folder(folder.string() + "/");
+    return Status::file_error(ErrorCode::FileNotFound).about_folder(folder.string() + "/");
 }
 
 std::string last_line(const std::string& text) {
