@@ -98,6 +98,13 @@ Status save(const std::string& path, LoadedSprite& sprite) {
     return save_sprite(path, sprite.document(), header_of(sprite.document()));
 }
 
+Status CollectionContext::save_step(CommandPtr step, std::ostream& out, std::string_view done) {
+    if (step) run(std::move(step));
+    if (Status s = save(args.value("-o"), sprite); !s.ok()) return s;
+    out << done << args.value("-o") << '\n';
+    return Status::success();
+}
+
 Status open_collection(const Arguments& a, CollectionContext& ctx) {
     ctx.args = a;
     if (Status s = check_outputs(ctx.args); !s.ok()) return s;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/arguments.h"
@@ -46,6 +48,8 @@ struct CollectionContext {
     // Applies one step to this verb's own document. The batch tool keeps no history, so the
     // step is applied once and never undone.
     void run(CommandPtr step) { step->apply(sprite.document()); }
+    // The end every editing verb shares: runs the step (if any), saves -o and says so.
+    Status save_step(CommandPtr step, std::ostream& out, std::string_view done);
 };
 
 // Loads the sprite and selects the collection of -c, refused when the sprite has no such

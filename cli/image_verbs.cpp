@@ -50,10 +50,7 @@ Outcome run_import_raw(const Arguments& a, std::ostream& out, std::ostream&) {
                                 ? import_by_name_step(doc, ctx.image(slot), raw, step)
                                 : import_raw_step(doc, ctx.image(slot), raw, step);
     if (!imported.ok()) return imported;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image imported into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(std::move(step), out, "Image imported into ");
 }
 
 Outcome run_halve(const Arguments& a, std::ostream& out, std::ostream&) {
@@ -69,9 +66,7 @@ Outcome run_halve(const Arguments& a, std::ostream& out, std::ostream&) {
         if (Status s = halve_step(ctx.sprite.document(), ctx.image(slot), step); !s.ok()) return s;
         ctx.run(std::move(step));
     }
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image size halved into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(nullptr, out, "Image size halved into ");
 }
 
 Outcome run_align(const Arguments& a, std::ostream&, std::ostream&) {

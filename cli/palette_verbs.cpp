@@ -58,10 +58,7 @@ Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&)
                                        PaletteReading::AnyFormat, step);
         !s.ok())
         return s;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Palette imported into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(std::move(step), out, "Palette imported into ");
 }
 
 // Initialised before the table below, which holds a view of it.

@@ -44,10 +44,7 @@ Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
                                    choice, step);
         !s.ok())
         return s;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image imported into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(std::move(step), out, "Image imported into ");
 }
 
 Outcome run_export_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
@@ -71,10 +68,7 @@ Outcome run_import_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
                                      encoding, step);
         !s.ok())
         return s;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Sheet imported into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(std::move(step), out, "Sheet imported into ");
 }
 
 Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
