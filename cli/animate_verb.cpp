@@ -65,9 +65,10 @@ const Verb kVerbs[] = {
      "--place corner); 10 frames a second unless --fps F (1 to 100) or each frame's value as "
      "milliseconds; 'all' writes one file for each, named by {s}, {d}, {p} and {name} in OUT",
      run_animate,
-     {.values = {"-s", "-d", "-p", "--scale", "--fps", "--background", "--format", "--place", "-o"},
-      .flags = {"--frame-value-ms"},
-      .required = {"-s", "-o"}}},
+     {.options = {required(number("-s", "S")), optional(kDirection), kPalette,
+                  number("--scale", "N"), number("--fps", "FPS"), text("--background", "COLOUR"),
+                  text("--format", "FORMAT"), text("--place", "P"), flag("--frame-value-ms"),
+                  kOutput}}},
 };
 
 }  // namespace

@@ -1,34 +1,32 @@
 // Reads a verb's command line by its table entry, and the values verbs read from it.
 #include "cli/arguments.h"
 
-#include <algorithm>
-
 #include "cli/verb.h"
 #include "document/text_to_int.h"
 
 namespace dabro::cli {
 
-namespace {
-
-bool listed(Names names, const std::string& arg) {
-    return std::find(names.begin(), names.end(), arg) != names.end();
+const Option* find_option(const Verb& verb, std::string_view name) {
+    for (const Option& o : verb.takes.options)
+        if (o.name == name) return &o;
+    return nullptr;
 }
 
-}  // namespace
-
 Status parse_arguments(const Verb& verb, std::span<const std::string> args, Arguments& parsed) {
+    parsed.verb = &verb;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        const Option* option = find_option(verb, arg);
         if (verb.takes.restAfterDashes && arg == "--") {
             parsed.rest.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
             break;
         }
-        if (listed(verb.takes.values, arg)) {
+        if (option && option->kind != Kind::Flag) {
             if (i + 1 >= args.size()) return Status::failure("Option " + arg + " needs a value");
             if (parsed.values.count(arg))
                 return Status::failure("Option " + arg + " is given twice");
             parsed.values[arg] = args[++i];
-        } else if (listed(verb.takes.flags, arg)) {
+        } else if (option) {
             parsed.flags.insert(arg);
         } else if (arg.size() > 1 && arg[0] == '-') {
             return Status::failure("Unknown option " + arg);
@@ -43,7 +41,10 @@ Status parse_arguments(const Verb& verb, std::span<const std::string> args, Argu
         (!verb.takes.operands.orMore && parsed.operands.size() != verb.takes.operands.count))
         return Status::failure(std::string(verb.takes.operands.missing));
     if (!parsed.operands.empty()) parsed.file = parsed.operands.front();
-    return require(parsed, verb.takes.required);
+    for (const Option& o : verb.takes.options)
+        if (o.required && !parsed.has(std::string(o.name)))
+            return Status::failure("Option " + std::string(o.name) + " is required");
+    return Status::success();
 }
 
 Status require(const Arguments& a, Names options) {

@@ -12,6 +12,8 @@
 
 namespace dabro::cli {
 
+struct Verb;
+
 // Option names, as a verb's table entry lists them.
 using Names = std::initializer_list<std::string_view>;
 
@@ -22,6 +24,7 @@ struct Arguments {
     std::vector<std::string> rest;      // what follows `--`, for a verb that runs another
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
+    const Verb* verb = nullptr;  // the verb whose records read them
 
     bool has(const std::string& option) const { return values.count(option) != 0; }
     const std::string& value(const std::string& option) const { return values.at(option); }

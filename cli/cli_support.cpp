@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "cli/verb.h"
 #include "document/sprite_loader.h"
 #include "document/sprite_saver.h"
 #include "interchange/raw_import.h"
@@ -15,20 +16,31 @@ namespace dabro::cli {
 
 namespace {
 
+// The files the options of `role` name, with the files that go with them, and the operands.
+std::vector<std::string> files_of(const Arguments& a, Role role) {
+    std::vector<std::string> files;
+    if (!a.verb) return files;
+    const Operands& operands = a.verb->takes.operands;
+    for (std::size_t k = 0; k < a.operands.size(); ++k) {
+        const bool last = k + 1 == a.operands.size() && k > 0;
+        if ((last ? operands.last : Role::InputFile) == role) files.push_back(a.operands[k]);
+    }
+    for (const Option& o : a.verb->takes.options) {
+        const std::string name(o.name);
+        if (o.role != role || !a.has(name)) continue;
+        files.push_back(a.value(name));
+        if (o.with)
+            for (std::string& f : o.with(a.value(name))) files.push_back(std::move(f));
+    }
+    return files;
+}
+
 std::vector<std::string> inputs_of(const Arguments& a) {
-    std::vector<std::string> inputs{a.file};
+    std::vector<std::string> inputs = files_of(a, Role::InputFile);
     std::error_code ec;
     if (std::filesystem::is_directory(a.file, ec)) {
         for (const auto& entry : std::filesystem::directory_iterator(a.file, ec))
             inputs.push_back(entry.path().string());
-    }
-    for (const char* option : {"--png", "--sheet", "--raw", "--palette", "--base"})
-        if (a.has(option)) inputs.push_back(a.value(option));
-    if (a.has("--sheet")) inputs.push_back(sheet_json_path(a.value("--sheet")));
-    if (a.has("--raw")) {
-        const ImportName name = parse_import_name(a.value("--raw"));
-        inputs.push_back(name.palettePath);
-        inputs.push_back(name.gimpPalettePath);
     }
     return inputs;
 }
@@ -47,10 +59,23 @@ bool same_file(const std::string& a, const std::string& b) {
     return ec ? a == b : ca == cb;
 }
 
-Status check_outputs(const Arguments& a, std::initializer_list<std::string> beside) {
-    if (!a.has("-o")) return Status::success();
-    std::vector<std::string> outputs{a.value("-o")};
-    outputs.insert(outputs.end(), beside.begin(), beside.end());
+std::vector<std::string> outputs_of(const Arguments& a) {
+    std::vector<std::string> outputs = files_of(a, Role::OutputFile);
+    for (std::string& f : files_of(a, Role::OutputFolder)) outputs.push_back(std::move(f));
+    return outputs;
+}
+
+std::vector<std::string> sheet_json_beside(const std::string& sheet) {
+    return {sheet_json_path(sheet)};
+}
+
+std::vector<std::string> raw_palettes(const std::string& raw) {
+    const ImportName name = parse_import_name(raw);
+    return {name.palettePath, name.gimpPalettePath};
+}
+
+Status check_outputs(const Arguments& a) {
+    const std::vector<std::string> outputs = outputs_of(a);
     const std::vector<std::string> inputs = inputs_of(a);
     for (const std::string& out : outputs) {
         for (const std::string& in : inputs) {
@@ -71,6 +96,13 @@ Status load(const std::string& path, LoadedSprite& sprite) {
 
 Status save(const std::string& path, LoadedSprite& sprite) {
     return save_sprite(path, sprite.document(), header_of(sprite.document()));
+}
+
+Status CollectionContext::save_step(CommandPtr step, std::ostream& out, std::string_view done) {
+    if (step) run(std::move(step));
+    if (Status s = save(args.value("-o"), sprite); !s.ok()) return s;
+    out << done << args.value("-o") << '\n';
+    return Status::success();
 }
 
 Status open_collection(const Arguments& a, CollectionContext& ctx) {

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/arguments.h"
 #include "commands/command.h"
@@ -14,10 +17,12 @@ namespace dabro::cli {
 
 // Refuses a verb whose output would replace one of its inputs, compared by device and
 // inode where both exist (so links and "./" paths are caught), else by canonical path. The
-// inputs are FILE (every file in it when it is a folder) and the files of --png, --sheet
-// with the JSON beside it, --raw with the palettes its name leads to, --palette and --base;
-// the outputs are -o and the files of `beside`, written next to it.
-Status check_outputs(const Arguments& a, std::initializer_list<std::string> beside = {});
+// verb's records say which operands and options are inputs and outputs, and which files go
+// with them; FILE, when it is a folder, brings every file in it.
+Status check_outputs(const Arguments& a);
+
+// The files and folders a verb writes, by its records.
+std::vector<std::string> outputs_of(const Arguments& a);
 
 // Whether two paths lead to one file, as check_outputs compares them.
 bool same_file(const std::string& a, const std::string& b);
@@ -43,6 +48,8 @@ struct CollectionContext {
     // Applies one step to this verb's own document. The batch tool keeps no history, so the
     // step is applied once and never undone.
     void run(CommandPtr step) { step->apply(sprite.document()); }
+    // The end every editing verb shares: runs the step (if any), saves -o and says so.
+    Status save_step(CommandPtr step, std::ostream& out, std::string_view done);
 };
 
 // Loads the sprite and selects the collection of -c, refused when the sprite has no such

@@ -51,7 +51,7 @@ const Verb kVerbs[] = {
      "Compare two sprites by place (header, sequences, collections, palettes, boxes, pixels); "
      "exits 0 when they are the same, 1 when they differ, 2 on error",
      run_diff,
-     {.flags = {"--json"}, .operands = {2, "Give two sprite files to compare"}},
+     {.options = {flag("--json")}, .operands = {2, "Give two sprite files to compare"}},
      kTrouble},
 };
 

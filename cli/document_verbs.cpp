@@ -32,12 +32,12 @@ const Verb kVerbs[] = {
      "Print the sprite as one JSON object: header, sequences, collections and images; with "
      "--text, one field a line (for version control's textconv).",
      run_dump,
-     {.flags = {"--text"}}},
+     {.options = {flag("--text")}}},
     {"resave",
      "FILE -o OUT",
      "Load the sprite and save it to OUT (which may be FILE itself).",
      run_resave,
-     {.values = {"-o"}, .required = {"-o"}}},
+     {.options = {kOutput}}},
 };
 
 }  // namespace

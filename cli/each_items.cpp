@@ -9,6 +9,8 @@
 #include <set>
 #include <utility>
 
+#include "cli/cli_support.h"
+#include "cli/verb.h"
 #include "document/file_layer.h"
 
 namespace dabro::cli {
@@ -147,12 +149,11 @@ std::vector<std::string> expand_placeholders(const std::vector<std::string>& arg
     return out;
 }
 
-std::vector<std::string> outputs_of(const std::vector<std::string>& args) {
-    std::vector<std::string> outputs;
-    for (std::size_t i = 1; i + 1 < args.size(); ++i)
-        if (args[i] == "-o") outputs.push_back(args[i + 1]);
-    if (!args.empty() && args[0] == "unpack" && args.size() >= 3) outputs.push_back(args[2]);
-    return outputs;
+std::vector<std::string> run_outputs(const std::vector<std::string>& args) {
+    const Verb* verb = args.empty() ? nullptr : find_verb(args[0]);
+    Arguments parsed;
+    if (!verb || !parse_arguments(*verb, std::span(args).subspan(1), parsed).ok()) return {};
+    return outputs_of(parsed);
 }
 
 }  // namespace dabro::cli

@@ -27,8 +27,8 @@ Status find_each_items(const std::vector<std::string>& inputs, bool unpacked,
 std::vector<std::string> expand_placeholders(const std::vector<std::string>& args,
                                              const EachItem& item);
 
-// The files and folders a run of `args` (the verb first) writes: the value of every -o, and
-// unpack's folder.
-std::vector<std::string> outputs_of(const std::vector<std::string>& args);
+// The files and folders a run of `args` (the verb first) writes, by the verb's records; none
+// when the verb refuses its arguments (the run then fails on its own).
+std::vector<std::string> run_outputs(const std::vector<std::string>& args);
 
 }  // namespace dabro::cli

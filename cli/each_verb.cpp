@@ -82,7 +82,7 @@ Status check_outputs(const std::vector<Run>& runs, const std::vector<EachItem>& 
     };
     for (std::size_t k = 0; k <= runs.size(); ++k) {
         std::vector<std::string> outputs;
-        if (k < runs.size()) outputs = outputs_of(runs[k].args);
+        if (k < runs.size()) outputs = run_outputs(runs[k].args);
         if (k == runs.size() && !report.empty()) outputs.push_back(report);
         for (const std::string& o : outputs) {
             auto [it, fresh] = writer.emplace(key(o), k);

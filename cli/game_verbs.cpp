@@ -30,8 +30,12 @@ const Verb kVerbs[] = {
      "Runs COMMAND once per .spr file found under the INPUTs (with --unpacked, per unpacked "
      "folder), on N threads; {} {rel} {stem} in ARGS name the item",
      run_each_verb,
-     {.values = {"-j", "--report"},
-      .flags = {"--fail-fast", "--unpacked", "--progress", "--no-progress"},
+     {.options = {number("-j", "N"),
+                  {"--report", "FILE", Kind::File, Role::OutputFile},
+                  flag("--fail-fast"),
+                  flag("--unpacked"),
+                  flag("--progress"),
+                  flag("--no-progress")},
       .operands = {1, "No input given", true},
       .restAfterDashes = true},
      1,
@@ -42,7 +46,8 @@ const Verb kVerbs[] = {
      "searches it, a line per finding; exits 0 clean, 1 with findings, 2 when a file or folder "
      "cannot be read",
      run_lint,
-     {.values = {"--disable"}, .flags = {"--json"}, .operands = {1, "No sprite file given", true}},
+     {.options = {text("--disable", "RULES"), flag("--json")},
+      .operands = {1, "No sprite file given", true}},
      2},
 };
 

@@ -50,10 +50,7 @@ Outcome run_import_raw(const Arguments& a, std::ostream& out, std::ostream&) {
                                 ? import_by_name_step(doc, ctx.image(slot), raw, step)
                                 : import_raw_step(doc, ctx.image(slot), raw, step);
     if (!imported.ok()) return imported;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image imported into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(std::move(step), out, "Image imported into ");
 }
 
 Outcome run_halve(const Arguments& a, std::ostream& out, std::ostream&) {
@@ -69,9 +66,7 @@ Outcome run_halve(const Arguments& a, std::ostream& out, std::ostream&) {
         if (Status s = halve_step(ctx.sprite.document(), ctx.image(slot), step); !s.ok()) return s;
         ctx.run(std::move(step));
     }
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image size halved into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(nullptr, out, "Image size halved into ");
 }
 
 Outcome run_align(const Arguments& a, std::ostream&, std::ostream&) {
@@ -95,27 +90,25 @@ const Verb kVerbs[] = {
      "FILE -c C -f F -d D -o OUT.png",
      "Draws image F x directions + D of collection C over the preview's grey, as PNG",
      run_render,
-     {.values = {"-c", "-f", "-d", "-o"}, .required = {"-c", "-f", "-d", "-o"}}},
+     {.options = {kCollection, kFrame, kDirection, kOutput}}},
     {"import-raw",
      "FILE -c C -f F -d D --raw RAW [--by-name] -o OUT",
      "Replaces an image's pixels from a raw file; --by-name also takes its size and palette from "
      "the name (prefix.act, or GIMP's RAW.pal when that does not exist)",
      run_import_raw,
-     {.values = {"-c", "-f", "-d", "--raw", "-o"},
-      .flags = {"--by-name"},
-      .required = {"-c", "-f", "-d", "--raw", "-o"}}},
+     {.options = {kCollection, kFrame, kDirection, input("--raw", "RAW", raw_palettes),
+                  flag("--by-name"), kOutput}}},
     {"halve",
      "FILE -c C (-f F -d D | --all) -o OUT",
      "Halves the width and height of one or every image",
      run_halve,
-     {.values = {"-c", "-f", "-d", "-o"}, .flags = {"--all"}, .required = {"-c", "-o"}}},
+     {.options = {kCollection, optional(kFrame), optional(kDirection), flag("--all"), kOutput}}},
     {"align",
      "FILE -c C (-f F -d D | --all) --frame-size big|small -o OUT",
      "Centres the box of one or every image in the big or small gui item frame",
      run_align,
-     {.values = {"-c", "-f", "-d", "--frame-size", "-o"},
-      .flags = {"--all"},
-      .required = {"-c", "--frame-size", "-o"}}},
+     {.options = {kCollection, optional(kFrame), optional(kDirection), flag("--all"),
+                  required(text("--frame-size", "SIZE")), kOutput}}},
 };
 
 }  // namespace

@@ -27,30 +27,24 @@ Outcome run_recompress(const Arguments& a, std::ostream& out, std::ostream&) {
     return 0;
 }
 
+const Syntax kFolderTakes = {
+    .options = {optional(input("--base", "BASE.spr")), text("--encoding", "E"), kOutput},
+    .operands = {1, "No folder given"}};
+
 const Verb kVerbs[] = {
-    {"pack",
-     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+    {"pack", "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
      "Builds a sprite from an unpacked folder; with --base, unchanged images keep the "
      "original's bytes",
-     run_pack,
-     {.values = {"--base", "--encoding", "-o"},
-      .required = {"-o"},
-      .operands = {1, "No folder given"}}},
-    {"watch",
-     "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+     run_pack, kFolderTakes},
+    {"watch", "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
      "Packs DIR into OUT as pack does, then again after every change under DIR, a line per "
      "pack; a pack that fails leaves OUT as it was. Runs until interrupted",
-     run_watch,
-     {.values = {"--base", "--encoding", "-o"},
-      .required = {"-o"},
-      .operands = {1, "No folder given"}},
-     1,
-     false},
+     run_watch, kFolderTakes, 1, false},
     {"recompress",
      "FILE -o OUT",
      "Re-encodes every image with the compact encoding; the pixels stay the same",
      run_recompress,
-     {.values = {"-o"}, .required = {"-o"}}},
+     {.options = {kOutput}}},
 };
 
 }  // namespace

@@ -58,10 +58,7 @@ Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&)
                                        PaletteReading::AnyFormat, step);
         !s.ok())
         return s;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Palette imported into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(std::move(step), out, "Palette imported into ");
 }
 
 // Initialised before the table below, which holds a view of it.
@@ -74,13 +71,13 @@ const Verb kVerbs[] = {
      "Writes palette P (0 to 3, default 0) of a collection; the format follows --format or the "
      "extension .act, .gpl or .pal (JASC), else act",
      run_palette_export,
-     {.values = {"-c", "-p", "--format", "-o"}, .required = {"-c", "-o"}}},
+     {.options = {kCollection, kPalette, text("--format", "FORMAT"), kOutput}}},
     {"palette-import",
      "FILE -c C [-p P] --palette IN -o OUT",
      "Reads a palette file (.act, GIMP .gpl, JASC or RIFF .pal, raw RGB; recognised by content) "
      "into palette P (0 to 3, default 0) of a collection",
      run_palette_import,
-     {.values = {"-c", "-p", "--palette", "-o"}, .required = {"-c", "--palette", "-o"}}},
+     {.options = {kCollection, kPalette, input("--palette", "PAL"), kOutput}}},
 };
 
 }  // namespace

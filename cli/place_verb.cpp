@@ -119,8 +119,11 @@ const Verb kVerbs[] = {
      "on X,Y, --fit-box makes the box the image's size, --copy-from takes frame F's left and top; "
      "a number left out keeps that axis. Prints each changed box; --dry-run writes nothing",
      run_place,
-     {.values = {"-c", "-f", "-s", "-d", "--by", "--set", "--anchor", "--at", "--copy-from", "-o"},
-      .flags = {"--together", "--fit-box", "--x-only", "--y-only", "--dry-run"}}},
+     {.options = {optional(kCollection), text("-f", "F"), text("-s", "S"), text("-d", "D"),
+                  text("--by", "DX,DY"), text("--set", "X,Y"), text("--anchor", "POINT"),
+                  text("--at", "X,Y"), flag("--together"), flag("--fit-box"),
+                  text("--copy-from", "F[:D]"), flag("--x-only"), flag("--y-only"),
+                  flag("--dry-run"), optional(kOutput)}}},
 };
 
 }  // namespace

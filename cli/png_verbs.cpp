@@ -44,17 +44,13 @@ Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
                                    choice, step);
         !s.ok())
         return s;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Image imported into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(std::move(step), out, "Image imported into ");
 }
 
 Outcome run_export_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
     CollectionContext ctx;
     if (Status s = open_collection(a, ctx); !s.ok()) return s;
-    if (Status s = check_outputs(ctx.args, {sheet_json_path(ctx.args.value("-o"))}); !s.ok())
-        return s;
+    if (Status s = check_outputs(ctx.args); !s.ok()) return s;
     if (Status s = export_collection_sheet(ctx.sprite.document(), ctx.c, ctx.args.value("-o"));
         !s.ok())
         return s;
@@ -72,10 +68,7 @@ Outcome run_import_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
                                      encoding, step);
         !s.ok())
         return s;
-    ctx.run(std::move(step));
-    if (Status s = save(ctx.args.value("-o"), ctx.sprite); !s.ok()) return s;
-    out << "Sheet imported into " << ctx.args.value("-o") << '\n';
-    return 0;
+    return ctx.save_step(std::move(step), out, "Sheet imported into ");
 }
 
 Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
@@ -91,34 +84,35 @@ const Verb kVerbs[] = {
      "FILE -c C -f F -d D [-p P] -o OUT.png",
      "Writes image F x directions + D of collection C as RGBA PNG with palette P (default 0)",
      run_export_png,
-     {.values = {"-c", "-f", "-d", "-p", "-o"}, .required = {"-c", "-f", "-d", "-o"}}},
+     {.options = {kCollection, kFrame, kDirection, kPalette, kOutput}}},
     {"import-png",
      "FILE -c C -f F -d D --png IN.png [-p P] [--keep-indices] [--encoding compact|one-pixel] "
      "-o OUT",
      "Replaces an image and its size from a PNG, matching colours to palette P, or with "
      "--keep-indices taking an indexed or grey PNG's values as they stand",
      run_import_png,
-     {.values = {"-c", "-f", "-d", "--png", "-p", "--encoding", "-o"},
-      .flags = {"--keep-indices"},
-      .required = {"-c", "-f", "-d", "--png", "-o"}}},
+     {.options = {kCollection, kFrame, kDirection, input("--png", "IN.png"), kPalette,
+                  text("--encoding", "E"), flag("--keep-indices"), kOutput}}},
     {"export-sheet",
      "FILE -c C -o OUT.png",
      "Writes every image of collection C as one PNG (a row per direction, a column per frame) "
      "and OUT.json beside it",
      run_export_sheet,
-     {.values = {"-c", "-o"}, .required = {"-c", "-o"}}},
+     {.options = {kCollection, kSheetOutput}}},
     {"import-sheet",
      "FILE -c C --sheet IN.png [--encoding compact|one-pixel] -o OUT",
      "Replaces the images, sizes, boxes, flags, source names and palettes of collection C from "
      "IN.png and IN.json",
      run_import_sheet,
-     {.values = {"-c", "--sheet", "--encoding", "-o"}, .required = {"-c", "--sheet", "-o"}}},
+     {.options = {kCollection, input("--sheet", "SHEET.png", sheet_json_beside),
+                  text("--encoding", "E"), kOutput}}},
     {"unpack",
      "FILE DIR",
      "Writes the sprite into the new or empty folder DIR as sprite.json and one sheet PNG per "
      "collection",
      run_unpack,
-     {.operands = {2, "Give the sprite file and the folder to unpack into"}}},
+     {.operands = {2, "Give the sprite file and the folder to unpack into", false,
+                   Role::OutputFolder}}},
 };
 
 }  // namespace

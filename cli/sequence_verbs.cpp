@@ -12,7 +12,7 @@ namespace dabro::cli {
 namespace {
 
 Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&) {
-    if (Status s = check_outputs(a, {sheet_json_path(a.value("-o"))}); !s.ok()) return s;
+    if (Status s = check_outputs(a); !s.ok()) return s;
     int palette = 0;
     int scale = 1;
     if (Status s = palette_option(a, palette, PaletteRangeText::Use); !s.ok()) return s;
@@ -49,7 +49,8 @@ const Verb kVerbs[] = {
      "size of the largest frame. OUT.json lists each frame's index, collection frame, frame "
      "value and cell, and by box the origin: where the frame point (0, 0) lies in every cell",
      run_render_sequence,
-     {.values = {"-s", "-d", "-p", "--scale", "--place", "-o"}, .required = {"-s", "-o"}}},
+     {.options = {required(number("-s", "S")), optional(kDirection), kPalette,
+                  number("--scale", "N"), text("--place", "P"), kSheetOutput}}},
 };
 
 }  // namespace

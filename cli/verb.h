@@ -5,20 +5,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/arguments.h"
 #include "document/status.h"
 
 namespace dabro::cli {
-
-// The operands a verb takes besides its options. With one, a second is refused where it
-// stands; with more, the count is checked once every argument was read. `missing` is the
-// failure when the count is not met.
-struct Operands {
-    std::size_t count = 1;
-    std::string_view missing = "No sprite file given";
-    bool orMore = false;  // `count` or more
-};
 
 // How a verb's body ends: a failure, or success with its exit code (0, or diff's 1).
 struct Outcome {
@@ -28,11 +20,71 @@ struct Outcome {
     int code = 0;
 };
 
+// What an option's value is.
+enum class Kind { Flag, Number, File, Text };
+// What a verb does with an option's file: reads it, writes it, or writes into it.
+enum class Role { None, InputFile, OutputFile, OutputFolder };
+// The files that go with an option's file: a sheet's JSON, a raw file's palettes.
+using Companions = std::vector<std::string> (*)(const std::string& file);
+
+// One option, declared once: the parser, the output checks and `each` read it.
+struct Option {
+    std::string_view name;
+    std::string_view arg = {};  // the value's name; a flag has none
+    Kind kind = Kind::Flag;
+    Role role = Role::None;
+    bool required = false;
+    std::string_view help = {};
+    Companions with = nullptr;
+};
+
+// The files that go with a sheet (its JSON) and a raw file (the palettes its name leads to).
+std::vector<std::string> sheet_json_beside(const std::string& sheet);
+std::vector<std::string> raw_palettes(const std::string& raw);
+
+constexpr Option required(Option o) {
+    o.required = true;
+    return o;
+}
+constexpr Option optional(Option o) {
+    o.required = false;
+    return o;
+}
+constexpr Option flag(std::string_view name) {
+    return {name};
+}
+constexpr Option number(std::string_view name, std::string_view arg) {
+    return {name, arg, Kind::Number};
+}
+constexpr Option text(std::string_view name, std::string_view arg) {
+    return {name, arg, Kind::Text};
+}
+constexpr Option input(std::string_view name, std::string_view arg, Companions with = nullptr) {
+    return {name, arg, Kind::File, Role::InputFile, true, {}, with};
+}
+
+// The options most verbs share: the collection, the image, the palette and the output.
+inline constexpr Option kCollection = required(number("-c", "C"));
+inline constexpr Option kFrame = required(number("-f", "F"));
+inline constexpr Option kDirection = required(number("-d", "D"));
+inline constexpr Option kPalette = number("-p", "P");
+inline constexpr Option kOutput = {"-o", "OUT", Kind::File, Role::OutputFile, true};
+inline constexpr Option kSheetOutput = {"-o", "OUT.png", Kind::File,       Role::OutputFile,
+                                        true, {},        sheet_json_beside};
+
+// The operands a verb takes besides its options. With one, a second is refused where it
+// stands; with more, the count is checked once every argument was read. `missing` is the
+// failure when the count is not met.
+struct Operands {
+    std::size_t count = 1;
+    std::string_view missing = "No sprite file given";
+    bool orMore = false;          // `count` or more
+    Role last = Role::InputFile;  // what the last of several is
+};
+
 // What a verb takes besides its name.
 struct Syntax {
-    Names values = {};    // options that take a value
-    Names flags = {};     // options that take none
-    Names required = {};  // options that must be given
+    std::initializer_list<Option> options = {};
     Operands operands = {};
     bool restAfterDashes = false;  // what follows `--` is kept whole, for the verb to run
 };
@@ -67,6 +119,9 @@ std::span<const VerbGroup> verb_groups();
 
 // The verb of that name in any group, or null.
 const Verb* find_verb(std::string_view name);
+
+// The option of that name in the verb's records, or null.
+const Option* find_option(const Verb& verb, std::string_view name);
 
 // Reads `args` (what follows the verb's name) by the verb's table entry: its options, its
 // operands and its required options.

@@ -32,14 +32,11 @@ TEST(VerbTable, UsageHelpAndParserAgreeForEveryVerb) {
             SCOPED_TRACE(std::string(verb.name));
             EXPECT_TRUE(names.insert(verb.name).second) << "declared twice";
             std::set<std::string> taken;
-            for (std::string_view v : verb.takes.values) taken.insert(std::string(v));
-            for (std::string_view f : verb.takes.flags)
-                EXPECT_TRUE(taken.insert(std::string(f)).second);
+            for (const cli::Option& o : verb.takes.options) {
+                EXPECT_TRUE(taken.insert(std::string(o.name)).second) << o.name;
+                EXPECT_TRUE(!o.required || o.kind != cli::Kind::Flag) << o.name;
+            }
             EXPECT_EQ(options_in_usage(verb.usage), taken);
-            for (std::string_view r : verb.takes.required)
-                EXPECT_TRUE(std::find(verb.takes.values.begin(), verb.takes.values.end(), r) !=
-                            verb.takes.values.end())
-                    << r;
 
             const auto help = test::run_cli({std::string(verb.name), "--help"});
             EXPECT_EQ(help.code, 0);
