@@ -44,7 +44,7 @@ Status check_folder(const std::string& path) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
     std::error_code ec;
     if (folder.empty() || std::filesystem::is_directory(folder, ec)) return Status::success();
-    return Status::file_error(kFileNotFound).about_folder(folder.string() + "/");
+    return Status::file_error(ErrorCode::FileNotFound).about_folder(folder.string() + "/");
 }
 
 }  // namespace

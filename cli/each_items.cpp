@@ -44,10 +44,10 @@ EachItem make_item(const fs::path& path, const fs::path& rel, bool unpacked) {
 
 // "g/b/: Access denied": a folder the search could not read, and why.
 std::string unreadable_folder(const std::string& path, int err) {
-    const int code = file_error_code_from_errno(-err);
+    const Status failure = Status::from_errno(-err);
     return path + (path.ends_with('/') ? ": " : "/: ") +
-           (code == kFileAccessDenied ? std::string("Access denied")
-                                      : file_error_message(code ? code : -err));
+           (failure.code() == ErrorCode::FileAccessDenied ? std::string("Access denied")
+                                                          : failure.message());
 }
 
 // The search below one input folder. Links are followed; every real folder is entered once,

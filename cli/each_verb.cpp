@@ -115,7 +115,7 @@ Status check_report_folder(const std::string& report) {
         return Status::failure(report + " is a folder; give the report a file name");
     const fs::path folder = fs::path(report).parent_path();
     if (folder.empty() || fs::is_directory(folder, ec)) return Status::success();
-    return Status::file_error(kFileNotFound).about_folder(folder.string() + "/");
+    return Status::file_error(ErrorCode::FileNotFound).about_folder(folder.string() + "/");
 }
 
 std::string last_line(const std::string& text) {
