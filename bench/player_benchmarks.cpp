@@ -88,6 +88,9 @@ void BM_PlayerMoveStep(benchmark::State& state) {
     scene.originX = (kViewWidth - 96 * kZoom) / 2;
     scene.originY = (kViewHeight - 96 * kZoom) / 2;
     const std::size_t slot = 0;
+    // The view shows the moved image whole, wherever the document's box puts it.
+    scene.originX -= std::int64_t{c.boxes[slot].left} * kZoom;
+    scene.originY -= std::int64_t{c.boxes[slot].top} * kZoom;
     const std::size_t neighbour = static_cast<std::size_t>(c.directions);
     auto placed = [&](std::size_t k) -> Layer {
         return {&c.images[k], &c.palettes[0], c.boxes[k].left, c.boxes[k].top};
