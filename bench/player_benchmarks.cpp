@@ -1,11 +1,13 @@
-// Benchmarks of the player: a frame at 8x, its first round, and Qt's scaled drawing beside it.
+// Benchmarks of the player: a frame at 8x, its first round, a move, and Qt's scaled drawing.
 #include <benchmark/benchmark.h>
 
 #include <QImage>
 #include <QPainter>
 #include <memory>
 
+#include "actions/player_move.h"
 #include "bench/large_documents.h"
+#include "commands/history.h"
 #include "imaging/player_render.h"
 
 namespace dabro::bench {
@@ -68,6 +70,49 @@ void BM_PlayerFrameFirstRound(benchmark::State& state) {
     player_frames(state, 400);
 }
 BENCHMARK(BM_PlayerFrameFirstRound)->Unit(benchmark::kMicrosecond);
+
+// One move in Move mode: the current frame's image (the largest, 96 x 96, with both onion
+// frames) moved by a pixel, its step built and applied through a history, and the frame
+// drawn again at 8x where its box now places it.
+void BM_PlayerMoveStep(benchmark::State& state) {
+    static const std::unique_ptr<SpriteDocument> owned = make_large_document(max_document_shape());
+    SpriteDocument& doc = *owned;
+    const ImageCollection& c = doc.collections[0];
+    QImage view(kViewWidth, kViewHeight, QImage::Format_RGB32);
+    const ViewBuffer buffer{reinterpret_cast<std::uint32_t*>(view.bits()), view.width(),
+                            view.height(), view.bytesPerLine() / 4};
+    FrameRenderer renderer;
+    FrameScene scene;
+    scene.zoom = kZoom;
+    scene.onionOpacity = 102;
+    scene.originX = (kViewWidth - 96 * kZoom) / 2;
+    scene.originY = (kViewHeight - 96 * kZoom) / 2;
+    const std::size_t slot = 0;
+    // The view shows the moved image whole, wherever the document's box puts it.
+    scene.originX -= std::int64_t{c.boxes[slot].left} * kZoom;
+    scene.originY -= std::int64_t{c.boxes[slot].top} * kZoom;
+    const std::size_t neighbour = static_cast<std::size_t>(c.directions);
+    auto placed = [&](std::size_t k) -> Layer {
+        return {&c.images[k], &c.palettes[0], c.boxes[k].left, c.boxes[k].top};
+    };
+    History history;
+    int direction = 1;
+    for (auto _ : state) {
+        const BoundingBox from = c.boxes[slot];
+        auto step =
+            std::make_unique<MoveImageStep>("Move image", Place{.collection = 0, .slot = 0}, from);
+        step->set_to(*shifted_box(from, direction, 0));
+        history.run(std::move(step), doc);
+        direction = -direction;
+        scene.current = placed(slot);
+        scene.onion[0] = placed(neighbour);
+        scene.onion[1] = placed(2 * neighbour);
+        renderer.render(scene, buffer);
+        benchmark::DoNotOptimize(view.constBits());
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_PlayerMoveStep)->Unit(benchmark::kMicrosecond);
 
 // The baseline: QPainter drawing the already decoded 96 x 96 image scaled 8x, nearest
 // neighbour, onto a QImage of the view's size.

@@ -97,6 +97,7 @@ END {
     ratio("BM_PlayerFrame", "BM_QPainterScaledDraw", 0.25)
     below_ms("BM_PlayerFrame", 1, " (8x, onion skin)")
     figure("BM_PlayerFrameFirstRound", " (a sequence's first round)")
+    ratio("BM_PlayerMoveStep", "BM_PlayerFrame", 1.5)
     ratio("BM_ExportSheet", "BM_QImageSavePng", 0.5)
     ratio("BM_ImportSheet", "BM_QImageLoadPng", 1.0)
     ratio("BM_ExternalEditReimport", "BM_ImportPng", 2)

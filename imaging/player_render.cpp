@@ -87,99 +87,50 @@ void expand_zoomed_row(int z, const std::uint32_t* src, std::uint32_t* row, std:
 
 }  // namespace
 
-void FrameRenderer::keep_within_budget(const Decoded& keep) {
-    std::size_t total = 0;
-    for (const Decoded& d : decoded_) total += d.colours.capacity();
-    while (total > kMaxKeptPixels) {
-        Decoded* oldest = nullptr;
-        for (Decoded& d : decoded_) {
-            if (&d == &keep || d.colours.capacity() == 0 || d.lastUse == clock_) continue;
-            if (oldest == nullptr || d.lastUse < oldest->lastUse) oldest = &d;
-        }
-        if (oldest == nullptr) return;
-        total -= oldest->colours.capacity();
-        *oldest = Decoded{};
-    }
-}
-
-const FrameRenderer::Decoded* FrameRenderer::decoded(const Layer& layer) {
-    if (layer.image == nullptr || layer.palette == nullptr) return nullptr;
-    const CollectionImage& image = *layer.image;
-    const std::span<const std::uint8_t> bytes = encoded_bytes(image);
-    for (Decoded& d : decoded_) {
-        if (d.reusable && d.image == &image && d.nominalWidth == image.width &&
-            d.nominalHeight == image.height && d.data.size() == bytes.size() &&
-            std::equal(bytes.begin(), bytes.end(), d.data.begin()) && d.palette == *layer.palette) {
-            d.lastUse = clock_;
-            return &d;
-        }
-    }
-    Decoded& d =
-        *std::min_element(decoded_.begin(), decoded_.end(),
-                          [](const Decoded& x, const Decoded& y) { return x.lastUse < y.lastUse; });
-    d.lastUse = clock_;
-    d.image = &image;
-    d.nominalWidth = image.width;
-    d.nominalHeight = image.height;
-    // Only images of a sane size are kept to be compared; a hostile one is decoded again.
-    d.reusable = bytes.size() <= kMaxKeptBytes;
-    if (d.reusable)
-        d.data.assign(bytes.begin(), bytes.end());
-    else
-        d.data.clear();
-    d.palette = *layer.palette;
-    const Extent extent = drawn_extent(image);
-    d.width = extent.width;
-    d.height = extent.height;
-    const auto n = static_cast<std::size_t>(d.width) * static_cast<std::size_t>(d.height);
-    if (d.colours.size() < n) {
-        d.colours.resize(n);
-        keep_within_budget(d);
-    }
-    std::fill_n(d.colours.begin(), n, 0u);
-    if (n == 0) return &d;
-
-    const std::int64_t w = d.width;
-    const std::int64_t h = d.height;
-    std::uint32_t* const colours = d.colours.data();
-    const Palette& palette = d.palette;
-    walk_rle<RowRule::Preview>(
-        bytes, image.width, [&](std::int64_t x, std::int64_t y, const RlePixel& p) {
-            if (y >= h) return false;
-            if (x < w) {
-                const std::int64_t at = y * w + x;
-                colours[at] =
-                    p.alpha == 0 ? 0u : std::uint32_t{p.alpha} << 24 | colour_of(p, palette);
-            }
-            return true;
-        });
-    return &d;
-}
-
-void FrameRenderer::compose(const FrameScene& scene) {
+void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     ++clock_;
     const std::uint32_t opacity = scene.onionOpacity;
-    const Decoded* current = decoded(scene.current);
-    const Decoded* under[2] = {opacity > 0 ? decoded(scene.onion[0]) : nullptr,
-                               opacity > 0 ? decoded(scene.onion[1]) : nullptr};
-    current_ = current;
+    const Layer* layers[4] = {&scene.current, &scene.reference, &scene.onion[0], &scene.onion[1]};
+    const Decoded* drawn[4] = {decoded(scene.current)};
+    for (int i = 1; i < 4; ++i) drawn[i] = opacity > 0 ? decoded(*layers[i]) : nullptr;
+    current_ = drawn[0];
 
     std::swap(composed_, previous_);
+    previousLeft_ = composedLeft_;
+    previousTop_ = composedTop_;
     previousWidth_ = composedWidth_;
     previousHeight_ = composedHeight_;
-    std::int32_t w = 0;
-    std::int32_t h = 0;
-    for (const Decoded* d : {current, under[0], under[1]}) {
+    // The layers' placed rectangles, joined, and cut to the frame pixels the view shows.
+    Rect area;
+    for (int i = 0; i < 4; ++i) {
+        const Decoded* d = drawn[i];
         if (d == nullptr || d->width == 0 || d->height == 0) continue;
-        w = std::max(w, d->width);
-        h = std::max(h, d->height);
+        const Rect placed{layers[i]->x, layers[i]->y, layers[i]->x + d->width,
+                          layers[i]->y + d->height};
+        area = area.empty()
+                   ? placed
+                   : Rect{std::min(area.left, placed.left), std::min(area.top, placed.top),
+                          std::max(area.right, placed.right), std::max(area.bottom, placed.bottom)};
     }
+    const int z = scene.zoom;
+    if (view.pixels == nullptr || view.width <= 0 || view.height <= 0) {
+        area = {};
+    } else {
+        area.left = std::max(area.left, floor_div(-scene.originX, z));
+        area.top = std::max(area.top, floor_div(-scene.originY, z));
+        area.right = std::min(area.right, floor_div(view.width - 1 - scene.originX, z) + 1);
+        area.bottom = std::min(area.bottom, floor_div(view.height - 1 - scene.originY, z) + 1);
+        if (area.empty()) area = {};
+    }
+    const std::int32_t w = static_cast<std::int32_t>(area.right - area.left);
+    const std::int32_t h = static_cast<std::int32_t>(area.bottom - area.top);
+    composedLeft_ = area.left;
+    composedTop_ = area.top;
     composedWidth_ = w;
     composedHeight_ = h;
     const auto pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     if (composed_.size() < pixels) composed_.resize(pixels);
     if (pixels == 0) return;
-
     // An onion pixel of alpha a is drawn at a x opacity / 255.
     std::array<std::uint8_t, 256> faded{};
     for (std::uint32_t a = 0; a < 256; ++a) faded[a] = static_cast<std::uint8_t>(a * opacity / 255);
@@ -190,29 +141,38 @@ void FrameRenderer::compose(const FrameScene& scene) {
     // Every layer's row as w pixels: its own when it is w wide, else a copy padded with
     // nothing drawn, so the loop below needs no bounds.
     const auto width = static_cast<std::size_t>(w);
-    if (rows_.size() < 4 * width) rows_.resize(4 * width);
-    const std::uint32_t* const nothing = rows_.data() + 3 * width;
-    std::fill_n(rows_.begin() + static_cast<std::ptrdiff_t>(3 * width), width, 0u);
-    auto row_of = [&](const Decoded* d, std::int32_t y, std::size_t scratch) {
-        if (d == nullptr || y >= d->height || d->width == 0) return nothing;
+    if (rows_.size() < 5 * width) rows_.resize(5 * width);
+    const std::uint32_t* const nothing = rows_.data() + 4 * width;
+    std::fill_n(rows_.begin() + static_cast<std::ptrdiff_t>(4 * width), width, 0u);
+    auto row_of = [&](int i, std::int32_t y, std::size_t scratch) {
+        const Decoded* d = drawn[i];
+        const std::int64_t ly = composedTop_ + y - layers[i]->y;
+        if (d == nullptr || ly < 0 || ly >= d->height || d->width == 0) return nothing;
         const std::uint32_t* own =
-            d->colours.data() + static_cast<std::size_t>(y) * static_cast<std::size_t>(d->width);
-        if (d->width == w) return own;
+            d->colours.data() + static_cast<std::size_t>(ly) * static_cast<std::size_t>(d->width);
+        const std::int64_t lx = composedLeft_ - layers[i]->x;
+        if (lx == 0 && d->width == w) return own;
         std::uint32_t* copy = rows_.data() + scratch * width;
-        std::copy_n(own, d->width, copy);
-        std::fill(copy + d->width, copy + width, 0u);
+        const std::int64_t from = std::clamp<std::int64_t>(-lx, 0, w);
+        const std::int64_t to = std::clamp<std::int64_t>(d->width - lx, from, w);
+        std::fill(copy, copy + from, 0u);
+        std::copy(own + lx + from, own + lx + to, copy + from);
+        std::fill(copy + to, copy + width, 0u);
         return static_cast<const std::uint32_t*>(copy);
     };
     for (std::int32_t y = 0; y < h; ++y) {
         std::uint32_t* row = composed_.data() + static_cast<std::size_t>(y) * width;
         if (checker) {
-            for (std::int32_t x = 0; x < w; ++x) row[x] = checker_at(x / cell, y / cell);
+            const std::int64_t cellY = floor_div(composedTop_ + y, cell);
+            for (std::int32_t x = 0; x < w; ++x)
+                row[x] = checker_at(floor_div(composedLeft_ + x, cell), cellY);
         } else {
             std::fill_n(row, w, solid);
         }
-        const std::uint32_t* c = row_of(current, y, 0);
-        const std::uint32_t* u0 = row_of(under[0], y, 1);
-        const std::uint32_t* u1 = row_of(under[1], y, 2);
+        const std::uint32_t* c = row_of(0, y, 0);
+        const std::uint32_t* r = row_of(1, y, 1);
+        const std::uint32_t* u0 = row_of(2, y, 2);
+        const std::uint32_t* u1 = row_of(3, y, 3);
         for (std::int32_t x = 0; x < w; ++x) {
             const std::uint32_t top = c[x];
             if (top >= 0xFF000000u) {
@@ -220,6 +180,7 @@ void FrameRenderer::compose(const FrameScene& scene) {
                 continue;
             }
             std::uint32_t out = row[x];
+            if (r[x] != 0) out = over(out, r[x], faded[r[x] >> 24]);
             if (u0[x] != 0) out = over(out, u0[x], faded[u0[x] >> 24]);
             if (u1[x] != 0) out = over(out, u1[x], faded[u1[x] >> 24]);
             if (top != 0) out = over(out, top, top >> 24);
@@ -233,11 +194,14 @@ void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, cons
     if (area.empty()) return;
     const int z = scene.zoom;
     const std::int64_t w = composedWidth_;
-    std::int64_t sy = (area.top - scene.originY) / z;
+    // The view pixel where composed pixel (0, 0) lands.
+    const std::int64_t originX = scene.originX + composedLeft_ * z;
+    const std::int64_t originY = scene.originY + composedTop_ * z;
+    std::int64_t sy = (area.top - originY) / z;
     std::int64_t vy = area.top;
     while (vy < area.bottom) {
         // The view rows of image row sy.
-        const std::int64_t rowsEnd = std::min(area.bottom, scene.originY + (sy + 1) * z);
+        const std::int64_t rowsEnd = std::min(area.bottom, originY + (sy + 1) * z);
         const std::uint32_t* src = composed_.data() + sy * w;
         std::int64_t left = area.left;
         std::int64_t right = area.right;
@@ -248,12 +212,12 @@ void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, cons
             std::int64_t last = w;
             while (first < w && src[first] == old[first]) ++first;
             while (last > first && src[last - 1] == old[last - 1]) --last;
-            left = std::max(left, scene.originX + first * z);
-            right = std::min(right, scene.originX + last * z);
+            left = std::max(left, originX + first * z);
+            right = std::min(right, originX + last * z);
         }
         if (left < right) {
             std::uint32_t* row = view.pixels + vy * view.stride;
-            expand_zoomed_row(z, src, row, left, right, scene.originX);
+            expand_zoomed_row(z, src, row, left, right, originX);
             const auto bytes = static_cast<std::size_t>(right - left) * sizeof(std::uint32_t);
             for (std::int64_t y = vy + 1; y < rowsEnd; ++y)
                 std::memcpy(view.pixels + y * view.stride + left, row + left, bytes);
@@ -298,7 +262,7 @@ void FrameRenderer::fill_background(const FrameScene& scene, const ViewBuffer& v
 void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
     FrameScene scene = sceneIn;
     scene.zoom = std::clamp(scene.zoom, 1, kMaxZoom);
-    compose(scene);
+    compose(scene, view);
     if (view.pixels == nullptr || view.width <= 0 || view.height <= 0) {
         drawnValid_ = false;
         return;
@@ -307,12 +271,12 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
     const Rect whole{0, 0, view.width, view.height};
     Rect images;
     if (composedWidth_ > 0 && composedHeight_ > 0) {
-        images = {std::max<std::int64_t>(scene.originX, 0),
-                  std::max<std::int64_t>(scene.originY, 0),
-                  std::min<std::int64_t>(scene.originX + std::int64_t{composedWidth_} * scene.zoom,
-                                         view.width),
-                  std::min<std::int64_t>(scene.originY + std::int64_t{composedHeight_} * scene.zoom,
-                                         view.height)};
+        const std::int64_t x0 = scene.originX + composedLeft_ * scene.zoom;
+        const std::int64_t y0 = scene.originY + composedTop_ * scene.zoom;
+        images = {
+            std::max<std::int64_t>(x0, 0), std::max<std::int64_t>(y0, 0),
+            std::min<std::int64_t>(x0 + std::int64_t{composedWidth_} * scene.zoom, view.width),
+            std::min<std::int64_t>(y0 + std::int64_t{composedHeight_} * scene.zoom, view.height)};
         if (images.empty()) images = {};
     }
     const bool sameSurroundings =
@@ -323,8 +287,9 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
     // Outside the images the view changes only where the last frame's images were, unless
     // the buffer, the background, the zoom or the position changed.
     fill_background(scene, view, sameSurroundings ? drawnImages_ : whole, images);
-    const bool onlyChanges =
-        sameSurroundings && previousWidth_ == composedWidth_ && previousHeight_ == composedHeight_;
+    const bool onlyChanges = sameSurroundings && previousWidth_ == composedWidth_ &&
+                             previousHeight_ == composedHeight_ && previousLeft_ == composedLeft_ &&
+                             previousTop_ == composedTop_;
     expand(scene, view, images, onlyChanges);
 
     drawnValid_ = true;
@@ -334,34 +299,6 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
     drawnOriginX_ = scene.originX;
     drawnOriginY_ = scene.originY;
     drawnImages_ = images;
-}
-
-std::optional<InspectedPixel> FrameRenderer::pixel_at(std::int64_t x, std::int64_t y) const {
-    const Decoded* d = current_;
-    if (d == nullptr || x < 0 || y < 0 || x >= d->width || y >= d->height) return std::nullopt;
-    // The pixel is found by walking the data the picture was decoded from again: the
-    // inspector asks once per mouse move, playback never.
-    const std::span<const std::uint8_t> bytes =
-        d->reusable ? std::span<const std::uint8_t>(d->data) : encoded_bytes(*d->image);
-    std::optional<InspectedPixel> found;
-    walk_rle<RowRule::Preview>(bytes, d->nominalWidth,
-                               [&](std::int64_t px, std::int64_t py, const RlePixel& p) {
-                                   if (py > y) return false;
-                                   if (py == y && px == x) {
-                                       found = InspectedPixel{p, colour_of(p, d->palette)};
-                                       return false;
-                                   }
-                                   return true;
-                               });
-    return found;
-}
-
-std::size_t FrameRenderer::capacity_bytes() const {
-    std::size_t bytes =
-        (composed_.capacity() + previous_.capacity() + rows_.capacity()) * sizeof(std::uint32_t);
-    for (const Decoded& d : decoded_)
-        bytes += d.data.capacity() + d.colours.capacity() * sizeof(std::uint32_t);
-    return bytes;
 }
 
 void draw_rgba(const CollectionImage& image, const Palette& palette, int zoom,

@@ -40,18 +40,23 @@ inline constexpr std::int64_t floor_div(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
 }
 
-// One image with the palette it is drawn with; an image of null draws nothing.
+// One image with the palette it is drawn with, its top-left pixel at frame pixel (x, y); an
+// image of null draws nothing.
 struct Layer {
     const CollectionImage* image = nullptr;
     const Palette* palette = nullptr;
+    std::int64_t x = 0;
+    std::int64_t y = 0;
 };
 
-// What one frame of the player shows. Every layer's pixel (0, 0) lands at view pixel
-// (originX, originY); each image pixel covers zoom x zoom view pixels. The onion layers
-// are drawn first, each at onionOpacity (0..255) times its own alpha, then the current one.
+// What one frame of the player shows. The frame point (0, 0) lands at view pixel
+// (originX, originY); each frame pixel covers zoom x zoom view pixels. The reference and the
+// onion layers are drawn first, each at onionOpacity (0..255) times its own alpha, then the
+// current one.
 struct FrameScene {
     Layer current;
     Layer onion[2];
+    Layer reference;
     std::uint8_t onionOpacity = 96;
     int zoom = 1;  // 1..kMaxZoom
     std::int64_t originX = 0;
@@ -90,8 +95,8 @@ class FrameRenderer {
     // drawn over): the next render writes every pixel.
     void invalidate() { drawnValid_ = false; }
 
-    // The current image's pixel at (x, y) of its own size, as of the last render; nothing
-    // outside the image or where its data do not reach.
+    // The current image's pixel at (x, y) of its own size (not of the frame), as of the last
+    // render; nothing outside the image or where its data do not reach.
     std::optional<InspectedPixel> pixel_at(std::int64_t x, std::int64_t y) const;
 
     // The bytes the renderer holds, for checking that playback stops growing them.
@@ -125,7 +130,7 @@ class FrameRenderer {
     void keep_within_budget(const Decoded& keep);
 
     const Decoded* decoded(const Layer& layer);
-    void compose(const FrameScene& scene);
+    void compose(const FrameScene& scene, const ViewBuffer& view);
     void expand(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
                 bool onlyChanges) const;
     void fill_background(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
@@ -138,8 +143,15 @@ class FrameRenderer {
     std::vector<std::uint32_t> composed_;
     std::vector<std::uint32_t> previous_;  // the last frame's composed pixels
     std::vector<std::uint32_t> rows_;      // padded layer rows, and a row of nothing
+    // The composed pixels are the frame's [composedLeft_, + composedWidth_) x [composedTop_,
+    // + composedHeight_): the layers' placed rectangles, cut to what the view shows, so a
+    // hostile box costs no memory.
+    std::int64_t composedLeft_ = 0;
+    std::int64_t composedTop_ = 0;
     std::int32_t composedWidth_ = 0;
     std::int32_t composedHeight_ = 0;
+    std::int64_t previousLeft_ = 0;
+    std::int64_t previousTop_ = 0;
     std::int32_t previousWidth_ = 0;
     std::int32_t previousHeight_ = 0;
 

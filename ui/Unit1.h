@@ -71,6 +71,11 @@ class TForm1 : public QMainWindow {
     ListSelection selection() const;
     QString status_text() const;
     const History& history() const { return history_; }
+    // Runs a step made beside the window (the player's moves): an edit pending in a field is
+    // committed first, and the step's entries are selected as undo selects them. Given no
+    // step, shows the newest step again after it was changed in place. Returns whether the
+    // document changed.
+    bool run_beside(CommandPtr command);
     // Whether the document differs from the file it was opened from or last saved to.
     bool is_modified() const;
 

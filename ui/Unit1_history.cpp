@@ -99,4 +99,12 @@ void TForm1::Redo1Click(QObject*) {
     }
 }
 
+bool TForm1::run_beside(CommandPtr command) {
+    if (!commit_focused_field()) return false;
+    if (command != nullptr && !record(std::move(command))) return false;
+    if (const Command* step = history_.next_undo()) show_step(*step);
+    document_state_changed();
+    return true;
+}
+
 }  // namespace dabro

@@ -19,6 +19,7 @@ namespace dabro {
 namespace {
 
 constexpr int kDefaultFps = 10;
+constexpr int kMaxBaseline = 1 << 20;
 
 // Scrolls the player's controls on a screen too small for them, and leaves every key to the
 // player: the arrows step through the frames instead of scrolling.
@@ -65,6 +66,18 @@ void PlayerWindow::build() {
     for (int p = 0; p < kPalettesPerCollection; ++p)
         paletteBox->addItem(QStringLiteral("Palette %1").arg(p));
     boxOutline = new QCheckBox(QStringLiteral("Box"), this);
+    placeByBox = new QCheckBox(QStringLiteral("Place by box"), this);
+    placeByBox->setChecked(true);
+    crosshairBox = new QCheckBox(QStringLiteral("Crosshair"), this);
+    crosshairBox->setChecked(true);
+    baselineBox = new QCheckBox(QStringLiteral("Baseline"), this);
+    baselineRow = new QSpinBox(this);
+    baselineRow->setRange(-kMaxBaseline, kMaxBaseline);
+    baselineRow->setPrefix(QStringLiteral("y "));
+    pinButton = new QPushButton(QStringLiteral("Pin as reference"), this);
+    pinButton->setCheckable(true);
+    moveButton = new QPushButton(QStringLiteral("Move"), this);
+    moveButton->setCheckable(true);
     onionPrevious = new QCheckBox(QStringLiteral("Onion previous"), this);
     onionNext = new QCheckBox(QStringLiteral("Onion next"), this);
     onionOpacity = new QSpinBox(this);
@@ -81,9 +94,11 @@ void PlayerWindow::build() {
     // Keys belong to the player; only the number fields take the focus, for typing.
     for (QWidget* w : std::initializer_list<QWidget*>{
              playButton, loopBox, frameValueBox, slider, fitButton, backgroundBox, paletteBox,
-             boxOutline, onionPrevious, onionNext, exportButton})
+             boxOutline, placeByBox, crosshairBox, baselineBox, pinButton, moveButton,
+             onionPrevious, onionNext, exportButton})
         noFocus(w);
-    for (QSpinBox* box : {fpsBox, zoomBox, onionOpacity}) box->setFocusPolicy(Qt::ClickFocus);
+    for (QSpinBox* box : {fpsBox, zoomBox, onionOpacity, baselineRow})
+        box->setFocusPolicy(Qt::ClickFocus);
 
     auto* playRow = new QHBoxLayout;
     playRow->addWidget(playButton);
@@ -103,8 +118,14 @@ void PlayerWindow::build() {
     viewRow->addWidget(onionNext);
     viewRow->addWidget(onionOpacity);
     viewRow->addStretch(1);
+    auto* placeRow = new QHBoxLayout;
+    for (QWidget* w : std::initializer_list<QWidget*>{moveButton, placeByBox, crosshairBox,
+                                                      baselineBox, baselineRow, pinButton})
+        placeRow->addWidget(w);
+    placeRow->addStretch(1);
     auto* layout = new QVBoxLayout(content);
     layout->addLayout(viewRow);
+    layout->addLayout(placeRow);
     layout->addWidget(view, 1);
     layout->addLayout(playRow);
     layout->addWidget(statusLine);
@@ -142,8 +163,18 @@ void PlayerWindow::build() {
     });
     connect(backgroundBox, &QComboBox::activated, this, &PlayerWindow::choose_background);
     connect(paletteBox, &QComboBox::activated, this, &PlayerWindow::show_frame);
-    for (QCheckBox* box : {boxOutline, onionPrevious, onionNext})
+    for (QCheckBox* box : {boxOutline, crosshairBox, baselineBox, onionPrevious, onionNext})
         connect(box, &QCheckBox::toggled, this, &PlayerWindow::show_frame);
+    connect(baselineRow, &QSpinBox::valueChanged, this, &PlayerWindow::show_frame);
+    connect(placeByBox, &QCheckBox::toggled, this, &PlayerWindow::follow_main_window);
+    connect(pinButton, &QPushButton::toggled, this, &PlayerWindow::pin_reference);
+    connect(moveButton, &QPushButton::toggled, this, &PlayerWindow::set_move_mode);
+    connect(view, &PlayerView::move_pressed, this, &PlayerWindow::drag_pressed);
+    connect(view, &PlayerView::move_dragged, this, &PlayerWindow::drag_moved);
+    connect(view, &PlayerView::move_released, this, [this] {
+        drag_.reset();
+        update_status();
+    });
     connect(onionOpacity, &QSpinBox::valueChanged, this, &PlayerWindow::show_frame);
     zoomBox->setValue(1);
     view->setFocus();

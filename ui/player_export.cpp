@@ -27,6 +27,7 @@ void PlayerWindow::export_animation() {
     options.direction = direction_;
     options.palette = std::max(paletteBox->currentIndex(), 0);
     options.scale = view->zoom();
+    options.placement = placeByBox->isChecked() ? Placement::Box : Placement::Corner;
     options.fps = fpsBox->value();
     options.frameValueMs = frameValueBox->isChecked();
     // The checkerboard stands for transparency, and stays transparent in the file.

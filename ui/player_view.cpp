@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "ui/player_overlays.h"
+
 namespace dabro {
 
 PlayerView::PlayerView(QWidget* parent) : QWidget(parent) {
@@ -22,11 +24,25 @@ void PlayerView::set_scene(const FrameScene& scene) {
     update();
 }
 
-void PlayerView::set_content_size(int width, int height) {
-    if (width == contentWidth_ && height == contentHeight_) return;
-    contentWidth_ = width;
-    contentHeight_ = height;
+void PlayerView::set_content_area(const Area& area, bool recentre) {
+    if (area == content_ && !recentre) return;
+    const QPoint before = origin();
+    content_ = area;
+    if (recentre)
+        pan_ = QPoint();
+    else
+        pan_ += before - origin();
     stale_ = true;
+    update();
+}
+
+void PlayerView::set_crosshair(bool shown) {
+    crosshair_ = shown;
+    update();
+}
+
+void PlayerView::set_baseline(std::optional<int> row) {
+    baseline_ = row;
     update();
 }
 
@@ -57,8 +73,10 @@ void PlayerView::zoom_about(int zoom, QPointF at) {
 
 void PlayerView::fit() {
     int zoom = kMaxZoom;
-    if (contentWidth_ > 0) zoom = std::min(zoom, width() / contentWidth_);
-    if (contentHeight_ > 0) zoom = std::min(zoom, height() / contentHeight_);
+    const std::int64_t w = content_.width();
+    const std::int64_t h = content_.height();
+    if (w > 0) zoom = static_cast<int>(std::min<std::int64_t>(zoom, width() / w));
+    if (h > 0) zoom = static_cast<int>(std::min<std::int64_t>(zoom, height() / h));
     zoom_ = std::max(zoom, 1);
     pan_ = QPoint();
     stale_ = true;
@@ -67,8 +85,10 @@ void PlayerView::fit() {
 }
 
 QPoint PlayerView::origin() const {
-    const std::int64_t x = (width() - std::int64_t{contentWidth_} * zoom_) / 2 + pan_.x();
-    const std::int64_t y = (height() - std::int64_t{contentHeight_} * zoom_) / 2 + pan_.y();
+    const std::int64_t x =
+        (width() - content_.width() * zoom_) / 2 - content_.left * zoom_ + pan_.x();
+    const std::int64_t y =
+        (height() - content_.height() * zoom_) / 2 - content_.top * zoom_ + pan_.y();
     return {static_cast<int>(std::clamp<std::int64_t>(x, -1000000000, 1000000000)),
             static_cast<int>(std::clamp<std::int64_t>(y, -1000000000, 1000000000))};
 }
@@ -105,22 +125,7 @@ void PlayerView::paintEvent(QPaintEvent*) {
     draw();
     QPainter painter(this);
     painter.drawImage(0, 0, buffer_);
-    if (!box_) return;
-    // The box in image pixels: from the left edge of column `left` to the left edge of
-    // column `right`, and the same for rows.
-    const QPoint o = origin();
-    const std::int64_t x0 = o.x() + std::int64_t{std::min(box_->left, box_->right)} * zoom_;
-    const std::int64_t x1 = o.x() + std::int64_t{std::max(box_->left, box_->right)} * zoom_;
-    const std::int64_t y0 = o.y() + std::int64_t{std::min(box_->top, box_->bottom)} * zoom_;
-    const std::int64_t y1 = o.y() + std::int64_t{std::max(box_->top, box_->bottom)} * zoom_;
-    auto clampToView = [](std::int64_t v) {
-        return static_cast<double>(std::clamp<std::int64_t>(v, -4, 100000));
-    };
-    painter.setPen(QPen(QColor(255, 220, 0), 0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(QRectF(clampToView(x0) + 0.5, clampToView(y0) + 0.5,
-                            std::max(0.0, clampToView(x1) - clampToView(x0) - 1),
-                            std::max(0.0, clampToView(y1) - clampToView(y0) - 1)));
+    draw_overlays(painter, {origin(), zoom_, size(), box_, crosshair_, baseline_});
 }
 
 void PlayerView::wheelEvent(QWheelEvent* event) {
@@ -133,14 +138,27 @@ void PlayerView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
+void PlayerView::set_move_mode(bool on) {
+    moveMode_ = on;
+    moveDrag_ = false;
+}
+
 void PlayerView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) dragFrom_ = event->position().toPoint();
+    const QPoint at = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && moveMode_) {
+        moveDrag_ = true;
+        emit move_pressed(image_pixel_at(at));
+    } else if (event->button() == Qt::LeftButton || event->button() == Qt::MiddleButton) {
+        dragFrom_ = at;
+    }
     QWidget::mousePressEvent(event);
 }
 
 void PlayerView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (dragFrom_ && (event->buttons() & Qt::LeftButton)) {
+    if (moveDrag_ && (event->buttons() & Qt::LeftButton)) {
+        emit move_dragged(image_pixel_at(at));
+    } else if (dragFrom_ && (event->buttons() & (Qt::LeftButton | Qt::MiddleButton))) {
         pan_ += at - *dragFrom_;
         dragFrom_ = at;
         stale_ = true;
@@ -151,7 +169,12 @@ void PlayerView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PlayerView::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) dragFrom_.reset();
+    if (event->button() == Qt::LeftButton && moveDrag_) {
+        moveDrag_ = false;
+        emit move_released();
+    } else if (event->button() == Qt::LeftButton || event->button() == Qt::MiddleButton) {
+        dragFrom_.reset();
+    }
     QWidget::mouseReleaseEvent(event);
 }
 

@@ -110,11 +110,10 @@ void PlayerWindow::follow_main_window() {
     frame_ = std::clamp(frame_, 0, std::max(frameCount_ - 1, 0));
     if (frameCount_ == 0) pause();
 
-    // The content box is the largest frame, so frames of several sizes keep their place.
+    // The view centres the frames' drawing area anew only for another sequence.
     std::vector<FrameImage> frames;
     for (int q = 0; q < std::max(frameCount_, 1); ++q) frames.push_back(image_of_frame(q));
-    const Extent box = content_box(doc, frames);
-    view->set_content_size(box.width, box.height);
+    view->set_content_area(content_area(frames), sequence_ != previousSequence);
     {
         const QSignalBlocker block(slider);
         slider->setRange(0, std::max(frameCount_ - 1, 0));
@@ -145,7 +144,13 @@ Layer PlayerWindow::layer_of(const FrameImage& image) const {
     const ImageCollection& c =
         form_.session().document.collections[static_cast<std::size_t>(image.collection)];
     const auto palette = static_cast<std::size_t>(std::clamp(paletteBox->currentIndex(), 0, 3));
-    return {&c.images[static_cast<std::size_t>(image.slot)], &c.palettes[palette]};
+    const auto k = static_cast<std::size_t>(image.slot);
+    Layer layer{&c.images[k], &c.palettes[palette]};
+    if (by_box()) {
+        layer.x = c.boxes[k].left;
+        layer.y = c.boxes[k].top;
+    }
+    return layer;
 }
 
 void PlayerWindow::show_frame() {
@@ -165,13 +170,8 @@ void PlayerWindow::show_frame() {
         if (onionPrevious->isChecked()) scene.onion[0] = neighbour(-1);
         if (onionNext->isChecked()) scene.onion[1] = neighbour(1);
     }
+    place_overlays(scene);
     view->set_scene(scene);
-    std::optional<BoundingBox> box;
-    if (boxOutline->isChecked() && shown_.found())
-        box = form_.session()
-                  .document.collections[static_cast<std::size_t>(shown_.collection)]
-                  .boxes[static_cast<std::size_t>(shown_.slot)];
-    view->set_box(box);
     {
         const QSignalBlocker block(slider);
         slider->setValue(frame_);
@@ -183,7 +183,8 @@ void PlayerWindow::show_frame() {
 }
 
 void PlayerWindow::update_status() {
-    statusLine->setText(status_text());
+    const QString drag = drag_status();
+    statusLine->setText(drag.isEmpty() ? status_text() : drag + QLatin1Char('\n') + status_text());
 }
 
 QString PlayerWindow::status_text() const {
@@ -209,8 +210,11 @@ QString PlayerWindow::status_text() const {
         // that the text fits the window.
         view->picture();
         const QPoint at = view->image_pixel_at(*hovered_);
-        text += QStringLiteral("\n(%1, %2)").arg(at.x()).arg(at.y());
-        if (const auto p = view->renderer().pixel_at(at.x(), at.y())) {
+        const Layer layer = layer_of(shown_);
+        const std::int64_t ix = at.x() - layer.x;
+        const std::int64_t iy = at.y() - layer.y;
+        text += QStringLiteral("\n(%1, %2) image (%3, %4)").arg(at.x()).arg(at.y()).arg(ix).arg(iy);
+        if (const auto p = view->renderer().pixel_at(ix, iy)) {
             text += p->pixel.uses_palette()
                         ? QStringLiteral(" index %1").arg(p->pixel.index)
                         : QStringLiteral(" %1").arg(p->pixel.kind == 0 ? QStringLiteral("clear")
@@ -275,6 +279,7 @@ void PlayerWindow::tick() {
         return;
     }
     frame_ = frameCount_ > 0 ? (frame_ + 1) % frameCount_ : 0;
+    nudged_ = nullptr;
     show_frame();
     schedule_tick(false);
 }
@@ -291,11 +296,13 @@ void PlayerWindow::step(int delta) {
 }
 
 void PlayerWindow::go_to(int frame) {
+    nudged_ = nullptr;
     frame_ = std::clamp(frame, 0, std::max(frameCount_ - 1, 0));
     show_frame();
 }
 
 void PlayerWindow::keyPressEvent(QKeyEvent* event) {
+    if (move_key(event)) return;
     switch (event->key()) {
         case Qt::Key_Space:
             toggle_play();

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <optional>
 
+#include "commands/command.h"
 #include "imaging/player_render.h"
 #include "ui/player_view.h"
 
@@ -20,6 +21,7 @@ class QSpinBox;
 
 namespace dabro {
 
+class MoveImageStep;
 class TForm1;
 
 // The sequence player and image inspector: a window beside the main window that follows
@@ -57,6 +59,16 @@ class PlayerWindow : public QWidget {
     int sequence() const { return sequence_; }
     int direction() const { return direction_; }
     const FrameImage& shown() const { return shown_; }
+    // Move mode: drags and arrow keys move the current frame's image.
+    void set_move_mode(bool on);
+    bool move_mode() const { return moveMode_; }
+    // Moves the current frame's image by (dx, dy); a run of such moves of one image is one
+    // step.
+    void nudge(int dx, int dy);
+    // Ctrl+C, Ctrl+V: the current frame's left and top through the clipboard.
+    void copy_place();
+    void paste_place(bool x, bool y);
+
     // Milliseconds until the next frame while playing.
     int frame_interval() const;
     QString status_text() const;
@@ -73,6 +85,12 @@ class PlayerWindow : public QWidget {
     QComboBox* backgroundBox;
     QComboBox* paletteBox;
     QCheckBox* boxOutline;
+    QCheckBox* placeByBox;
+    QCheckBox* crosshairBox;
+    QCheckBox* baselineBox;
+    QSpinBox* baselineRow;
+    QPushButton* pinButton;
+    QPushButton* moveButton;
     QCheckBox* onionPrevious;
     QCheckBox* onionNext;
     QSpinBox* onionOpacity;
@@ -85,6 +103,8 @@ class PlayerWindow : public QWidget {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    // The keys of Move mode, copy and paste, undo and redo; false for any other.
+    bool move_key(QKeyEvent* event);
     void hideEvent(QHideEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -92,7 +112,25 @@ class PlayerWindow : public QWidget {
     void build();
     // The image of frame `frame` of what is shown (the sequence, or the selected image).
     FrameImage image_of_frame(int frame) const;
+    // The image's layer, at its place in the frame when drawing by box.
     Layer layer_of(const FrameImage& image) const;
+    bool by_box() const;
+    // The drawing area of these frames: their union placed by box, or the largest image.
+    Area content_area(const std::vector<FrameImage>& frames) const;
+    // The overlays and the reference frame of the scene, as the controls set them.
+    void place_overlays(FrameScene& scene);
+    // Pins the frame shown as the reference, or unpins it.
+    void pin_reference(bool pinned);
+    // The current frame's image and box, and the place a step moving it shows.
+    std::optional<BoundingBox> shown_box() const;
+    Place shown_place() const;
+    // Moves the current frame's image to `to`, as a new step or, given `open` still the
+    // newest step, within it; returns the step moving the image now.
+    MoveImageStep* move_to(const BoundingBox& to, MoveImageStep* open);
+    void drag_pressed(QPoint framePixel);
+    void drag_moved(QPoint framePixel);
+    // The drag's line in the status: the box's left and top and the move so far.
+    QString drag_status() const;
     // Sets the view's scene, the slider and the status from the current frame.
     void show_frame();
     void tick();
@@ -117,6 +155,24 @@ class PlayerWindow : public QWidget {
     Background background_;
     std::optional<QPoint> hovered_;  // the cursor's point in the view
     bool placed_ = false;
+    // The reference frame: a sequence's frame in a direction, or (sequence -1) an image.
+    struct Pinned {
+        int sequence = -1;
+        int collection = -1;
+        int collectionFrame = -1;
+        int direction = 0;
+        int frame = 0;
+    };
+    std::optional<Pinned> pinned_;
+    bool moveMode_ = false;
+    // The step of the arrow keys' run of moves, while it goes on.
+    MoveImageStep* nudged_ = nullptr;
+    struct Drag {
+        QPoint from;  // the frame pixel pressed
+        QPoint move;
+        MoveImageStep* step = nullptr;
+    };
+    std::optional<Drag> drag_;
     QString lastExport_;  // offered again by the next export
 };
 

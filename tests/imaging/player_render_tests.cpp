@@ -346,3 +346,54 @@ TEST(FrameMapping, HostileCountsStayInsideTheTables) {
 
 }  // namespace
 }  // namespace dabro
+
+namespace dabro {
+namespace {
+
+// Each layer drawn by box lies at its own place in the frame: every view pixel shows the
+// image pixel placed under it, and nothing is composed beyond the view, however far apart
+// the layers' boxes put them.
+TEST(FrameRenderer, LayersDrawnAtTheirPlacesMatchAShiftedPreview) {
+    const Palette palette = test_palette();
+    const int w = 9;
+    const int h = 7;
+    const CollectionImage image = image_of(w, h, test::mixed_rle(w, h, 3));
+    std::vector<std::uint32_t> flat(static_cast<std::size_t>(w) * h);
+    render_image_into(image, palette, flat.data(), w, h, w);
+    struct Case {
+        std::int64_t x, y;  // the image's place in the frame
+        int zoom;
+        std::int64_t originX, originY;
+    };
+    const Case cases[] = {{0, 0, 1, 0, 0},
+                          {20, 12, 2, -30, 4},
+                          {-5, -3, 3, 20, 25},
+                          {7, -9, 8, -40, 60},
+                          {-2000000000, 0, 1, 5, 5}};
+    for (const Case& c : cases) {
+        View view(61, 47);
+        FrameRenderer renderer;
+        FrameScene scene;
+        scene.current = {&image, &palette, c.x, c.y};
+        // A far-away onion must cost nothing.
+        scene.onion[0] = {&image, &palette, 2000000000, 2000000000};
+        scene.zoom = c.zoom;
+        scene.originX = c.originX;
+        scene.originY = c.originY;
+        renderer.render(scene, view.buffer());
+        for (int y = 0; y < view.height; ++y) {
+            for (int x = 0; x < view.width; ++x) {
+                const std::int64_t ix = floor_div(x - c.originX, c.zoom) - c.x;
+                const std::int64_t iy = floor_div(y - c.originY, c.zoom) - c.y;
+                const bool inside = ix >= 0 && iy >= 0 && ix < w && iy < h;
+                const std::uint32_t expected =
+                    inside ? flat[static_cast<std::size_t>(iy * w + ix)] : kPreviewGreyRgb32;
+                ASSERT_EQ(view.at(x, y), expected) << c.x << "," << c.y << " at " << x << "," << y;
+            }
+        }
+        EXPECT_LT(renderer.capacity_bytes(), std::size_t{1} << 20);
+    }
+}
+
+}  // namespace
+}  // namespace dabro

@@ -139,6 +139,7 @@ TEST_F(Player, KeysStepPlayLoopAndZoom) {
                       Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(player.view, &wheel);
     EXPECT_EQ(player.view->zoom(), 5);
+    player.placeByBox->setChecked(false);
     press(player, Qt::Key_F);  // fit: the 6 x 5 frames fill the view as far as 16x allows
     EXPECT_EQ(player.view->zoom(), 16);
 }
@@ -174,6 +175,7 @@ TEST_F(Player, FrameValuesAsMillisecondsSetEachFramesDuration) {
     const std::int32_t values[] = {250, 0, -5, 999999};
     for (int q = 0; q < 4; ++q) d->sequences[0].frameValue[static_cast<std::size_t>(q)] = values[q];
     PlayerWindow& player = open_player(*d);
+    player.placeByBox->setChecked(false);  // the export follows: cells of the largest image
     player.fpsBox->setValue(20);
     EXPECT_EQ(player.frame_interval(), 50);
     player.frameValueBox->setChecked(true);
@@ -189,6 +191,7 @@ TEST_F(Player, ExportsWhatItShowsWithItsDelaysZoomAndBackground) {
     const std::int32_t values[] = {250, 0, -5, 999999};
     for (int q = 0; q < 4; ++q) d->sequences[0].frameValue[static_cast<std::size_t>(q)] = values[q];
     PlayerWindow& player = open_player(*d);
+    player.placeByBox->setChecked(false);  // the export follows: cells of the largest image
     player.fpsBox->setValue(20);
     player.frameValueBox->setChecked(true);
     player.zoomBox->setValue(2);
@@ -219,6 +222,7 @@ TEST_F(Player, ExportsWhatItShowsWithItsDelaysZoomAndBackground) {
 
 TEST_F(Player, AnEditInTheMainWindowShowsAtOnce) {
     PlayerWindow& player = open_player(*sample_document());
+    player.placeByBox->setChecked(false);  // the image at the frame's corner
     ASSERT_EQ(player.shown().slot, 0);
     CollectionImage expected = doc().collections[0].images[0];
     ASSERT_TRUE(halve_in_place(expected).ok());
@@ -281,6 +285,7 @@ TEST_F(Player, OpensWhollyOnTheScreenWhateverTheFonts) {
 // of the view or the frame, and fits the window at its default width.
 TEST_F(Player, TheStatusLineFollowsZoomFitAndPlaybackUnderTheCursor) {
     PlayerWindow& player = open_player(*playable());
+    player.placeByBox->setChecked(false);  // frame pixels are image pixels
     player.view->set_zoom(3);
     const QPoint over = player.view->origin() + QPoint(3 * 2 + 1, 3 * 1 + 1);
     QMouseEvent move(QEvent::MouseMove, over, player.view->mapToGlobal(over), Qt::NoButton,
