@@ -40,7 +40,6 @@ struct AnimateOptions {
     bool outputAsItStands = false;
 };
 
-
 // "all" as kEvery, else an integer by the program's text rule.
 Status parse_every_or_int(std::string_view text, int& value);
 // "transparent", "grey" (the preview's) or "#rrggbb".
