@@ -150,10 +150,6 @@ bool same_pixels(const CollectionImage& a, const CollectionImage& b) {
     return pa == pb;
 }
 
-bool readable(const ImageCollection& col) {
-    return col.images_readable();
-}
-
 // The facts of every image slot in use of every readable collection, the walks shared out
 // over worker threads.
 std::vector<std::vector<ImageFacts>> examine_all(const SpriteDocument& doc, unsigned threads) {
@@ -162,7 +158,7 @@ std::vector<std::vector<ImageFacts>> examine_all(const SpriteDocument& doc, unsi
     std::int64_t bytes = 0;
     for (int c = 0; c < doc.collectionCount; ++c) {
         const ImageCollection& col = doc.collections[static_cast<std::size_t>(c)];
-        if (!readable(col)) continue;
+        if (!col.images_readable()) continue;
         facts[static_cast<std::size_t>(c)].resize(static_cast<std::size_t>(col.slot_count()));
         for (int k = 0; k < col.slot_count(); ++k) {
             work.emplace_back(c, k);
@@ -271,7 +267,7 @@ class Linter {
                 }
             }
         }
-        if (!readable(col)) {
+        if (!col.images_readable()) {
             add(kCompressedImages,
                 col.imageSectionType == '\0'
                     ? std::string("the collection's image section was not found")
@@ -280,7 +276,7 @@ class Linter {
                 in_collection(c));
         }
         if (!named) add(kUnusedCollection, "no sequence names the collection", in_collection(c));
-        if (!readable(col)) return;
+        if (!col.images_readable()) return;
         std::multimap<std::uint64_t, int> seen;
         for (int k = 0; k < col.slot_count(); ++k)
             image(c, k, shownBy[static_cast<std::size_t>(k)], facts, seen);

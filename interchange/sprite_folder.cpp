@@ -24,8 +24,6 @@ namespace {
 
 using OrderedJson = nlohmann::ordered_json;
 
-using jf::kInt32Max;
-using jf::kInt32Min;
 constexpr char kSpriteFormat[] = "dabro-sprite";
 
 OrderedJson box_json(const BoundingBox& box) {
@@ -183,9 +181,9 @@ void read_header(const jf::Json& json, SpriteDocument& doc) {
         doc.dimensions[i] =
             static_cast<std::uint8_t>(jf::integer(dims[i], jf::at_index("dimensions", i), 0, 255));
     doc.centerX = static_cast<std::int32_t>(
-        jf::integer(jf::member(json, top, "centerX"), "centerX", kInt32Min, kInt32Max));
+        jf::integer(jf::member(json, top, "centerX"), "centerX", jf::kInt32Min, jf::kInt32Max));
     doc.centerY = static_cast<std::int32_t>(
-        jf::integer(jf::member(json, top, "centerY"), "centerY", kInt32Min, kInt32Max));
+        jf::integer(jf::member(json, top, "centerY"), "centerY", jf::kInt32Min, jf::kInt32Max));
     doc.headerWord = static_cast<std::uint16_t>(
         jf::integer(jf::member(json, top, "headerWord"), "headerWord", 0, 0xFFFF));
     doc.headerByte = static_cast<std::uint8_t>(
@@ -220,7 +218,7 @@ void read_sequences(const jf::Json& json, SpriteDocument& doc) {
                 jf::member(frame, fp, "imageIndex"), jf::at_key(fp, "imageIndex"), -32768, 32767));
             seq.frameValue[i] = static_cast<std::int32_t>(
                 jf::integer(jf::member(frame, fp, "frameValue"), jf::at_key(fp, "frameValue"),
-                            kInt32Min, kInt32Max));
+                            jf::kInt32Min, jf::kInt32Max));
         }
     }
 }
@@ -252,8 +250,8 @@ void read_short_collection(const jf::Json& entry, const std::string& path, Stage
         const std::string bp = jf::at_index(boxesPath, k);
         const jf::Json& b = jf::object(boxes[k], bp);
         auto side = [&](const char* key) {
-            return static_cast<std::int32_t>(
-                jf::integer(jf::member(b, bp, key), jf::at_key(bp, key), kInt32Min, kInt32Max));
+            return static_cast<std::int32_t>(jf::integer(
+                jf::member(b, bp, key), jf::at_key(bp, key), jf::kInt32Min, jf::kInt32Max));
         };
         col.boxes.push_back({side("left"), side("top"), side("right"), side("bottom")});
     }
