@@ -101,16 +101,13 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     previousWidth_ = composedWidth_;
     previousHeight_ = composedHeight_;
     // The layers' placed rectangles, joined, and cut to the frame pixels the view shows.
-    Rect area;
+    Area area;
     for (int i = 0; i < 4; ++i) {
         const Decoded* d = drawn[i];
         if (d == nullptr || d->width == 0 || d->height == 0) continue;
-        const Rect placed{layers[i]->x, layers[i]->y, layers[i]->x + d->width,
+        const Area placed{layers[i]->x, layers[i]->y, layers[i]->x + d->width,
                           layers[i]->y + d->height};
-        area = area.empty()
-                   ? placed
-                   : Rect{std::min(area.left, placed.left), std::min(area.top, placed.top),
-                          std::max(area.right, placed.right), std::max(area.bottom, placed.bottom)};
+        area = area.joined(placed);
     }
     const int z = scene.zoom;
     if (view.pixels == nullptr || view.width <= 0 || view.height <= 0) {
@@ -189,7 +186,7 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     }
 }
 
-void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
+void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, const Area& area,
                            bool onlyChanges) const {
     if (area.empty()) return;
     const int z = scene.zoom;
@@ -228,7 +225,7 @@ void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, cons
 }
 
 void FrameRenderer::fill_background(const FrameScene& scene, const ViewBuffer& view,
-                                    const Rect& area, const Rect& except) const {
+                                    const Area& area, const Area& except) const {
     if (area.empty()) return;
     const Background& b = scene.background;
     const std::uint32_t solid = solid_of(b);
@@ -268,8 +265,8 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
         return;
     }
 
-    const Rect whole{0, 0, view.width, view.height};
-    Rect images;
+    const Area whole{0, 0, view.width, view.height};
+    Area images;
     if (composedWidth_ > 0 && composedHeight_ > 0) {
         const std::int64_t x0 = scene.originX + composedLeft_ * scene.zoom;
         const std::int64_t y0 = scene.originY + composedTop_ * scene.zoom;

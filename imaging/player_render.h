@@ -10,6 +10,7 @@
 
 #include "document/sprite_document.h"
 #include "imaging/frame_lookup.h"
+#include "imaging/placement.h"
 #include "imaging/render.h"
 #include "imaging/rle.h"
 
@@ -103,14 +104,6 @@ class FrameRenderer {
     std::size_t capacity_bytes() const;
 
   private:
-    struct Rect {
-        std::int64_t left = 0;
-        std::int64_t top = 0;
-        std::int64_t right = 0;
-        std::int64_t bottom = 0;
-        bool empty() const { return left >= right || top >= bottom; }
-        bool operator==(const Rect&) const = default;
-    };
     // One image decoded with one palette, and what it was decoded from.
     struct Decoded {
         const CollectionImage* image = nullptr;
@@ -131,10 +124,10 @@ class FrameRenderer {
 
     const Decoded* decoded(const Layer& layer);
     void compose(const FrameScene& scene, const ViewBuffer& view);
-    void expand(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
+    void expand(const FrameScene& scene, const ViewBuffer& view, const Area& area,
                 bool onlyChanges) const;
-    void fill_background(const FrameScene& scene, const ViewBuffer& view, const Rect& area,
-                         const Rect& except) const;
+    void fill_background(const FrameScene& scene, const ViewBuffer& view, const Area& area,
+                         const Area& except) const;
 
     std::vector<Decoded> decoded_ = std::vector<Decoded>(kDecodedKept);
     std::uint64_t clock_ = 0;
@@ -162,7 +155,7 @@ class FrameRenderer {
     int drawnZoom_ = 0;
     std::int64_t drawnOriginX_ = 0;
     std::int64_t drawnOriginY_ = 0;
-    Rect drawnImages_;
+    Area drawnImages_;
 };
 
 // Draws an image as straight (not premultiplied) 0xAARRGGBB, each pixel as a zoom x zoom
