@@ -260,8 +260,6 @@ class TForm1 : public QMainWindow {
     QMenu* EditMenu;
     QAction* Undo1;
     QAction* Redo1;
-    QAction* ImportIntoPalette1;
-    QAction* ExportPaletteAs1;
 
     QMenu* PopupMenu1;
     QAction* ImportImage1;
@@ -270,19 +268,6 @@ class TForm1 : public QMainWindow {
     QAction* N2;
     QAction* SaveImage1;
     QAction* ExportPalette1;
-    // Image menu, after its first items.
-    QAction* N4;
-    QAction* ImportPng1;
-    QAction* ExportSheet1;
-    QAction* ImportSheet1;
-
-    // View
-    QAction* Player1 = nullptr;
-    // The live link: Image menu and popup items, and the Options item.
-    QAction* EditExternally1 = nullptr;
-    QAction* EditSheetExternally1 = nullptr;
-    QAction* EditExternally2 = nullptr;
-    QAction* ExternalEditor1 = nullptr;
 
   signals:
     // The preview was just asked to show the selected image: every refresh and every list

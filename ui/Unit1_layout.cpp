@@ -279,9 +279,8 @@ void TForm1::build_menus() {
     // View: the player, a window of its own beside this one (ui/player_window.h).
     QMenu* viewMenu = MainMenu1->addMenu(QStringLiteral("View"));
     viewMenu->setObjectName(QStringLiteral("ViewMenu"));
-    Player1 =
-        commands_->add({viewMenu, "Player1", QStringLiteral("Player"), {Qt::CTRL | Qt::Key_P}},
-                       [this](QAction*) { PlayerWindow::of(*this).show_beside(); });
+    commands_->add({viewMenu, "Player1", QStringLiteral("Player"), {Qt::CTRL | Qt::Key_P}},
+                   [this](QAction*) { PlayerWindow::of(*this).show_beside(); });
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));

@@ -39,15 +39,15 @@ class ProgressScope {
 ImageCommands::ImageCommands(TForm1& window) : QObject(&window), window_(window) {
     WindowCommands& commands = window.commands();
     auto* menu = window.findChild<QMenu*>(QStringLiteral("ImageMenu"));
-    window.N4 = commands.separator(menu, "N4");
-    window.ImportPng1 = commands.add(
+    commands.separator(menu, "N4");
+    commands.add(
         {menu, "ImportPng1", QStringLiteral("Import PNG\u2026")},
         [this](QAction*) { import_png(); }, [this] { return can_import_png(); });
     const auto sheet_ready = [this] { return can_use_sheet(); };
-    window.ExportSheet1 = commands.add(
+    commands.add(
         {menu, "ExportSheet1", QStringLiteral("Export collection sheet\u2026")},
         [this](QAction*) { export_sheet(); }, sheet_ready);
-    window.ImportSheet1 = commands.add(
+    commands.add(
         {menu, "ImportSheet1", QStringLiteral("Import collection sheet\u2026")},
         [this](QAction*) { import_sheet(); }, sheet_ready);
 }

@@ -64,18 +64,17 @@ LiveLink::LiveLink(TForm1& window) : QObject(&window), window_(window) {
     auto* image = window.findChild<QMenu*>(QStringLiteral("ImageMenu"));
     auto* options = window.findChild<QMenu*>(QStringLiteral("Options1"));
     const auto image_ready = [this] { return can_edit_image(); };
-    window.EditExternally1 = commands.add(
+    commands.add(
         {image, "EditExternally1", QStringLiteral("Edit externally\u2026"), {Qt::CTRL | Qt::Key_E}},
         [this](QAction*) { edit_image(); }, image_ready);
-    window.EditSheetExternally1 = commands.add(
+    commands.add(
         {image, "EditSheetExternally1", QStringLiteral("Edit collection sheet externally\u2026")},
         [this](QAction*) { edit_sheet(); }, [this] { return can_edit_sheet(); });
-    window.EditExternally2 = commands.add(
+    commands.add(
         {window.PopupMenu1, "EditExternally2", QStringLiteral("Edit externally\u2026")},
         [this](QAction*) { edit_image(); }, image_ready);
-    window.ExternalEditor1 =
-        commands.add({options, "ExternalEditor1", QStringLiteral("External editor\u2026")},
-                     [this](QAction*) { choose_editor(); });
+    commands.add({options, "ExternalEditor1", QStringLiteral("External editor\u2026")},
+                 [this](QAction*) { choose_editor(); });
     connect(&window, &TForm1::documentReplaced, this, &LiveLink::end_links);
     end_links();
 }

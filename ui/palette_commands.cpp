@@ -24,10 +24,10 @@ const QStringList& palette_names() {
 PaletteCommands::PaletteCommands(TForm1& window) : QObject(&window), window_(window) {
     auto* menu = window.findChild<QMenu*>(QStringLiteral("PaletteMenu"));
     const auto ready = [this] { return can_run(); };
-    window.ImportIntoPalette1 = window.commands().add(
+    window.commands().add(
         {menu, "ImportIntoPalette1", QStringLiteral("Import into palette\u2026")},
         [this](QAction*) { import_into_palette(); }, ready);
-    window.ExportPaletteAs1 = window.commands().add(
+    window.commands().add(
         {menu, "ExportPaletteAs1", QStringLiteral("Export palette\u2026")},
         [this](QAction*) { export_palette_as(); }, ready);
 }

@@ -60,27 +60,27 @@ class LiveLink : public WindowTest {
 
 // The new items close their menus, and Ctrl+E is no other item's key.
 TEST_F(LiveLink, ItemsComeAfterTheExistingOnesAndCtrlEIsTheirsAlone) {
-    const auto* menu = qobject_cast<QMenu*>(form->EditExternally1->parent());
+    const auto* menu = qobject_cast<QMenu*>(menu_item(*form, "EditExternally1")->parent());
     ASSERT_NE(menu, nullptr);
     const QList<QAction*> image = menu->actions();
-    const qsizetype after = image.indexOf(form->ImportSheet1) + 1;
-    EXPECT_EQ(image.mid(after, 2),
-              QList<QAction*>({form->EditExternally1, form->EditSheetExternally1}));
-    EXPECT_EQ(form->PopupMenu1->actions().last(), form->EditExternally2);
-    EXPECT_EQ(form->load_images->parent(), form->ExternalEditor1->parent());
+    const qsizetype after = image.indexOf(menu_item(*form, "ImportSheet1")) + 1;
+    EXPECT_EQ(image.mid(after, 2), QList<QAction*>({menu_item(*form, "EditExternally1"),
+                                                    menu_item(*form, "EditSheetExternally1")}));
+    EXPECT_EQ(form->PopupMenu1->actions().last(), menu_item(*form, "EditExternally2"));
+    EXPECT_EQ(form->load_images->parent(), menu_item(*form, "ExternalEditor1")->parent());
     const QKeySequence ctrlE(Qt::CTRL | Qt::Key_E);
     for (QAction* a : form->findChildren<QAction*>())
-        EXPECT_EQ(a->shortcuts().contains(ctrlE), a == form->EditExternally1)
+        EXPECT_EQ(a->shortcuts().contains(ctrlE), a == menu_item(*form, "EditExternally1"))
             << a->text().toStdString();
 }
 
 // The items follow the selection, and Ctrl+E reaches its item from a list.
 TEST_F(LiveLink, ItemsAreEnabledWithSomethingToEditAndCtrlEStartsTheLink) {
-    EXPECT_FALSE(form->EditExternally1->isEnabled());
-    EXPECT_FALSE(form->EditSheetExternally1->isEnabled());
+    EXPECT_FALSE(menu_item(*form, "EditExternally1")->isEnabled());
+    EXPECT_FALSE(menu_item(*form, "EditSheetExternally1")->isEnabled());
     open_document(*sample_document());
-    EXPECT_TRUE(form->EditExternally1->isEnabled());
-    EXPECT_TRUE(form->EditSheetExternally1->isEnabled());
+    EXPECT_TRUE(menu_item(*form, "EditExternally1")->isEnabled());
+    EXPECT_TRUE(menu_item(*form, "EditSheetExternally1")->isEnabled());
     use_editor(dir.file("unused.png"), "none");
     QTest::keyClick(form->ListBox4, Qt::Key_E, Qt::ControlModifier);
     EXPECT_TRUE(form->status_text().startsWith("Editing externally: "))
@@ -94,7 +94,7 @@ TEST_P(EditorSaves, EachSaveReplacesTheLinkedImageAsOneUndoableStep) {
     open_document(*sample_document());
     const CollectionImage original = doc().collections[0].images[0];
     use_editor(edited_png(), GetParam());
-    form->EditExternally1->trigger();
+    menu_item(*form, "EditExternally1")->trigger();
     click_row(form->ListBox4, 1);
     ASSERT_TRUE(QTest::qWaitFor([&] { return undo_names("External edit"); }, kWaitMs))
         << form->status_text().toStdString();
@@ -115,7 +115,7 @@ TEST_F(LiveLink, APngThatDoesNotDecodeIsLeftAloneUntilTheNextSave) {
     const std::string good = edited_png();
     write_bytes(dir.file("broken.png"), {0x89, 'P', 'N', 'G', 1, 2, 3});
     use_editor(dir.file("broken.png"), "rename");
-    form->EditExternally2->trigger();
+    menu_item(*form, "EditExternally2")->trigger();
     const std::string png = local_path(work_file());
     ASSERT_TRUE(QTest::qWaitFor(
         [&] { return form->status_text().startsWith("External edit not applied"); }, kWaitMs));
@@ -132,7 +132,7 @@ TEST_F(LiveLink, AnEditedSheetReplacesTheWholeCollectionInOneStep) {
     open_document(*sample_document());
     click_row(form->ListBox3, 1);
     use_editor({}, "none");
-    form->EditSheetExternally1->trigger();
+    menu_item(*form, "EditSheetExternally1")->trigger();
     const std::string png = local_path(work_file());
     RgbaImage sheet;
     ASSERT_TRUE(decode_png(read_bytes(png), "sheet.png", sheet).ok());
@@ -153,7 +153,7 @@ TEST_F(LiveLink, AnEditedSheetReplacesTheWholeCollectionInOneStep) {
 TEST_F(LiveLink, AnEditorThatDoesNotStartIsReported) {
     open_document(*sample_document());
     set_external_editor_command(QStringLiteral("/nonexistent/painter --new"));
-    form->EditExternally1->trigger();
+    menu_item(*form, "EditExternally1")->trigger();
     ASSERT_EQ(prompts.errors.size(), 1);
     EXPECT_TRUE(prompts.errors[0].contains("/nonexistent/painter"));
 }
@@ -253,7 +253,7 @@ TEST_F(LiveLink, OpeningAFileThatIsNoSpriteEndsTheWatchOfThePreviousOne) {
 TEST_F(LiveLink, ASaveAfterAReloadKeepsWhatTheReloadBrought) {
     open_document(*sample_document());
     use_editor({}, "none");
-    form->EditExternally1->trigger();
+    menu_item(*form, "EditExternally1")->trigger();
     const std::string png = local_path(work_file());
     auto reloaded = sample_document();
     PixelImage pixels;

@@ -21,16 +21,16 @@ TEST_F(PaletteWindow, NewItemsFollowTheFirstVersionsOwn) {
     for (const QAction* a : menu->actions()) items << a->text();
     EXPECT_EQ(items, QStringList({"Import", "Export", QStringLiteral("Import into palette\u2026"),
                                   QStringLiteral("Export palette\u2026")}));
-    EXPECT_TRUE(form->ImportIntoPalette1->shortcut().isEmpty());
-    EXPECT_TRUE(form->ExportPaletteAs1->shortcut().isEmpty());
+    EXPECT_TRUE(menu_item(*form, "ImportIntoPalette1")->shortcut().isEmpty());
+    EXPECT_TRUE(menu_item(*form, "ExportPaletteAs1")->shortcut().isEmpty());
 }
 
 TEST_F(PaletteWindow, NewItemsAreEnabledWithACollectionSelected) {
-    EXPECT_FALSE(form->ImportIntoPalette1->isEnabled());
-    EXPECT_FALSE(form->ExportPaletteAs1->isEnabled());
+    EXPECT_FALSE(menu_item(*form, "ImportIntoPalette1")->isEnabled());
+    EXPECT_FALSE(menu_item(*form, "ExportPaletteAs1")->isEnabled());
     open_document(*sample_document());
-    EXPECT_TRUE(form->ImportIntoPalette1->isEnabled());
-    EXPECT_TRUE(form->ExportPaletteAs1->isEnabled());
+    EXPECT_TRUE(menu_item(*form, "ImportIntoPalette1")->isEnabled());
+    EXPECT_TRUE(menu_item(*form, "ExportPaletteAs1")->isEnabled());
 }
 
 TEST_F(PaletteWindow, ImportIntoPaletteSetsTheChosenSlotAndUndoes) {
@@ -39,7 +39,7 @@ TEST_F(PaletteWindow, ImportIntoPaletteSetsTheChosenSlotAndUndoes) {
     write_bytes(dir.file("skin.gpl"), text("GIMP Palette\nName: skin\n# two\n1 2 3\n4 5 6 x\n"));
     prompts.answer_item(2);
     prompts.answer(dir.file("skin.gpl"));
-    form->ImportIntoPalette1->trigger();
+    menu_item(*form, "ImportIntoPalette1")->trigger();
     ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
     EXPECT_EQ(prompts.itemRequests.at(0).items.size(), 4);
     EXPECT_EQ(prompts.requests.back().dialog, FileDialog::OpenDialog4);
@@ -59,9 +59,10 @@ TEST_F(PaletteWindow, ABadFileOrACancelChangesNothing) {
     write_bytes(dir.file("bad.pal"), text("JASC-PAL\r\n0100\r\n1\r\n1 2 300\r\n"));
     prompts.answer_item(1);
     prompts.answer(dir.file("bad.pal"));
-    form->ImportIntoPalette1->trigger();
+    menu_item(*form, "ImportIntoPalette1")->trigger();
     EXPECT_EQ(prompts.errors, QStringList({"bad.pal: line 4: the value 300 is outside 0 to 255."}));
-    form->ImportIntoPalette1->trigger();     // the slot question cancelled: no file dialog
+    menu_item(*form, "ImportIntoPalette1")
+        ->trigger();                         // the slot question cancelled: no file dialog
     EXPECT_EQ(prompts.requests.size(), 2u);  // Open's and the first import's
     EXPECT_EQ(doc().collections[0].palettes[1], before);
     EXPECT_EQ(form->status_text(), "Sprite loaded");
@@ -73,7 +74,7 @@ TEST_F(PaletteWindow, ExportPaletteWritesTheChosenSlotInTheChosenFormat) {
     prompts.answer_item(3);
     prompts.answer_item(3);  // JASC
     prompts.answer(dir.file("out.pal"));
-    form->ExportPaletteAs1->trigger();
+    menu_item(*form, "ExportPaletteAs1")->trigger();
     const FileRequest& r = prompts.requests.back();
     EXPECT_TRUE(r.save);
     EXPECT_EQ(r.filter, "*.pal|*.pal");

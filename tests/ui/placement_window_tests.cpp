@@ -17,11 +17,13 @@ const Command* last_step(const TForm1& form) {
 TEST_F(PlacementWindow, ItemsFollowTheImageMenusItemsAndTheSelection) {
     auto* items = form->findChild<PlacementCommands*>();
     ASSERT_NE(items, nullptr);
-    const QList<QAction*> all = qobject_cast<QMenu*>(form->ImportSheet1->parent())->actions();
+    const QList<QAction*> all =
+        qobject_cast<QMenu*>(menu_item(*form, "ImportSheet1")->parent())->actions();
     const QList<QAction*> ours = {items->PlaceFrames1, items->CopyPlacement1,
                                   items->PastePlacement1, items->PasteXOnly1, items->PasteYOnly1};
     EXPECT_EQ(all.mid(all.size() - 5), ours);
-    EXPECT_GT(all.indexOf(items->PlaceFrames1), all.indexOf(form->EditSheetExternally1));
+    EXPECT_GT(all.indexOf(items->PlaceFrames1),
+              all.indexOf(menu_item(*form, "EditSheetExternally1")));
     for (const QAction* a : ours) {
         EXPECT_TRUE(a->shortcuts().isEmpty()) << a->text().toStdString();
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();

@@ -29,11 +29,13 @@ TEST_F(PngWindow, TheImageMenuEndsWithThePngItemsAfterASeparator) {
 
 // The bridge's items run on a readable collection; the first version's Export stays enabled.
 TEST_F(PngWindow, TheBridgeItemsAreEnabledWithACollectionToWorkOn) {
-    for (const QAction* item : {form->ImportPng1, form->ExportSheet1, form->ImportSheet1})
+    for (const QAction* item : {menu_item(*form, "ImportPng1"), menu_item(*form, "ExportSheet1"),
+                                menu_item(*form, "ImportSheet1")})
         EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
     EXPECT_TRUE(form->ExportImage1->isEnabled());
     open_document(*sample_document());
-    for (const QAction* item : {form->ImportPng1, form->ExportSheet1, form->ImportSheet1})
+    for (const QAction* item : {menu_item(*form, "ImportPng1"), menu_item(*form, "ExportSheet1"),
+                                menu_item(*form, "ImportSheet1")})
         EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
 }
 
@@ -54,7 +56,7 @@ TEST_F(PngWindow, ExportWritesPngOrRawByTheChosenNameAndImportPngComesBackWithUn
     click_row(form->ListBox4, 1);
     const CollectionImage before = doc().collections[0].images[1];
     prompts.answer(dir.file("image.png"));
-    form->ImportPng1->trigger();
+    menu_item(*form, "ImportPng1")->trigger();
     EXPECT_EQ(form->status_text(), "Image imported");
     const CollectionImage& imported = doc().collections[0].images[1];
     EXPECT_EQ(rendering(imported, palette), rendering(original, palette));
@@ -79,7 +81,7 @@ TEST_F(PngWindow, ImportPngKeepsTheIndicesOfPixelsItDidNotChange) {
     ASSERT_TRUE(encode_png(picture, edited).ok());
     write_bytes(dir.file("image.png"), edited);
     prompts.answer(dir.file("image.png"));
-    form->ImportPng1->trigger();
+    menu_item(*form, "ImportPng1")->trigger();
     ASSERT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join(' ').toStdString();
     PixelImage after;
     ASSERT_TRUE(decode_pixels(doc().collections[0].images[0], after).ok());
@@ -93,11 +95,11 @@ TEST_F(PngWindow, ASheetGoesOutAndAnEditedOneComesBackAsOneUndoableStep) {
     const auto before = std::make_unique<SpriteDocument>(doc());
     const std::string sheet = dir.file("eight.png");
     prompts.answer(sheet);
-    form->ExportSheet1->trigger();
+    menu_item(*form, "ExportSheet1")->trigger();
     EXPECT_EQ(form->status_text(), "Sheet exported");
 
     prompts.answer(sheet);
-    form->ImportSheet1->trigger();
+    menu_item(*form, "ImportSheet1")->trigger();
     EXPECT_TRUE(doc() == *before) << "an unedited sheet changes nothing";
 
     RgbaImage pixels;
@@ -107,7 +109,7 @@ TEST_F(PngWindow, ASheetGoesOutAndAnEditedOneComesBackAsOneUndoableStep) {
     ASSERT_TRUE(encode_png(pixels, edited).ok());
     write_bytes(sheet, edited);
     prompts.answer(sheet);
-    form->ImportSheet1->trigger();
+    menu_item(*form, "ImportSheet1")->trigger();
     EXPECT_EQ(form->status_text(), "Sheet imported");
     const ImageCollection& col = doc().collections[2];
     EXPECT_FALSE(col.images[0] == before->collections[2].images[0]);
@@ -118,7 +120,7 @@ TEST_F(PngWindow, ASheetGoesOutAndAnEditedOneComesBackAsOneUndoableStep) {
 
     write_bytes(sheet, {1, 2, 3});
     prompts.answer(sheet);
-    form->ImportSheet1->trigger();
+    menu_item(*form, "ImportSheet1")->trigger();
     ASSERT_FALSE(prompts.errors.isEmpty());
     EXPECT_TRUE(prompts.errors.back().endsWith("eight.png is not a PNG file."))
         << prompts.errors.back().toStdString();
@@ -129,20 +131,20 @@ TEST_F(PngWindow, TheSheetAndPngDialogsStartInTheSpritesFolder) {
     std::filesystem::create_directory(dir.file("art"));
     open(write_sprite(*sample_document(), "art/doc.spr"));
     const QString folder = QString::fromStdString(dir.file("art"));
-    for (QAction* item :
-         {form->ImportPng1, form->ExportImage1, form->ExportSheet1, form->ImportSheet1}) {
+    for (QAction* item : {menu_item(*form, "ImportPng1"), form->ExportImage1,
+                          menu_item(*form, "ExportSheet1"), menu_item(*form, "ImportSheet1")}) {
         item->trigger();
         EXPECT_EQ(prompts.requests.back().folder, folder) << item->text().toStdString();
     }
     // A name chosen beside another sprite is not offered here.
     prompts.answer(dir.file("elsewhere.png"));
-    form->ExportSheet1->trigger();
+    menu_item(*form, "ExportSheet1")->trigger();
     open(write_sprite(*sample_document(), "other.spr"));
-    form->ExportSheet1->trigger();
+    menu_item(*form, "ExportSheet1")->trigger();
     EXPECT_EQ(prompts.requests.back().folder, QString::fromStdString(dir.path()));
     EXPECT_EQ(prompts.requests.back().lastPath, QString::fromStdString(dir.file("elsewhere.png")));
     open(write_sprite(*sample_document(), "art/third.spr"));
-    form->ExportSheet1->trigger();
+    menu_item(*form, "ExportSheet1")->trigger();
     EXPECT_EQ(prompts.requests.back().lastPath, "");
     form->Open1->trigger();
     EXPECT_EQ(prompts.requests.back().folder, ".") << "the first dialogs keep theirs";

@@ -34,7 +34,7 @@ class Recovery : public WindowTest {
         }
     }
     QString link_folder() {
-        form->EditExternally1->trigger();
+        menu_item(*form, "EditExternally1")->trigger();
         return QFileInfo(form->status_text().section(QStringLiteral(": "), 1)).path();
     }
     std::vector<std::pair<const char*, QByteArray>> saved_;

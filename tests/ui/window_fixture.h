@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QLineEdit>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,11 @@
 #include "ui/user_prompts.h"
 
 namespace dabro::test {
+
+// The window's menu item of that object name, or null.
+inline QAction* menu_item(const TForm1& window, const char* name) {
+    return window.findChild<QAction*>(QLatin1String(name));
+}
 
 // Answers the window's file dialogs from a script and records what it was asked and shown.
 // An unscripted dialog is cancelled.
