@@ -8,19 +8,15 @@
 
 namespace dabro {
 
-namespace {
-
-Status check_collection(const SpriteDocument& document, int collection) {
+Status sheet_ready(const SpriteDocument& document, int collection) {
     if (!collection_in_use(document, collection))
         return Status::failure("There is no collection " + std::to_string(collection));
     return check_readable_collection(document, collection);
 }
 
-}  // namespace
-
 Status export_collection_sheet(const SpriteDocument& document, int collection,
                                const std::string& pngPath, const Progress& progress) {
-    if (Status s = check_collection(document, collection); !s.ok()) return s;
+    if (Status s = sheet_ready(document, collection); !s.ok()) return s;
     return export_sheet(document.collections[static_cast<std::size_t>(collection)], pngPath,
                         progress);
 }
@@ -28,7 +24,7 @@ Status export_collection_sheet(const SpriteDocument& document, int collection,
 Status import_sheet_step(const SpriteDocument& document, int collection, const std::string& pngPath,
                          Encoding encoding, CommandPtr& step, const Progress& progress,
                          const std::string& stepName) {
-    if (Status s = check_collection(document, collection); !s.ok()) return s;
+    if (Status s = sheet_ready(document, collection); !s.ok()) return s;
     SheetContent content;
     if (Status s = read_sheet(pngPath, encoding,
                               &document.collections[static_cast<std::size_t>(collection)], content,

@@ -11,6 +11,10 @@
 
 namespace dabro {
 
+// Whether the sheet commands can run on the collection now: it is in use and its images were
+// read. Both commands check it first; the window enables its sheet items by it.
+Status sheet_ready(const SpriteDocument& document, int collection);
+
 // Export sheet: every image of the collection as one PNG and the JSON beside it.
 Status export_collection_sheet(const SpriteDocument& document, int collection,
                                const std::string& pngPath, const Progress& progress = {});

@@ -41,8 +41,7 @@ std::vector<std::uint8_t> raw_pixels(const PixelImage& pixels, const Palette& pa
 }
 
 Status check_image(const SpriteDocument& document, ImageRef ref, int palette) {
-    if (!is_valid(document, ref)) return Status::failure("No image is selected");
-    if (Status s = check_readable_collection(document, ref.collection); !s.ok()) return s;
+    if (Status s = pixels_ready(document, ref); !s.ok()) return s;
     if (palette < 0 || palette >= kPalettesPerCollection)
         return Status::failure("There is no palette " + std::to_string(palette));
     return Status::success();
@@ -75,9 +74,18 @@ Status png_of(const CollectionImage& image, const Palette& palette,
 
 }  // namespace
 
+Status image_ready(const SpriteDocument& document, ImageRef ref) {
+    return is_valid(document, ref) ? Status::success() : Status::failure("No image is selected");
+}
+
+Status pixels_ready(const SpriteDocument& document, ImageRef ref) {
+    if (Status s = image_ready(document, ref); !s.ok()) return s;
+    return check_readable_collection(document, ref.collection);
+}
+
 Status import_raw_step(const SpriteDocument& document, ImageRef ref, const std::string& path,
                        CommandPtr& step) {
-    if (!is_valid(document, ref)) return Status::failure("No image is selected");
+    if (Status s = image_ready(document, ref); !s.ok()) return s;
     std::vector<std::uint8_t> data;
     if (Status s = load_raw_image(path, data); !s.ok()) return s;
     const CollectionImage& image = document.collections[ref.collection].images[ref.slot];
@@ -88,7 +96,7 @@ Status import_raw_step(const SpriteDocument& document, ImageRef ref, const std::
 
 Status import_by_name_step(const SpriteDocument& document, ImageRef ref, const std::string& path,
                            CommandPtr& step) {
-    if (!is_valid(document, ref)) return Status::failure("No image is selected");
+    if (Status s = image_ready(document, ref); !s.ok()) return s;
     EncodedImage image;
     Palette palette = document.collections[ref.collection].palettes[0];
     if (Status s = import_raw_by_name(path, image, palette); !s.ok()) return s;
@@ -100,7 +108,7 @@ Status import_by_name_step(const SpriteDocument& document, ImageRef ref, const s
 }
 
 Status halve_step(const SpriteDocument& document, ImageRef ref, CommandPtr& step) {
-    if (!is_valid(document, ref)) return Status::failure("No image is selected");
+    if (Status s = image_ready(document, ref); !s.ok()) return s;
     EncodedImage halved;
     if (Status s = halve_image(document.collections[ref.collection].images[ref.slot], halved);
         !s.ok())

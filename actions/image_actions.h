@@ -14,6 +14,13 @@ namespace dabro {
 // document changes only when the step runs. The window and the batch tool both build their
 // image commands here.
 
+// Whether a command on one image can run now: an image is selected. The window enables its
+// image items by these, and each command below checks its own first.
+Status image_ready(const SpriteDocument& document, ImageRef ref);
+// The same for a command that reads or writes the image's pixels: its collection's images
+// were also read.
+Status pixels_ready(const SpriteDocument& document, ImageRef ref);
+
 // Import: new pixels from a raw file; the size stays.
 Status import_raw_step(const SpriteDocument& document, ImageRef ref, const std::string& path,
                        CommandPtr& step);

@@ -9,8 +9,7 @@ namespace dabro {
 namespace {
 
 Status check_palette(const SpriteDocument& document, int collection, int slot) {
-    if (!collection_in_use(document, collection))
-        return Status::failure("There is no collection " + std::to_string(collection));
+    if (Status s = palette_ready(document, collection); !s.ok()) return s;
     if (slot < 0 || slot >= kPalettesPerCollection)
         return Status::failure("There is no palette " + std::to_string(slot));
     return Status::success();
@@ -22,6 +21,12 @@ const Palette& palette_at(const SpriteDocument& document, int collection, int sl
 }
 
 }  // namespace
+
+Status palette_ready(const SpriteDocument& document, int collection) {
+    return collection_in_use(document, collection)
+               ? Status::success()
+               : Status::failure("There is no collection " + std::to_string(collection));
+}
 
 Status import_palette_step(const SpriteDocument& document, int collection, int slot,
                            const std::string& path, PaletteReading reading, CommandPtr& step) {

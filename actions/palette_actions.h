@@ -14,6 +14,10 @@ namespace dabro {
 // other as the 768-byte palette file), or recognising every format by content.
 enum class PaletteReading { SignedOrAct, AnyFormat };
 
+// Whether the palette commands can run on the collection now: it is in use. Both commands
+// check it first; the window enables its palette items by it.
+Status palette_ready(const SpriteDocument& document, int collection);
+
 // Import: palette `slot` of the collection takes the file's colours, as one step.
 Status import_palette_step(const SpriteDocument& document, int collection, int slot,
                            const std::string& path, PaletteReading reading, CommandPtr& step);

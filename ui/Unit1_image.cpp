@@ -12,7 +12,7 @@ namespace dabro {
 
 void TForm1::ExportImage1Click(QObject*) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref) || !readable_collection(doc(), ref.collection)) return;
+    if (!pixels_ready(doc(), ref).ok()) return;
     const std::optional<std::string> path = choose_beside_sprite(FileDialog::ExportImageDialog);
     if (!path) return;
     if (!reported_ok(export_image(doc(), ref, 0, *path, true))) return;
@@ -21,7 +21,7 @@ void TForm1::ExportImage1Click(QObject*) {
 
 void TForm1::import_png_file(const std::string& path) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref) || !readable_collection(doc(), ref.collection)) return;
+    if (!pixels_ready(doc(), ref).ok()) return;
     CommandPtr step;
     if (!reported_ok(import_png_step(doc(), ref, path, {}, step))) return;
     run(std::move(step));
@@ -30,7 +30,7 @@ void TForm1::import_png_file(const std::string& path) {
 
 void TForm1::import_raw_file(const std::string& path) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref)) return;
+    if (!image_ready(doc(), ref).ok()) return;
     CommandPtr step;
     if (!reported_ok(import_raw_step(doc(), ref, path, step))) return;
     run(std::move(step));
@@ -38,14 +38,14 @@ void TForm1::import_raw_file(const std::string& path) {
 }
 
 void TForm1::ImportImage1Click(QObject*) {
-    if (!is_valid(doc(), selected_image())) return;
+    if (!image_ready(doc(), selected_image()).ok()) return;
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
     if (path) import_raw_file(*path);
 }
 
 void TForm1::Importbyname1Click(QObject*) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref)) return;
+    if (!image_ready(doc(), ref).ok()) return;
     const std::optional<std::string> path = choose_file(FileDialog::OpenDialog2);
     if (!path) return;
     CommandPtr step;
@@ -56,7 +56,7 @@ void TForm1::Importbyname1Click(QObject*) {
 
 void TForm1::HalveImage1Click(QObject*) {
     const ImageRef ref = selected_image();
-    if (!is_valid(doc(), ref)) return;
+    if (!image_ready(doc(), ref).ok()) return;
     CommandPtr step;
     if (!reported_ok(halve_step(doc(), ref, step))) return;
     run(std::move(step));
@@ -65,7 +65,7 @@ void TForm1::HalveImage1Click(QObject*) {
 
 void TForm1::align(std::int32_t frameWidth, std::int32_t frameHeight) {
     const ImageRef ref = selected_image();
-    if (is_valid(doc(), ref)) run(align_step(doc(), ref, {frameWidth, frameHeight}));
+    if (image_ready(doc(), ref).ok()) run(align_step(doc(), ref, {frameWidth, frameHeight}));
 }
 
 void TForm1::Alignweapon1Click(QObject*) {

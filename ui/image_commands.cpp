@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "actions/collection_sheet.h"
+#include "actions/image_actions.h"
 #include "ui/Unit1.h"
 #include "ui/window_commands.h"
 
@@ -53,12 +54,11 @@ ImageCommands::ImageCommands(TForm1& window) : QObject(&window), window_(window)
 }
 
 bool ImageCommands::can_import_png() const {
-    const ImageRef ref = window_.selected_image();
-    return is_valid(window_.doc(), ref) && readable_collection(window_.doc(), ref.collection);
+    return pixels_ready(window_.doc(), window_.selected_image()).ok();
 }
 
 bool ImageCommands::can_use_sheet() const {
-    return readable_collection(window_.doc(), window_.selected_collection());
+    return sheet_ready(window_.doc(), window_.selected_collection()).ok();
 }
 
 void ImageCommands::import_png() {

@@ -90,12 +90,11 @@ void LiveLink::end_links() {
 }
 
 bool LiveLink::can_edit_image() const {
-    const ImageRef ref = window_.selected_image();
-    return is_valid(window_.doc(), ref) && readable_collection(window_.doc(), ref.collection);
+    return pixels_ready(window_.doc(), window_.selected_image()).ok();
 }
 
 bool LiveLink::can_edit_sheet() const {
-    return readable_collection(window_.doc(), window_.selected_collection());
+    return sheet_ready(window_.doc(), window_.selected_collection()).ok();
 }
 
 QString LiveLink::file_for(ExternalTarget target) {

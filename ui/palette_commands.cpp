@@ -33,7 +33,7 @@ PaletteCommands::PaletteCommands(TForm1& window) : QObject(&window), window_(win
 }
 
 bool PaletteCommands::can_run() const {
-    return window_.selected_collection() >= 0;
+    return palette_ready(window_.doc(), window_.selected_collection()).ok();
 }
 
 void PaletteCommands::import_into_palette() {

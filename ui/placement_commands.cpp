@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMenu>
 
+#include "actions/image_actions.h"
 #include "ui/Unit1.h"
 #include "ui/place_frames_dialog.h"
 #include "ui/window_commands.h"
@@ -24,7 +25,9 @@ PlacementCommands::PlacementCommands(TForm1& form) : QObject(&form), form_(form)
     auto* image = form.findChild<QMenu*>(QStringLiteral("ImageMenu"));
     WindowCommands& commands = form.commands();
     commands.separator(image, "N5");
-    const auto image_selected = [this] { return is_valid(form_.doc(), form_.selected_image()); };
+    const auto image_selected = [this] {
+        return image_ready(form_.doc(), form_.selected_image()).ok();
+    };
     const auto pasteable = [this, image_selected] { return image_selected() && copied_; };
     PlaceFrames1 = commands.add(
         {image, "PlaceFrames1", QStringLiteral("Place frames\u2026")},
@@ -47,7 +50,7 @@ PlacementCommands::PlacementCommands(TForm1& form) : QObject(&form), form_(form)
 
 void PlacementCommands::copy_placement() {
     const ImageRef ref = form_.selected_image();
-    if (!is_valid(form_.doc(), ref)) return;
+    if (!image_ready(form_.doc(), ref).ok()) return;
     const BoundingBox& box = form_.doc().collections[ref.collection].boxes[ref.slot];
     copied_.emplace(box.left, box.top);
     form_.commands().update_enabled();

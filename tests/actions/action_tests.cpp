@@ -151,5 +151,32 @@ TEST_F(Actions, RefusalsBuildNoStep) {
     EXPECT_EQ(step, nullptr);
 }
 
+// Whether each command can run now, as the window enables its items: one rule, one message.
+TEST_F(Actions, ReadinessNamesTheFirstRuleNotMet) {
+    auto unread = std::make_unique<SpriteDocument>(*doc);
+    unread->collections[0].imageSectionType = kShortSection;
+    const ImageRef none{0, doc->collections[0].slot_count()};
+    const struct {
+        Status status;
+        const char* text;  // empty when the command can run
+    } cases[] = {
+        {image_ready(*doc, some_image()), ""},
+        {image_ready(*unread, some_image()), ""},
+        {image_ready(*doc, none), "No image is selected"},
+        {pixels_ready(*doc, some_image()), ""},
+        {pixels_ready(*doc, none), "No image is selected"},
+        {pixels_ready(*unread, some_image()), kUnreadableImages},
+        {sheet_ready(*doc, 0), ""},
+        {sheet_ready(*unread, 0), kUnreadableImages},
+        {sheet_ready(*doc, -1), "There is no collection -1"},
+        {palette_ready(*unread, 0), ""},
+        {palette_ready(*doc, doc->collectionCount), "There is no collection"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.status.ok(), *c.text == '\0') << c.status.message();
+        EXPECT_NE(c.status.message().find(c.text), std::string::npos) << c.status.message();
+    }
+}
+
 }  // namespace
 }  // namespace dabro
