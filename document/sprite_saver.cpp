@@ -162,10 +162,7 @@ void write_document(const SpriteDocument& doc, const HeaderValues& header, const
         const int slots = col.slot_count();
         for (int k = 0; k < slots; ++k) {
             const BoundingBox& box = col.boxes[static_cast<std::size_t>(k)];
-            w.i32(box.left);
-            w.i32(box.top);
-            w.i32(box.right);
-            w.i32(box.bottom);
+            for (std::int32_t side : {box.left, box.top, box.right, box.bottom}) w.i32(side);
         }
     }
 

@@ -13,6 +13,12 @@ std::string count_of(std::int64_t n, const char* what) {
     return std::to_string(n) + ' ' + what;
 }
 
+// "Collection 2 has no frame 9: it has 4 frames".
+std::string has_no(int collection, const std::string& what, int value, int count) {
+    return "Collection " + std::to_string(collection) + " has no " + what + ' ' +
+           std::to_string(value) + ": it has " + count_of(std::max(count, 0), (what + 's').c_str());
+}
+
 }  // namespace
 
 int sequence_length(const SpriteDocument& document, int sequence) {
@@ -37,16 +43,12 @@ FrameImage collection_image(const SpriteDocument& document, int collection, int 
     const ImageCollection& c = document.collections[static_cast<std::size_t>(collection)];
     if (frame < 0 || frame >= c.frames) {
         cell.missing = NoImage::NoCollectionFrame;
-        cell.reason = "Collection " + std::to_string(collection) + " has no frame " +
-                      std::to_string(frame) + ": it has " +
-                      count_of(std::max(c.frames, 0), "frames");
+        cell.reason = has_no(collection, "frame", frame, c.frames);
         return cell;
     }
     if (direction < 0 || direction >= c.directions) {
         cell.missing = NoImage::NoDirection;
-        cell.reason = "Collection " + std::to_string(collection) + " has no direction " +
-                      std::to_string(direction) + ": it has " +
-                      count_of(std::max(c.directions, 0), "directions");
+        cell.reason = has_no(collection, "direction", direction, c.directions);
         return cell;
     }
     cell.slot = c.slot_of(frame, direction);

@@ -2,6 +2,7 @@
 #include "imaging/sprite_lint.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <bitset>
 #include <map>
@@ -14,18 +15,26 @@ namespace dabro {
 
 namespace {
 
-constexpr const char* kMissingCollection = "missing-collection";
-constexpr const char* kEmptySequence = "empty-sequence";
-constexpr const char* kMissingFrame = "missing-frame";
-constexpr const char* kCompressedImages = "compressed-images";
-constexpr const char* kUnusedCollection = "unused-collection";
-constexpr const char* kEmptyImage = "empty-image";
-constexpr const char* kBoxOutsideImage = "box-outside-image";
-constexpr const char* kBoxSizeMismatch = "box-size-mismatch";
-constexpr const char* kRowCrossingRuns = "row-crossing-runs";
-constexpr const char* kTruncatedRuns = "truncated-runs";
-constexpr const char* kDuplicateImages = "duplicate-images";
-constexpr const char* kDuplicatePaletteColours = "duplicate-palette-colours";
+// The rules, in the order lint_rules() lists them.
+enum Rule {
+    MissingCollection,
+    EmptySequence,
+    MissingFrame,
+    CompressedImages,
+    UnusedCollection,
+    EmptyImage,
+    BoxOutsideImage,
+    BoxSizeMismatch,
+    RowCrossingRuns,
+    TruncatedRuns,
+    DuplicateImages,
+    DuplicatePaletteColours,
+    kRuleCount
+};
+constexpr std::array<const char*, kRuleCount> kRuleNames = {
+    "missing-collection", "empty-sequence", "missing-frame",     "compressed-images",
+    "unused-collection",  "empty-image",    "box-outside-image", "box-size-mismatch",
+    "row-crossing-runs",  "truncated-runs", "duplicate-images",  "duplicate-palette-colours"};
 
 // What one walk over an image's data tells: a hash of its own pixels (where they are and
 // what they show), the palette entries they use, and whether the two row rules read the
@@ -230,19 +239,19 @@ class Linter {
             const Sequence& seq = doc_.sequences[static_cast<std::size_t>(s)];
             const int c = seq.collectionIndex;
             if (!collection_in_use(doc_, c)) {
-                add(kMissingCollection,
+                add(MissingCollection,
                     "the sequence names collection " + std::to_string(c) + ", but the sprite has " +
                         std::to_string(doc_.collectionCount),
                     in_sequence(s));
             }
             if (seq.frameCount <= 0)
-                add(kEmptySequence, "the sequence has no frames", in_sequence(s));
+                add(EmptySequence, "the sequence has no frames", in_sequence(s));
             if (!collection_in_use(doc_, c)) continue;
             const ImageCollection& col = doc_.collections[static_cast<std::size_t>(c)];
             for (int f = 0; f < std::min(seq.frameCount, kMaxSequenceFrames); ++f) {
                 const int index = seq.imageIndex[static_cast<std::size_t>(f)];
                 if (index >= 0 && index < col.frames) continue;
-                add(kMissingFrame,
+                add(MissingFrame,
                     "the frame shows image " + std::to_string(index) + " of collection " +
                         std::to_string(c) + ", which has " + std::to_string(col.frames) +
                         (col.frames == 1 ? " frame" : " frames"),
@@ -268,14 +277,14 @@ class Linter {
             }
         }
         if (!col.images_readable()) {
-            add(kCompressedImages,
+            add(CompressedImages,
                 col.imageSectionType == '\0'
                     ? std::string("the collection's image section was not found")
                     : std::string("the images are in a section of type '") + col.imageSectionType +
                           "', which Dabro cannot read",
                 in_collection(c));
         }
-        if (!named) add(kUnusedCollection, "no sequence names the collection", in_collection(c));
+        if (!named) add(UnusedCollection, "no sequence names the collection", in_collection(c));
         if (!col.images_readable()) return;
         std::multimap<std::uint64_t, int> seen;
         for (int k = 0; k < col.slot_count(); ++k)
@@ -293,36 +302,36 @@ class Linter {
         const BoundingBox& box = col.boxes[static_cast<std::size_t>(k)];
         const ImageFacts& fact = facts[static_cast<std::size_t>(k)];
         const bool empty = img.width <= 0 || img.height <= 0;
-        auto here = [&](const char* rule, std::string message) {
+        auto here = [&](Rule rule, std::string message) {
             add(rule, std::move(message), in_collection(c, k));
         };
         if (empty && shownBy >= 0)
-            here(kEmptyImage, "the image is " + std::to_string(img.width) + " x " +
-                                  std::to_string(img.height) + " pixels, but sequence " +
-                                  std::to_string(shownBy) + " shows it");
+            here(EmptyImage, "the image is " + std::to_string(img.width) + " x " +
+                                 std::to_string(img.height) + " pixels, but sequence " +
+                                 std::to_string(shownBy) + " shows it");
         if (box.left > box.right || box.top > box.bottom)
-            here(kBoxOutsideImage, "the box runs from (" + std::to_string(box.left) + ", " +
-                                       std::to_string(box.top) + ") to (" +
-                                       std::to_string(box.right) + ", " +
-                                       std::to_string(box.bottom) + ")");
+            here(BoxOutsideImage, "the box runs from (" + std::to_string(box.left) + ", " +
+                                      std::to_string(box.top) + ") to (" +
+                                      std::to_string(box.right) + ", " +
+                                      std::to_string(box.bottom) + ")");
         const std::int64_t boxWidth = std::int64_t{box.right} - box.left;
         const std::int64_t boxHeight = std::int64_t{box.bottom} - box.top;
         if (shownBy >= 0 && (boxWidth != img.width || boxHeight != img.height))
-            here(kBoxSizeMismatch, "the box is " + std::to_string(boxWidth) + " x " +
-                                       std::to_string(boxHeight) + " pixels, but the image is " +
-                                       std::to_string(img.width) + " x " +
-                                       std::to_string(img.height));
+            here(BoxSizeMismatch, "the box is " + std::to_string(boxWidth) + " x " +
+                                      std::to_string(boxHeight) + " pixels, but the image is " +
+                                      std::to_string(img.width) + " x " +
+                                      std::to_string(img.height));
         if (fact.crossesRow)
-            here(kRowCrossingRuns,
+            here(RowCrossingRuns,
                  "runs cross the end of a row, so the preview and halving read the image "
                  "differently");
         if (fact.cutShort)
-            here(kTruncatedRuns, "the data end inside a run, so the run's pixels are never drawn");
+            here(TruncatedRuns, "the data end inside a run, so the run's pixels are never drawn");
         if (empty) return;
         auto [first, last] = seen.equal_range(fact.hash);
         for (auto it = first; it != last; ++it) {
             if (!same_pixels(col.images[static_cast<std::size_t>(it->second)], img)) continue;
-            here(kDuplicateImages,
+            here(DuplicateImages,
                  "the image has the same pixels as image " + std::to_string(it->second));
             return;
         }
@@ -348,13 +357,14 @@ class Linter {
                                   ", which the images use; a PNG round trip can merge them";
             LintFinding place = in_collection(c);
             place.entries = std::move(entries);
-            add(kDuplicatePaletteColours, std::move(message), std::move(place));
+            add(DuplicatePaletteColours, std::move(message), std::move(place));
         }
     }
 
-    void add(const char* rule, std::string message, LintFinding place) {
-        if (std::find(disabled_.begin(), disabled_.end(), rule) != disabled_.end()) return;
-        place.rule = rule;
+    void add(Rule rule, std::string message, LintFinding place) {
+        const char* name = kRuleNames[rule];
+        if (std::find(disabled_.begin(), disabled_.end(), name) != disabled_.end()) return;
+        place.rule = name;
         place.message = std::move(message);
         findings_.push_back(std::move(place));
     }
@@ -367,10 +377,7 @@ class Linter {
 }  // namespace
 
 const std::vector<std::string_view>& lint_rules() {
-    static const std::vector<std::string_view> rules = {
-        kMissingCollection, kEmptySequence, kMissingFrame,    kCompressedImages,
-        kUnusedCollection,  kEmptyImage,    kBoxOutsideImage, kBoxSizeMismatch,
-        kRowCrossingRuns,   kTruncatedRuns, kDuplicateImages, kDuplicatePaletteColours};
+    static const std::vector<std::string_view> rules(kRuleNames.begin(), kRuleNames.end());
     return rules;
 }
 
