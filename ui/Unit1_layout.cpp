@@ -15,11 +15,7 @@
 #include <QValidator>
 #include <iterator>
 
-#include "ui/image_commands.h"
 #include "ui/image_view.h"
-#include "ui/live_link.h"
-#include "ui/palette_commands.h"
-#include "ui/placement_commands.h"
 #include "ui/player_window.h"
 #include "ui/window_commands.h"
 
@@ -294,10 +290,7 @@ void TForm1::build_menus() {
         item(PopupMenu1, "ExportPalette1", "Export Palette", &TForm1::ExportPalette1Click);
 
     // The command classes add their items after the first version's.
-    new ImageCommands(*this);
-    new PaletteCommands(*this);
-    new LiveLink(*this);
-    new PlacementCommands(*this);
+    make_registered_commands(*this);
     connect(this, &TForm1::documentShown, commands_, &WindowCommands::update_enabled);
 }
 

@@ -35,6 +35,9 @@ class ProgressScope {
     QString label_;
 };
 
+[[maybe_unused]] const bool registered =
+    register_commands(10, [](TForm1& window) { new ImageCommands(window); });
+
 }  // namespace
 
 ImageCommands::ImageCommands(TForm1& window) : QObject(&window), window_(window) {

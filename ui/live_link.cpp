@@ -57,6 +57,9 @@ RgbaImage artist_changes(const RgbaImage* before, const RgbaImage& saved, const 
     return out;
 }
 
+[[maybe_unused]] const bool registered =
+    register_commands(30, [](TForm1& window) { new LiveLink(window); });
+
 }  // namespace
 
 LiveLink::LiveLink(TForm1& window) : QObject(&window), window_(window) {

@@ -19,6 +19,9 @@ const QStringList& palette_names() {
     return names;
 }
 
+[[maybe_unused]] const bool registered =
+    register_commands(20, [](TForm1& window) { new PaletteCommands(window); });
+
 }  // namespace
 
 PaletteCommands::PaletteCommands(TForm1& window) : QObject(&window), window_(window) {

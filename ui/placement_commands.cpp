@@ -1,10 +1,13 @@
 // The window's placement commands: their items, their enabled state and their runs.
-#include "ui/placement_commands.h"
-
 #include <QAction>
 #include <QMenu>
+#include <QObject>
+#include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "actions/image_actions.h"
+#include "actions/placement_actions.h"
 #include "ui/Unit1.h"
 #include "ui/place_frames_dialog.h"
 #include "ui/window_commands.h"
@@ -18,6 +21,28 @@ PlaceImages image_of(const ListSelection& s) {
     return {.collection = s.collection, .frame = s.collectionFrame, .direction = s.direction};
 }
 
+// Owns the Image menu's placement items, added after the menu's existing ones and enabled as
+// the window's selection allows. Each runs as one step of the window's
+// history through the place_frames action.
+class PlacementCommands : public QObject {
+  public:
+    explicit PlacementCommands(TForm1& form);
+
+  private:
+    void place_frames_dialog();
+    void copy_placement();
+    void paste_placement(PlaceAxes axes);
+    // Runs the request as one step; a refusal goes to the error display.
+    void run_request(const PlaceRequest& request);
+
+    TForm1& form_;
+    // The top-left of the box last copied.
+    std::optional<std::pair<std::int32_t, std::int32_t>> copied_;
+};
+
+[[maybe_unused]] const bool registered =
+    register_commands(40, [](TForm1& form) { new PlacementCommands(form); });
+
 }  // namespace
 
 PlacementCommands::PlacementCommands(TForm1& form) : QObject(&form), form_(form) {
@@ -29,20 +54,20 @@ PlacementCommands::PlacementCommands(TForm1& form) : QObject(&form), form_(form)
         return image_ready(form_.doc(), form_.selected_image()).ok();
     };
     const auto pasteable = [this, image_selected] { return image_selected() && copied_; };
-    PlaceFrames1 = commands.add(
+    commands.add(
         {image, "PlaceFrames1", QStringLiteral("Place frames\u2026")},
         [this](QAction*) { place_frames_dialog(); },
         [this, image_selected] { return image_selected() || form_.selected_sequence() >= 0; });
-    CopyPlacement1 = commands.add(
+    commands.add(
         {image, "CopyPlacement1", QStringLiteral("Copy placement")},
         [this](QAction*) { copy_placement(); }, image_selected);
-    PastePlacement1 = commands.add(
+    commands.add(
         {image, "PastePlacement1", QStringLiteral("Paste placement")},
         [this](QAction*) { paste_placement(PlaceAxes::Both); }, pasteable);
-    PasteXOnly1 = commands.add(
+    commands.add(
         {image, "PasteXOnly1", QStringLiteral("Paste X only")},
         [this](QAction*) { paste_placement(PlaceAxes::XOnly); }, pasteable);
-    PasteYOnly1 = commands.add(
+    commands.add(
         {image, "PasteYOnly1", QStringLiteral("Paste Y only")},
         [this](QAction*) { paste_placement(PlaceAxes::YOnly); }, pasteable);
     commands.update_enabled();

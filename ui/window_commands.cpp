@@ -7,8 +7,30 @@
 #include <QMenu>
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 namespace dabro {
+
+namespace {
+
+std::vector<std::pair<int, MakeCommands>>& registered() {
+    static std::vector<std::pair<int, MakeCommands>> classes;
+    return classes;
+}
+
+}  // namespace
+
+bool register_commands(int order, MakeCommands make) {
+    registered().emplace_back(order, make);
+    return true;
+}
+
+void make_registered_commands(TForm1& window) {
+    auto classes = registered();
+    std::stable_sort(classes.begin(), classes.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& entry : classes) entry.second(window);
+}
 
 QAction* WindowCommands::add(const Item& item, Slot slot, Enabled enabled) {
     QAction* action = item.menu->addAction(item.caption);

@@ -15,6 +15,15 @@ class QMenu;
 
 namespace dabro {
 
+class TForm1;
+
+// A command class registers itself from its own file, so adding one touches no other file:
+// `order` places its items among the other classes' (lower first), and the window makes each
+// registered class, in that order, once its own menus are built.
+using MakeCommands = void (*)(TForm1& window);
+bool register_commands(int order, MakeCommands make);
+void make_registered_commands(TForm1& window);
+
 // Every menu item of the window is registered here, so the menu's claim on Ctrl keys and
 // the items' enabled state need no list kept by hand. A command class (ui/*_commands.h)
 // adds its items when it is constructed with the window.

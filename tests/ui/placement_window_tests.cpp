@@ -2,7 +2,6 @@
 #include <QMenu>
 #include <QTest>
 
-#include "ui/placement_commands.h"
 #include "window_fixture.h"
 
 namespace dabro::test {
@@ -15,24 +14,24 @@ const Command* last_step(const TForm1& form) {
 }
 
 TEST_F(PlacementWindow, ItemsFollowTheImageMenusItemsAndTheSelection) {
-    auto* items = form->findChild<PlacementCommands*>();
-    ASSERT_NE(items, nullptr);
     const QList<QAction*> all =
         qobject_cast<QMenu*>(menu_item(*form, "ImportSheet1")->parent())->actions();
-    const QList<QAction*> ours = {items->PlaceFrames1, items->CopyPlacement1,
-                                  items->PastePlacement1, items->PasteXOnly1, items->PasteYOnly1};
+    const QList<QAction*> ours = {menu_item(*form, "PlaceFrames1"),
+                                  menu_item(*form, "CopyPlacement1"),
+                                  menu_item(*form, "PastePlacement1"),
+                                  menu_item(*form, "PasteXOnly1"), menu_item(*form, "PasteYOnly1")};
     EXPECT_EQ(all.mid(all.size() - 5), ours);
-    EXPECT_GT(all.indexOf(items->PlaceFrames1),
+    EXPECT_GT(all.indexOf(menu_item(*form, "PlaceFrames1")),
               all.indexOf(menu_item(*form, "EditSheetExternally1")));
     for (const QAction* a : ours) {
         EXPECT_TRUE(a->shortcuts().isEmpty()) << a->text().toStdString();
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
     }
     open_document(*sample_document());
-    EXPECT_TRUE(items->PlaceFrames1->isEnabled());
-    EXPECT_TRUE(items->CopyPlacement1->isEnabled());
-    EXPECT_FALSE(items->PastePlacement1->isEnabled());
-    items->CopyPlacement1->trigger();
+    EXPECT_TRUE(menu_item(*form, "PlaceFrames1")->isEnabled());
+    EXPECT_TRUE(menu_item(*form, "CopyPlacement1")->isEnabled());
+    EXPECT_FALSE(menu_item(*form, "PastePlacement1")->isEnabled());
+    menu_item(*form, "CopyPlacement1")->trigger();
     for (const QAction* a : ours) EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();
 }
 
@@ -48,7 +47,7 @@ TEST_F(PlacementWindow, PlaceFramesMovesTheSequencesFramesInOneDirectionAsOneSte
     choice.request.operation = PlaceOperation::By;
     choice.pair = QStringLiteral("3,-2");
     prompts.placeAnswer = choice;
-    form->findChild<PlacementCommands*>()->PlaceFrames1->trigger();
+    menu_item(*form, "PlaceFrames1")->trigger();
     ASSERT_EQ(prompts.placeRequests.size(), 1u);
     EXPECT_EQ(prompts.placeRequests[0].directions, 8);
     EXPECT_TRUE(prompts.errors.isEmpty()) << prompts.errors.join('\n').toStdString();
@@ -72,11 +71,10 @@ TEST_F(PlacementWindow, PasteXOnlyTakesTheCopiedLeftAndKeepsTopAndSize) {
     auto document = sample_document();
     document->collections[0].boxes[0] = {7, 9, 13, 14};
     open_document(*document);
-    auto* items = form->findChild<PlacementCommands*>();
-    items->CopyPlacement1->trigger();
+    menu_item(*form, "CopyPlacement1")->trigger();
     click_row(form->ListBox4, 1);
     const BoundingBox old = doc().collections[0].boxes[1];
-    items->PasteXOnly1->trigger();
+    menu_item(*form, "PasteXOnly1")->trigger();
     const BoundingBox& pasted = doc().collections[0].boxes[1];
     EXPECT_EQ(pasted.left, 7);
     EXPECT_EQ(pasted.right - pasted.left, old.right - old.left);
