@@ -27,7 +27,7 @@ std::vector<std::string> files_of(const Arguments& a, Role role) {
     }
     for (const Option& o : a.verb->takes.options) {
         const std::string name(o.name);
-        if (o.role != role || !a.has(name)) continue;
+        if (o.role != role || !a.has(name) || !a.writes(o.name)) continue;
         files.push_back(a.value(name));
         if (o.with)
             for (std::string& f : o.with(a.value(name))) files.push_back(std::move(f));

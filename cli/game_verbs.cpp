@@ -36,6 +36,7 @@ const Verb kVerbs[] = {
                   flag("--unpacked"),
                   flag("--progress"),
                   flag("--no-progress")},
+      .rules = {at_most_one("--progress", "--no-progress")},
       .operands = {1, "No input given", true},
       .restAfterDashes = true},
      1,

@@ -13,15 +13,11 @@ namespace {
 
 // The slots a command acts on: the one of -f and -d, or with --all every slot in use.
 Status select_slots(const Arguments& a, const ImageCollection& collection, int& first, int& end) {
-    const bool all = a.flags.count("--all") != 0;
-    if (all == (a.has("-f") || a.has("-d")))
-        return Status::failure("Give either -f and -d, or --all");
-    if (all) {
+    if (a.given("--all")) {
         first = 0;
         end = collection.slot_count();
         return Status::success();
     }
-    if (Status s = require(a, {"-f", "-d"}); !s.ok()) return s;
     if (Status s = select_slot(a, collection, first); !s.ok()) return s;
     end = first + 1;
     return Status::success();
@@ -102,13 +98,15 @@ const Verb kVerbs[] = {
      "FILE -c C (-f F -d D | --all) -o OUT",
      "Halves the width and height of one or every image",
      run_halve,
-     {.options = {kCollection, optional(kFrame), optional(kDirection), flag("--all"), kOutput}}},
+     {.options = {kCollection, optional(kFrame), optional(kDirection), flag("--all"), kOutput},
+      .rules = {exactly_one({{"-f", "-d"}, "--all"})}}},
     {"align",
      "FILE -c C (-f F -d D | --all) --frame-size big|small -o OUT",
      "Centres the box of one or every image in the big or small gui item frame",
      run_align,
      {.options = {kCollection, optional(kFrame), optional(kDirection), flag("--all"),
-                  required(text("--frame-size", "SIZE")), kOutput}}},
+                  required(text("--frame-size", "SIZE")), kOutput},
+      .rules = {exactly_one({{"-f", "-d"}, "--all"})}}},
 };
 
 }  // namespace

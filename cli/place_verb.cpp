@@ -13,14 +13,7 @@ namespace {
 
 static_assert(kPlaceAll == kEvery, "-f, -d and -s all read as animate reads them");
 
-bool given(const Arguments& a, const char* option) {
-    return a.has(option) || a.flags.count(option) != 0;
-}
-
 Status read_images(const Arguments& a, PlaceImages& images) {
-    if (given(a, "-c") == given(a, "-s")) return Status::failure("Give either -c or -s");
-    if (given(a, "-s") && given(a, "-f"))
-        return Status::failure("-f takes a collection's frames: give -c with it, or -s alone");
     images.bySequence = a.has("-s");
     const struct {
         const char* option;
@@ -43,25 +36,12 @@ Status read_operation(const Arguments& a, PlaceRequest& r) {
                       {"--anchor", PlaceOperation::Anchor},
                       {"--fit-box", PlaceOperation::FitBox},
                       {"--copy-from", PlaceOperation::CopyFrom}};
-    int count = 0;
     for (const auto& o : operations)
-        if (given(a, o.option)) {
-            r.operation = o.operation;
-            ++count;
-        }
-    if (count != 1)
-        return Status::failure(
-            "Give one operation: --by, --set, --anchor, --fit-box or --copy-from");
-    const bool anchor = r.operation == PlaceOperation::Anchor;
-    if (!anchor && (given(a, "--at") || given(a, "--together")))
-        return Status::failure("--at and --together go with --anchor");
-    const bool xOnly = given(a, "--x-only");
-    const bool yOnly = given(a, "--y-only");
-    if ((xOnly || yOnly) && r.operation != PlaceOperation::CopyFrom)
-        return Status::failure("--x-only and --y-only go with --copy-from");
-    if (xOnly && yOnly) return Status::failure("Give --x-only or --y-only, not both");
-    r.axes = xOnly ? PlaceAxes::XOnly : yOnly ? PlaceAxes::YOnly : PlaceAxes::Both;
-    r.together = given(a, "--together");
+        if (a.given(o.option)) r.operation = o.operation;
+    r.axes = a.given("--x-only")   ? PlaceAxes::XOnly
+             : a.given("--y-only") ? PlaceAxes::YOnly
+                                   : PlaceAxes::Both;
+    r.together = a.given("--together");
     switch (r.operation) {
         case PlaceOperation::By:
             return parse_place_pair(a.value("--by"), false, r.pair);
@@ -69,7 +49,6 @@ Status read_operation(const Arguments& a, PlaceRequest& r) {
             return parse_place_pair(a.value("--set"), true, r.pair);
         case PlaceOperation::Anchor:
             if (Status s = anchor_point_named(a.value("--anchor"), r.anchor); !s.ok()) return s;
-            if (!a.has("--at")) return Status::failure("--anchor needs --at X,Y");
             return parse_place_pair(a.value("--at"), true, r.pair);
         case PlaceOperation::FitBox:
             return Status::success();
@@ -90,8 +69,6 @@ Status read_operation(const Arguments& a, PlaceRequest& r) {
 }
 
 Outcome run_place(const Arguments& a, std::ostream& out, std::ostream&) {
-    const bool dryRun = given(a, "--dry-run");
-    if (!dryRun && !a.has("-o")) return Status::failure("Option -o is required");
     if (Status s = check_outputs(a); !s.ok()) return s;
     PlaceRequest request;
     if (Status s = read_images(a, request.images); !s.ok()) return s;
@@ -101,7 +78,7 @@ Outcome run_place(const Arguments& a, std::ostream& out, std::ostream&) {
     PlaceOutcome placed;
     if (Status s = place_frames(sprite.document(), request, placed); !s.ok()) return s;
     if (placed.step) placed.step->apply(sprite.document());
-    if (!dryRun)
+    if (a.writes("-o"))
         if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
     for (const std::string& line : placed.lines) out << line << '\n';
     if (!placed.step) out << "No box changed\n";
@@ -123,7 +100,13 @@ const Verb kVerbs[] = {
                   text("--by", "DX,DY"), text("--set", "X,Y"), text("--anchor", "POINT"),
                   text("--at", "X,Y"), flag("--together"), flag("--fit-box"),
                   text("--copy-from", "F[:D]"), flag("--x-only"), flag("--y-only"),
-                  flag("--dry-run"), optional(kOutput)}}},
+                  flag("--dry-run"), optional(kOutput)},
+      .rules = {required_unless("-o", "--dry-run"), turns_off("--dry-run", "-o"),
+                exactly_one({"-c", "-s"}), goes_with("-f", "-c"),
+                exactly_one({"--by", "--set", "--anchor", "--fit-box", "--copy-from"}),
+                goes_with("--at", "--anchor"), goes_with("--together", "--anchor"),
+                needs("--anchor", "--at"), goes_with("--x-only", "--copy-from"),
+                goes_with("--y-only", "--copy-from"), at_most_one("--x-only", "--y-only")}}},
 };
 
 }  // namespace

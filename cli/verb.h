@@ -1,6 +1,8 @@
 // A verb of the batch tool as its group's table declares it, and the list of the groups.
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <ostream>
 #include <span>
 #include <string>
@@ -82,9 +84,55 @@ struct Operands {
     Role last = Role::InputFile;  // what the last of several is
 };
 
+// One choice of an exactly-one group: an option, or options given together (-f and -d).
+struct Alternative {
+    constexpr Alternative() = default;
+    constexpr Alternative(const char* option) : options{option} {}
+    constexpr Alternative(std::string_view option) : options{option} {}
+    constexpr Alternative(std::string_view a, std::string_view b) : options{a, b} {}
+    std::array<std::string_view, 2> options = {};
+};
+
+// A rule between a verb's options, checked by the parser once the required options are there.
+struct Rule {
+    enum Kind {
+        ExactlyOne,      // exactly one of `group` (each of its options then required)
+        AtMostOne,       // at most one of `group`
+        GoesWith,        // `group`'s options only together with `other`
+        Needs,           // `group`'s options only with `other` given too
+        RequiredUnless,  // `group`'s options required unless `other` is given
+        TurnsOff,        // the flag `other` turns off `group`'s outputs: they are not written
+    };
+    Kind kind;
+    std::array<Alternative, 5> group;
+    std::string_view other = {};
+};
+
+constexpr Rule exactly_one(std::initializer_list<Alternative> group) {
+    Rule r{Rule::ExactlyOne, {}};
+    std::copy(group.begin(), group.end(), r.group.begin());
+    return r;
+}
+constexpr Rule at_most_one(std::string_view a, std::string_view b) {
+    return {Rule::AtMostOne, {Alternative(a), Alternative(b)}};
+}
+constexpr Rule goes_with(std::string_view option, std::string_view other) {
+    return {Rule::GoesWith, {Alternative(option)}, other};
+}
+constexpr Rule needs(std::string_view option, std::string_view other) {
+    return {Rule::Needs, {Alternative(option)}, other};
+}
+constexpr Rule required_unless(std::string_view option, std::string_view other) {
+    return {Rule::RequiredUnless, {Alternative(option)}, other};
+}
+constexpr Rule turns_off(std::string_view flag, std::string_view output) {
+    return {Rule::TurnsOff, {Alternative(output)}, flag};
+}
+
 // What a verb takes besides its name.
 struct Syntax {
     std::initializer_list<Option> options = {};
+    std::initializer_list<Rule> rules = {};
     Operands operands = {};
     bool restAfterDashes = false;  // what follows `--` is kept whole, for the verb to run
 };

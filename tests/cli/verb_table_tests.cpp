@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/each_items.h"
 #include "cli/verb.h"
 #include "cli_runner.h"
 #include "support/temp_dir.h"
@@ -46,6 +47,14 @@ TEST(VerbTable, UsageHelpAndParserAgreeForEveryVerb) {
                       std::string::npos);
         }
     }
+}
+
+// `each` and the outputs-over-inputs check leave out an output the verb's flags turn off.
+TEST(VerbTable, AFlagThatTurnsAnOutputOffTakesItFromTheOutputs) {
+    const test::Args place = {"place", "in.spr", "-c", "0", "--fit-box", "-o", "out.spr"};
+    using test::operator+;
+    EXPECT_EQ(cli::run_outputs(place), std::vector<std::string>{"out.spr"});
+    EXPECT_TRUE(cli::run_outputs(place + test::Args{"--dry-run"}).empty());
 }
 
 // Runs share nothing: the same verbs on several threads at once print what they print alone.
