@@ -104,7 +104,7 @@ Status parse_arguments(const Verb& verb, std::span<const std::string> args, Argu
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         const Option* option = find_option(verb, arg);
-        if (verb.takes.restAfterDashes && arg == "--") {
+        if (!verb.takes.rest.empty() && arg == "--") {
             parsed.rest.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
             break;
         }

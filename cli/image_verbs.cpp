@@ -81,31 +81,32 @@ Outcome run_align(const Arguments& a, std::ostream&, std::ostream&) {
     return 0;
 }
 
+constexpr Option kAll = flag("--all", "every image of the collection instead of -f and -d");
+
 const Verb kVerbs[] = {
     {"render",
-     "FILE -c C -f F -d D -o OUT.png",
      "Draws image F x directions + D of collection C over the preview's grey, as PNG",
      run_render,
-     {.options = {kCollection, kFrame, kDirection, kOutput}}},
+     {.options = {kCollection, kFrame, kDirection, kPngOutput}}},
     {"import-raw",
-     "FILE -c C -f F -d D --raw RAW [--by-name] -o OUT",
      "Replaces an image's pixels from a raw file; --by-name also takes its size and palette from "
      "the name (prefix.act, or GIMP's RAW.pal when that does not exist)",
      run_import_raw,
-     {.options = {kCollection, kFrame, kDirection, input("--raw", "RAW", raw_palettes),
-                  flag("--by-name"), kOutput}}},
+     {.options = {kCollection, kFrame, kDirection,
+                  input("--raw", "RAW", "the raw file of palette indices to read", raw_palettes),
+                  flag("--by-name", "take the size and palette from the raw file's name"),
+                  kOutput}}},
     {"halve",
-     "FILE -c C (-f F -d D | --all) -o OUT",
      "Halves the width and height of one or every image",
      run_halve,
-     {.options = {kCollection, optional(kFrame), optional(kDirection), flag("--all"), kOutput},
+     {.options = {kCollection, optional(kFrame), optional(kDirection), kAll, kOutput},
       .rules = {exactly_one({{"-f", "-d"}, "--all"})}}},
     {"align",
-     "FILE -c C (-f F -d D | --all) --frame-size big|small -o OUT",
      "Centres the box of one or every image in the big or small gui item frame",
      run_align,
-     {.options = {kCollection, optional(kFrame), optional(kDirection), flag("--all"),
-                  required(text("--frame-size", "SIZE")), kOutput},
+     {.options = {kCollection, optional(kFrame), optional(kDirection), kAll,
+                  required(text("--frame-size", "big|small", "the gui item frame to centre in")),
+                  kOutput},
       .rules = {exactly_one({{"-f", "-d"}, "--all"})}}},
 };
 

@@ -62,22 +62,22 @@ Outcome run_palette_import(const Arguments& a, std::ostream& out, std::ostream&)
 }
 
 // Initialised before the table below, which holds a view of it.
-const std::string kExportUsage =
-    "FILE -c C [-p P] [--format " + writable_palette_format_names("|") + "] -o OUT";
+const std::string kFormats = writable_palette_format_names("|");
 
 const Verb kVerbs[] = {
     {"palette-export",
-     kExportUsage,
      "Writes palette P (0 to 3, default 0) of a collection; the format follows --format or the "
      "extension .act, .gpl or .pal (JASC), else act",
      run_palette_export,
-     {.options = {kCollection, kPalette, text("--format", "FORMAT"), kOutput}}},
+     {.options = {kCollection, kPalette,
+                  text("--format", kFormats, "the palette file's format, else by OUT's extension"),
+                  output("-o", "OUT", "the palette file to write")}}},
     {"palette-import",
-     "FILE -c C [-p P] --palette IN -o OUT",
      "Reads a palette file (.act, GIMP .gpl, JASC or RIFF .pal, raw RGB; recognised by content) "
      "into palette P (0 to 3, default 0) of a collection",
      run_palette_import,
-     {.options = {kCollection, kPalette, input("--palette", "PAL"), kOutput}}},
+     {.options = {kCollection, kPalette, input("--palette", "IN", "the palette file to read"),
+                  kOutput}}},
 };
 
 }  // namespace

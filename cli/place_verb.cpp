@@ -87,20 +87,32 @@ Outcome run_place(const Arguments& a, std::ostream& out, std::ostream&) {
 
 const Verb kVerbs[] = {
     {"place",
-     "FILE (-c C [-f F|all] | -s S|all) [-d D|all] (--by DX,DY | --set X,Y | --anchor POINT "
-     "--at X,Y [--together] | --fit-box | --copy-from F[:D] [--x-only|--y-only]) [--dry-run] "
-     "[-o OUT]",
      "Moves where images sit in their frames: frames F of collection C, or the frames sequence S "
      "shows, in directions D (default all). --by moves each box, --set puts its top-left at X,Y, "
      "--anchor stands POINT of its visible pixels (or, --together, of theirs in each direction) "
      "on X,Y, --fit-box makes the box the image's size, --copy-from takes frame F's left and top; "
      "a number left out keeps that axis. Prints each changed box; --dry-run writes nothing",
      run_place,
-     {.options = {optional(kCollection), text("-f", "F"), text("-s", "S"), text("-d", "D"),
-                  text("--by", "DX,DY"), text("--set", "X,Y"), text("--anchor", "POINT"),
-                  text("--at", "X,Y"), flag("--together"), flag("--fit-box"),
-                  text("--copy-from", "F[:D]"), flag("--x-only"), flag("--y-only"),
-                  flag("--dry-run"), optional(kOutput)},
+     {.options = {optional(kCollection),
+                  text("-f", "F|all", "the collection's frames (default all)"),
+                  text("-s", "S|all",
+                       "the frames sequence S shows, or every sequence's, in its collection"),
+                  text("-d", "D|all", "the directions (default all)"),
+                  text("--by", "DX,DY", "move every box by DX, DY"),
+                  text("--set", "X,Y",
+                       "put every box's top-left at X, Y; a number left out keeps that axis"),
+                  text("--anchor", "POINT",
+                       "top-left, top, top-right, left, centre, right, bottom-left, bottom or "
+                       "bottom-right of the visible pixels"),
+                  text("--at", "X,Y", "where the anchor lands; a number left out keeps that axis"),
+                  flag("--together",
+                       "one move per direction, from the union of its images' visible pixels"),
+                  flag("--fit-box", "make every box its image's size"),
+                  text(
+                      "--copy-from", "F[:D]",
+                      "take the left and top of frame F in direction D (default each image's own)"),
+                  flag("--x-only", "copy only the left"), flag("--y-only", "copy only the top"),
+                  flag("--dry-run", "print the changes and write nothing"), optional(kOutput)},
       .rules = {required_unless("-o", "--dry-run"), turns_off("--dry-run", "-o"),
                 exactly_one({"-c", "-s"}), goes_with("-f", "-c"),
                 exactly_one({"--by", "--set", "--anchor", "--fit-box", "--copy-from"}),

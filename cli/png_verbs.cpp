@@ -81,38 +81,38 @@ Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
 
 const Verb kVerbs[] = {
     {"export-png",
-     "FILE -c C -f F -d D [-p P] -o OUT.png",
      "Writes image F x directions + D of collection C as RGBA PNG with palette P (default 0)",
      run_export_png,
-     {.options = {kCollection, kFrame, kDirection, kPalette, kOutput}}},
+     {.options = {kCollection, kFrame, kDirection, kPalette, kPngOutput}}},
     {"import-png",
-     "FILE -c C -f F -d D --png IN.png [-p P] [--keep-indices] [--encoding compact|one-pixel] "
-     "-o OUT",
      "Replaces an image and its size from a PNG, matching colours to palette P, or with "
      "--keep-indices taking an indexed or grey PNG's values as they stand",
      run_import_png,
-     {.options = {kCollection, kFrame, kDirection, input("--png", "IN.png"), kPalette,
-                  text("--encoding", "E"), flag("--keep-indices"), kOutput}}},
+     {.options = {kCollection, kFrame, kDirection, input("--png", "IN.png", "the PNG to read"),
+                  kPalette,
+                  flag("--keep-indices", "take an indexed or grey PNG's values as palette indices"),
+                  kEncoding, kOutput}}},
     {"export-sheet",
-     "FILE -c C -o OUT.png",
      "Writes every image of collection C as one PNG (a row per direction, a column per frame) "
      "and OUT.json beside it",
      run_export_sheet,
      {.options = {kCollection, kSheetOutput}}},
     {"import-sheet",
-     "FILE -c C --sheet IN.png [--encoding compact|one-pixel] -o OUT",
      "Replaces the images, sizes, boxes, flags, source names and palettes of collection C from "
      "IN.png and IN.json",
      run_import_sheet,
-     {.options = {kCollection, input("--sheet", "SHEET.png", sheet_json_beside),
-                  text("--encoding", "E"), kOutput}}},
+     {.options = {kCollection,
+                  input("--sheet", "IN.png", "the sheet to read, with IN.json beside it",
+                        sheet_json_beside),
+                  kEncoding, kOutput}}},
     {"unpack",
-     "FILE DIR",
      "Writes the sprite into the new or empty folder DIR as sprite.json and one sheet PNG per "
      "collection",
      run_unpack,
-     {.operands = {2, "Give the sprite file and the folder to unpack into", false,
-                   Role::OutputFolder}}},
+     {.operands = {.count = 2,
+                   .missing = "Give the sprite file and the folder to unpack into",
+                   .last = Role::OutputFolder,
+                   .names = "FILE DIR"}}},
 };
 
 }  // namespace

@@ -24,7 +24,7 @@ void print_help(std::ostream& out) {
            "Commands:\n";
     for (VerbGroup group : kVerbGroups) {
         for (const Verb& v : group())
-            out << "  " << v.name << ' ' << v.usage << "\n      " << v.summary << '\n';
+            out << "  " << v.name << ' ' << usage_line(v) << "\n      " << v.summary << '\n';
     }
     out << "  --help\n      Print this help.\n"
            "  --version\n      Print the version.\n";
@@ -81,9 +81,9 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (const Verb* v = find_verb(name)) {
         // each's own --help comes before its --; a --help after it belongs to the verb it runs.
         const auto own =
-            v->takes.restAfterDashes ? std::find(args.begin(), args.end(), "--") : args.end();
+            !v->takes.rest.empty() ? std::find(args.begin(), args.end(), "--") : args.end();
         if (std::find(args.begin(), own, "--help") != own) {
-            out << "Usage: dabro-cli " << v->name << ' ' << v->usage << '\n' << v->summary << '\n';
+            print_verb_help(*v, out);
             return 0;
         }
         return run_verb(*v, std::span(args).subspan(1), out, err);

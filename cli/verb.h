@@ -52,27 +52,38 @@ constexpr Option optional(Option o) {
     o.required = false;
     return o;
 }
-constexpr Option flag(std::string_view name) {
-    return {name};
+constexpr Option flag(std::string_view name, std::string_view help) {
+    return {name, {}, Kind::Flag, Role::None, false, help};
 }
-constexpr Option number(std::string_view name, std::string_view arg) {
-    return {name, arg, Kind::Number};
+constexpr Option number(std::string_view name, std::string_view arg, std::string_view help) {
+    return {name, arg, Kind::Number, Role::None, false, help};
 }
-constexpr Option text(std::string_view name, std::string_view arg) {
-    return {name, arg, Kind::Text};
+constexpr Option text(std::string_view name, std::string_view arg, std::string_view help) {
+    return {name, arg, Kind::Text, Role::None, false, help};
 }
-constexpr Option input(std::string_view name, std::string_view arg, Companions with = nullptr) {
-    return {name, arg, Kind::File, Role::InputFile, true, {}, with};
+constexpr Option input(std::string_view name, std::string_view arg, std::string_view help,
+                       Companions with = nullptr) {
+    return {name, arg, Kind::File, Role::InputFile, true, help, with};
+}
+constexpr Option output(std::string_view name, std::string_view arg, std::string_view help,
+                        Companions with = nullptr) {
+    return {name, arg, Kind::File, Role::OutputFile, true, help, with};
 }
 
 // The options most verbs share: the collection, the image, the palette and the output.
-inline constexpr Option kCollection = required(number("-c", "C"));
-inline constexpr Option kFrame = required(number("-f", "F"));
-inline constexpr Option kDirection = required(number("-d", "D"));
-inline constexpr Option kPalette = number("-p", "P");
-inline constexpr Option kOutput = {"-o", "OUT", Kind::File, Role::OutputFile, true};
-inline constexpr Option kSheetOutput = {"-o", "OUT.png", Kind::File,       Role::OutputFile,
-                                        true, {},        sheet_json_beside};
+inline constexpr Option kCollection = required(number("-c", "C", "collection C, from 0"));
+inline constexpr Option kFrame = required(number("-f", "F", "frame F of the collection, from 0"));
+inline constexpr Option kDirection = required(number("-d", "D", "direction D, from 0"));
+inline constexpr Option kPalette =
+    number("-p", "P", "palette P of the collection, 0 to 3 (default 0)");
+inline constexpr Option kPlacement =
+    text("--place", "box|corner", "each image where its box places it (default), or top-left");
+inline constexpr Option kEncoding =
+    text("--encoding", "compact|one-pixel", "how the images are encoded (default compact)");
+inline constexpr Option kOutput = output("-o", "OUT", "the sprite file to write");
+inline constexpr Option kPngOutput = output("-o", "OUT.png", "the PNG to write");
+inline constexpr Option kSheetOutput =
+    output("-o", "OUT.png", "the PNG to write, with OUT.json beside it", sheet_json_beside);
 
 // The operands a verb takes besides its options. With one, a second is refused where it
 // stands; with more, the count is checked once every argument was read. `missing` is the
@@ -80,8 +91,9 @@ inline constexpr Option kSheetOutput = {"-o", "OUT.png", Kind::File,       Role:
 struct Operands {
     std::size_t count = 1;
     std::string_view missing = "No sprite file given";
-    bool orMore = false;          // `count` or more
-    Role last = Role::InputFile;  // what the last of several is
+    bool orMore = false;              // `count` or more
+    Role last = Role::InputFile;      // what the last of several is
+    std::string_view names = "FILE";  // as the usage line shows them
 };
 
 // One choice of an exactly-one group: an option, or options given together (-f and -d).
@@ -134,15 +146,17 @@ struct Syntax {
     std::initializer_list<Option> options = {};
     std::initializer_list<Rule> rules = {};
     Operands operands = {};
-    bool restAfterDashes = false;  // what follows `--` is kept whole, for the verb to run
+    // What follows `--`, kept whole for the verb to run, as the usage line names it; empty
+    // when the verb takes nothing after `--`.
+    std::string_view rest = {};
 };
 
-// One verb, declared once: --help, the man page, the completion, the parser and the exit
-// codes all read it. The body gets the arguments already parsed, the required options
-// present, and writes what it prints to `out`; a failure's text is printed by the runner.
+// One verb, declared once: --help (its usage line built from the records), the man page, the
+// completion, the parser and the exit codes all read it. The body gets the arguments already
+// parsed, the required options present, and writes what it prints to `out`; a failure's text is
+// printed by the runner.
 struct Verb {
     std::string_view name;
-    std::string_view usage;    // one line: the operands and options
     std::string_view summary;  // one line: what it does
     Outcome (*run)(const Arguments& a, std::ostream& out, std::ostream& err) = nullptr;
     Syntax takes = {};
@@ -167,6 +181,14 @@ std::span<const VerbGroup> verb_groups();
 
 // The verb of that name in any group, or null.
 const Verb* find_verb(std::string_view name);
+
+// The verb's usage line: its operands, then its options, a required one as `-c C`, an
+// optional one as `[-p P]`, an exactly-one group as `(A | B)`, an at-most-one group as
+// `[A|B]`, and an option that goes with another right after that one.
+std::string usage_line(const Verb& verb);
+
+// `dabro-cli VERB --help`: the usage line, the summary and a line of help per option.
+void print_verb_help(const Verb& verb, std::ostream& out);
 
 // The option of that name in the verb's records, or null.
 const Option* find_option(const Verb& verb, std::string_view name);
