@@ -68,57 +68,59 @@ Status read_operation(const Arguments& a, PlaceRequest& r) {
     return Status::success();
 }
 
-Outcome run_place(const Arguments& a, std::ostream& out, std::ostream&) {
-    if (Status s = check_outputs(a); !s.ok()) return s;
+Status place(EditContext& e) {
     PlaceRequest request;
-    if (Status s = read_images(a, request.images); !s.ok()) return s;
-    if (Status s = read_operation(a, request); !s.ok()) return s;
-    LoadedSprite sprite;
-    if (Status s = load(a.file, sprite); !s.ok()) return s;
+    if (Status s = read_images(e.args, request.images); !s.ok()) return s;
+    if (Status s = read_operation(e.args, request); !s.ok()) return s;
     PlaceOutcome placed;
-    if (Status s = place_frames(sprite.document(), request, placed); !s.ok()) return s;
-    if (placed.step) placed.step->apply(sprite.document());
-    if (a.writes("-o"))
-        if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
-    for (const std::string& line : placed.lines) out << line << '\n';
-    if (!placed.step) out << "No box changed\n";
-    return 0;
+    if (Status s = place_frames(e.document(), request, placed); !s.ok()) return s;
+    e.lines = std::move(placed.lines);
+    if (placed.step)
+        e.run(std::move(placed.step));
+    else
+        e.lines.push_back("No box changed");
+    return Status::success();
 }
 
 const Verb kVerbs[] = {
-    {"place",
-     "Moves where images sit in their frames: frames F of collection C, or the frames sequence S "
-     "shows, in directions D (default all). --by moves each box, --set puts its top-left at X,Y, "
-     "--anchor stands POINT of its visible pixels (or, --together, of theirs in each direction) "
-     "on X,Y, --fit-box makes the box the image's size, --copy-from takes frame F's left and top; "
-     "a number left out keeps that axis. Prints each changed box; --dry-run writes nothing",
-     run_place,
-     {.options = {optional(kCollection),
-                  text("-f", "F|all", "the collection's frames (default all)"),
-                  text("-s", "S|all",
-                       "the frames sequence S shows, or every sequence's, in its collection"),
-                  text("-d", "D|all", "the directions (default all)"),
-                  text("--by", "DX,DY", "move every box by DX, DY"),
-                  text("--set", "X,Y",
-                       "put every box's top-left at X, Y; a number left out keeps that axis"),
-                  text("--anchor", "POINT",
-                       "top-left, top, top-right, left, centre, right, bottom-left, bottom or "
-                       "bottom-right of the visible pixels"),
-                  text("--at", "X,Y", "where the anchor lands; a number left out keeps that axis"),
-                  flag("--together",
-                       "one move per direction, from the union of its images' visible pixels"),
-                  flag("--fit-box", "make every box its image's size"),
-                  text(
-                      "--copy-from", "F[:D]",
-                      "take the left and top of frame F in direction D (default each image's own)"),
-                  flag("--x-only", "copy only the left"), flag("--y-only", "copy only the top"),
-                  flag("--dry-run", "print the changes and write nothing"), optional(kOutput)},
-      .rules = {required_unless("-o", "--dry-run"), turns_off("--dry-run", "-o"),
-                exactly_one({"-c", "-s"}), goes_with("-f", "-c"),
-                exactly_one({"--by", "--set", "--anchor", "--fit-box", "--copy-from"}),
-                goes_with("--at", "--anchor"), goes_with("--together", "--anchor"),
-                needs("--anchor", "--at"), goes_with("--x-only", "--copy-from"),
-                goes_with("--y-only", "--copy-from"), at_most_one("--x-only", "--y-only")}}},
+    {.name = "place",
+     .summary =
+         "Moves where images sit in their frames: frames F of collection C, or the frames sequence "
+         "S "
+         "shows, in directions D (default all). --by moves each box, --set puts its top-left at "
+         "X,Y, "
+         "--anchor stands POINT of its visible pixels (or, --together, of theirs in each "
+         "direction) "
+         "on X,Y, --fit-box makes the box the image's size, --copy-from takes frame F's left and "
+         "top; "
+         "a number left out keeps that axis. Prints each changed box; --dry-run writes nothing",
+     .takes =
+         {.options =
+              {optional(kCollection), text("-f", "F|all", "the collection's frames (default all)"),
+               text("-s", "S|all",
+                    "the frames sequence S shows, or every sequence's, in its collection"),
+               text("-d", "D|all", "the directions (default all)"),
+               text("--by", "DX,DY", "move every box by DX, DY"),
+               text("--set", "X,Y",
+                    "put every box's top-left at X, Y; a number left out keeps that axis"),
+               text("--anchor", "POINT",
+                    "top-left, top, top-right, left, centre, right, bottom-left, bottom or "
+                    "bottom-right of the visible pixels"),
+               text("--at", "X,Y", "where the anchor lands; a number left out keeps that axis"),
+               flag("--together",
+                    "one move per direction, from the union of its images' visible pixels"),
+               flag("--fit-box", "make every box its image's size"),
+               text("--copy-from", "F[:D]",
+                    "take the left and top of frame F in direction D (default each image's own)"),
+               flag("--x-only", "copy only the left"), flag("--y-only", "copy only the top"),
+               flag("--dry-run", "print the changes and write nothing"), optional(kOutput)},
+          .rules = {required_unless("-o", "--dry-run"), turns_off("--dry-run", "-o"),
+                    exactly_one({"-c", "-s"}), goes_with("-f", "-c"),
+                    exactly_one({"--by", "--set", "--anchor", "--fit-box", "--copy-from"}),
+                    goes_with("--at", "--anchor"), goes_with("--together", "--anchor"),
+                    needs("--anchor", "--at"), goes_with("--x-only", "--copy-from"),
+                    goes_with("--y-only", "--copy-from"), at_most_one("--x-only", "--y-only")}},
+     .edit = {Picks::Sprite, place}},
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 
+#include "cli/cli_support.h"
 #include "cli/verb.h"
 #include "dabro_version.h"
 
@@ -41,7 +42,7 @@ int run_verb(const Verb& verb, std::span<const std::string> args, std::ostream& 
     Arguments a;
     if (Status s = parse_arguments(verb, args, a); !s.ok())
         return fail(err, s.message(), verb.failureCode);
-    const Outcome outcome = verb.run(a, out, err);
+    const Outcome outcome = verb.run ? verb.run(a, out, err) : run_skeleton(verb.edit, a, out);
     out.flush();
     // Unlike the window, which shows one file at a time, the tool names the file a file
     // error is about.

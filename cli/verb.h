@@ -151,6 +151,22 @@ struct Syntax {
     std::string_view rest = {};
 };
 
+struct EditContext;
+
+// What an editing verb picks before its step: nothing but the sprite, the collection of -c,
+// its image of -f and -d, or that image or with --all every one in use.
+enum class Picks { Sprite, Collection, Image, Images };
+
+// The shape most editing verbs share, declared instead of a body. The runner refuses an
+// output over an input, loads FILE, picks, runs `step`, saves -o (unless the step writes it
+// itself or a flag turns it off), then prints the step's lines and `done` followed by -o.
+struct Skeleton {
+    Picks picks = Picks::Sprite;
+    Status (*step)(EditContext& edit) = nullptr;
+    bool saves = true;
+    std::string_view done = {};  // e.g. "Image imported into "
+};
+
 // One verb, declared once: --help (its usage line built from the records), the man page, the
 // completion, the parser and the exit codes all read it. The body gets the arguments already
 // parsed, the required options present, and writes what it prints to `out`; a failure's text is
@@ -162,6 +178,7 @@ struct Verb {
     Syntax takes = {};
     int failureCode = 1;      // the exit code of a failure
     bool overOneItem = true;  // `each` may run it: it works on one sprite and then ends
+    Skeleton edit = {};       // what a verb without a body does
 };
 
 std::span<const Verb> document_verbs();

@@ -170,6 +170,9 @@ TEST(Place, EachOperationPrintsTheBoxesItChangesAndRefusalsWriteNothing) {
     EXPECT_EQ(
         test::run_cli({"place", sprite, "-c", "0", "--fit-box", "--dry-run", "-o", sprite}).code,
         0);
+    EXPECT_NE(
+        test::run_cli({"place", sprite, "-c", "0", "--fit-box", "--dry-run"}).out.find(" -> "),
+        std::string::npos);
 }
 
 }  // namespace
