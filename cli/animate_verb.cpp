@@ -74,10 +74,8 @@ const Verb kVerbs[] = {
                          "the file to write; {s}, {d}, {p} and {name} name each one")}}},
 };
 
-}  // namespace
+const VerbRegistration registered(90, kVerbs);
 
-std::span<const Verb> animate_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

@@ -57,10 +57,8 @@ const Verb kVerbs[] = {
      kTrouble},
 };
 
-}  // namespace
+const VerbRegistration registered(50, kVerbs);
 
-std::span<const Verb> diff_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

@@ -38,10 +38,8 @@ const Verb kVerbs[] = {
      {.options = {kOutput}}},
 };
 
-}  // namespace
+const VerbRegistration registered(10, kVerbs);
 
-std::span<const Verb> document_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

@@ -54,10 +54,8 @@ const Verb kVerbs[] = {
      2},
 };
 
-}  // namespace
+const VerbRegistration registered(100, kVerbs);
 
-std::span<const Verb> game_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

@@ -79,10 +79,8 @@ const Verb kVerbs[] = {
      .edit = {Picks::Images, align}},
 };
 
-}  // namespace
+const VerbRegistration registered(20, kVerbs);
 
-std::span<const Verb> image_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

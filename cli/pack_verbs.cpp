@@ -43,10 +43,8 @@ const Verb kVerbs[] = {
      .edit = {Picks::Sprite, recompress, true, "Sprite recompressed into "}},
 };
 
-}  // namespace
+const VerbRegistration registered(80, kVerbs);
 
-std::span<const Verb> pack_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

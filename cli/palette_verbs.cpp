@@ -66,10 +66,8 @@ const Verb kVerbs[] = {
      .edit = {Picks::Collection, palette_import, true, "Palette imported into "}},
 };
 
-}  // namespace
+const VerbRegistration registered(30, kVerbs);
 
-std::span<const Verb> palette_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

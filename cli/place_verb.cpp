@@ -123,10 +123,8 @@ const Verb kVerbs[] = {
      .edit = {Picks::Sprite, place}},
 };
 
-}  // namespace
+const VerbRegistration registered(40, kVerbs);
 
-std::span<const Verb> place_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

@@ -96,10 +96,8 @@ const Verb kVerbs[] = {
                    .names = "FILE DIR"}}},
 };
 
-}  // namespace
+const VerbRegistration registered(70, kVerbs);
 
-std::span<const Verb> png_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

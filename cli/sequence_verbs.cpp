@@ -54,10 +54,8 @@ const Verb kVerbs[] = {
                   kSheetOutput}}},
 };
 
-}  // namespace
+const VerbRegistration registered(60, kVerbs);
 
-std::span<const Verb> sequence_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

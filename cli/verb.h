@@ -181,19 +181,18 @@ struct Verb {
     Skeleton edit = {};       // what a verb without a body does
 };
 
-std::span<const Verb> document_verbs();
-std::span<const Verb> image_verbs();
-std::span<const Verb> palette_verbs();
-std::span<const Verb> place_verbs();
-std::span<const Verb> diff_verbs();
-std::span<const Verb> sequence_verbs();
-std::span<const Verb> png_verbs();
-std::span<const Verb> pack_verbs();
-std::span<const Verb> animate_verbs();
-std::span<const Verb> game_verbs();
+// A group of verbs: a file's table, and where --help lists it (lower ranks first).
+struct VerbGroup {
+    int rank;
+    std::span<const Verb> verbs;
+};
+
+// Adds a file's table of verbs to the tool, as a static object beside the table.
+struct VerbRegistration {
+    VerbRegistration(int rank, std::span<const Verb> verbs);
+};
 
 // Every group of verbs, in the order --help lists them.
-using VerbGroup = std::span<const Verb> (*)();
 std::span<const VerbGroup> verb_groups();
 
 // The verb of that name in any group, or null.

@@ -4,6 +4,7 @@
 #include <future>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,15 +40,35 @@ TEST(VerbTable, UsageLinesAreBuiltFromTheRecords) {
         {"diff", "A.spr B.spr [--json]"},
         {"unpack", "FILE DIR"},
     };
-    for (const auto& [name, line] : lines) EXPECT_EQ(cli::usage_line(*cli::find_verb(name)), line);
+    for (const auto& [name, line] : lines) {
+        ASSERT_NE(cli::find_verb(name), nullptr) << name;
+        EXPECT_EQ(cli::usage_line(*cli::find_verb(name)), line);
+    }
+}
+
+// Each verb file registers its own table; --help lists them by rank, every one present.
+TEST(VerbTable, HelpListsEveryRegisteredVerbInItsGroupsOrder) {
+    std::istringstream help(test::run_cli({"--help"}).out);
+    std::vector<std::string> listed;
+    for (std::string line; std::getline(help, line);)
+        if (line.size() > 2 && line.starts_with("  ") && std::islower(line[2]))
+            listed.push_back(line.substr(2, line.find(' ', 2) - 2));
+    const std::vector<std::string> verbs = {
+        "dump",       "resave",       "render",          "import-raw",
+        "halve",      "align",        "palette-export",  "palette-import",
+        "place",      "diff",         "render-sequence", "export-png",
+        "import-png", "export-sheet", "import-sheet",    "unpack",
+        "pack",       "watch",        "recompress",      "animate",
+        "each",       "lint"};
+    EXPECT_EQ(listed, verbs);
 }
 
 // Every option is in the verb's usage line, where the completion reads it, and has a help line.
 TEST(VerbTable, HelpNamesEveryOptionOfEveryVerb) {
     std::set<std::string_view> names;
     const std::string commands = test::run_cli({"--help"}).out;
-    for (cli::VerbGroup group : cli::verb_groups()) {
-        for (const cli::Verb& verb : group()) {
+    for (const cli::VerbGroup& group : cli::verb_groups()) {
+        for (const cli::Verb& verb : group.verbs) {
             SCOPED_TRACE(std::string(verb.name));
             EXPECT_TRUE(names.insert(verb.name).second) << "declared twice";
             const auto help = test::run_cli({std::string(verb.name), "--help"});
