@@ -1,10 +1,11 @@
-// A verb of the batch tool as its group's table declares it, and the list of the groups.
+// A verb of the batch tool as its file's table declares it: option records, rules, skeleton.
 #pragma once
 
 #include <algorithm>
 #include <array>
 #include <ostream>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -110,10 +111,10 @@ struct Rule {
     enum Kind {
         ExactlyOne,      // exactly one of `group` (each of its options then required)
         AtMostOne,       // at most one of `group`
-        GoesWith,        // `group`'s options only together with `other`
-        Needs,           // `group`'s options only with `other` given too
-        RequiredUnless,  // `group`'s options required unless `other` is given
-        TurnsOff,        // the flag `other` turns off `group`'s outputs: they are not written
+        GoesWith,        // `group`'s option only with `other`, shown after it (--at, --anchor)
+        Needs,           // `group`'s option only with `other`, which it then requires
+        RequiredUnless,  // `group`'s option required unless `other` is given
+        TurnsOff,        // the flag `other` turns off the output `group`: it is not written
     };
     Kind kind;
     std::array<Alternative, 5> group;
@@ -122,6 +123,7 @@ struct Rule {
 
 constexpr Rule exactly_one(std::initializer_list<Alternative> group) {
     Rule r{Rule::ExactlyOne, {}};
+    if (group.size() > r.group.size()) throw std::length_error("too many choices in a group");
     std::copy(group.begin(), group.end(), r.group.begin());
     return r;
 }
