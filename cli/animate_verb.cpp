@@ -57,24 +57,25 @@ Outcome run_animate(const Arguments& a, std::ostream& out, std::ostream&) {
 
 const Verb kVerbs[] = {
     {"animate",
-     "FILE -s S|all [-d D|all] [-p P|all] [--scale N] [--place box|corner] "
-     "[--fps F | --frame-value-ms] [--background transparent|grey|#rrggbb] "
-     "[--format gif|apng|webp] -o OUT",
      "Writes sequence S in direction D with palette P as a looping GIF, APNG or WebP (by "
      "--format or OUT's extension), each frame the cell render-sequence draws (by box unless "
      "--place corner); 10 frames a second unless --fps F (1 to 100) or each frame's value as "
      "milliseconds; 'all' writes one file for each, named by {s}, {d}, {p} and {name} in OUT",
      run_animate,
-     {.options = {required(number("-s", "S")), optional(kDirection), kPalette,
-                  number("--scale", "N"), number("--fps", "FPS"), text("--background", "COLOUR"),
-                  text("--format", "FORMAT"), text("--place", "P"), flag("--frame-value-ms"),
-                  kOutput}}},
+     {.options = {required(text("-s", "S|all", "sequence S, from 0, or every sequence")),
+                  text("-d", "D|all", "direction D (default 0), or every direction"),
+                  text("-p", "P|all", "palette P (default 0), or every palette"),
+                  number("--scale", "N", "draw N times larger, 1 to 16 (default 1)"), kPlacement,
+                  number("--fps", "F", "frames a second, 1 to 100 (default 10)"),
+                  flag("--frame-value-ms", "each frame's value as its milliseconds"),
+                  text("--background", "transparent|grey|#rrggbb", "what lies under the images"),
+                  text("--format", "gif|apng|webp", "the file's format, else by OUT's extension"),
+                  output("-o", "OUT",
+                         "the file to write; {s}, {d}, {p} and {name} name each one")}}},
 };
 
-}  // namespace
+const VerbRegistration registered(90, kVerbs);
 
-std::span<const Verb> animate_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

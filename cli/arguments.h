@@ -1,7 +1,6 @@
 // The parsed arguments of one verb, and the readings of their values that verbs share.
 #pragma once
 
-#include <initializer_list>
 #include <map>
 #include <set>
 #include <string>
@@ -14,9 +13,6 @@ namespace dabro::cli {
 
 struct Verb;
 
-// Option names, as a verb's table entry lists them.
-using Names = std::initializer_list<std::string_view>;
-
 // The arguments of one verb: its operands, options with a value, and bare flags.
 struct Arguments {
     std::string file;                   // the first operand: the sprite file (pack: the folder)
@@ -27,11 +23,12 @@ struct Arguments {
     const Verb* verb = nullptr;  // the verb whose records read them
 
     bool has(const std::string& option) const { return values.count(option) != 0; }
+    // Whether the option was given, with a value or as a flag.
+    bool given(const std::string& option) const { return has(option) || flags.count(option) != 0; }
+    // Whether the verb writes this output: no flag of its records turns it off.
+    bool writes(std::string_view output) const;
     const std::string& value(const std::string& option) const { return values.at(option); }
 };
-
-// Fails naming the first of `options` that was not given.
-Status require(const Arguments& a, Names options);
 
 // The option's value by the program's text-to-integer rule.
 Status int_option(const Arguments& a, const char* option, int& value);

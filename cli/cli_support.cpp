@@ -27,7 +27,7 @@ std::vector<std::string> files_of(const Arguments& a, Role role) {
     }
     for (const Option& o : a.verb->takes.options) {
         const std::string name(o.name);
-        if (o.role != role || !a.has(name)) continue;
+        if (o.role != role || !a.has(name) || !a.writes(o.name)) continue;
         files.push_back(a.value(name));
         if (o.with)
             for (std::string& f : o.with(a.value(name))) files.push_back(std::move(f));
@@ -98,39 +98,55 @@ Status save(const std::string& path, LoadedSprite& sprite) {
     return save_sprite(path, sprite.document(), header_of(sprite.document()));
 }
 
-Status CollectionContext::save_step(CommandPtr step, std::ostream& out, std::string_view done) {
-    if (step) run(std::move(step));
-    if (Status s = save(args.value("-o"), sprite); !s.ok()) return s;
-    out << done << args.value("-o") << '\n';
+namespace {
+
+// The collection of -c, refused when the sprite has no such collection or never read it.
+Status pick_collection(EditContext& e) {
+    if (Status s = int_option(e.args, "-c", e.c); !s.ok()) return s;
+    SpriteDocument& doc = e.document();
+    if (!collection_in_use(doc, e.c)) {
+        return Status::failure("There is no collection " + std::to_string(e.c) +
+                               ": the sprite has " + counted(doc.collectionCount, "collection"));
+    }
+    e.collection = &doc.collections[static_cast<std::size_t>(e.c)];
+    return check_readable_collection(doc, e.c);
+}
+
+// The image slot of -f and -d: frame x directions + direction, as the window selects it.
+Status pick_image(EditContext& e) {
+    int f = 0;
+    int d = 0;
+    if (Status s = int_option(e.args, "-f", f); !s.ok()) return s;
+    if (Status s = int_option(e.args, "-d", d); !s.ok()) return s;
+    e.slot = e.collection->slot_of(f, d);
+    e.end = e.slot + 1;
+    if (e.slot < 0) {
+        return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
+                               std::to_string(d) + ": the collection has " +
+                               counted(e.collection->frames, "frame") + " and " +
+                               counted(e.collection->directions, "direction"));
+    }
     return Status::success();
 }
 
-Status open_collection(const Arguments& a, CollectionContext& ctx) {
-    ctx.args = a;
-    if (Status s = check_outputs(ctx.args); !s.ok()) return s;
-    if (Status s = load(ctx.args.file, ctx.sprite); !s.ok()) return s;
-    if (Status s = int_option(ctx.args, "-c", ctx.c); !s.ok()) return s;
-    SpriteDocument& doc = ctx.sprite.document();
-    if (!collection_in_use(doc, ctx.c)) {
-        return Status::failure("There is no collection " + std::to_string(ctx.c) +
-                               ": the sprite has " + counted(doc.collectionCount, "collection"));
-    }
-    ctx.collection = &doc.collections[static_cast<std::size_t>(ctx.c)];
-    return check_readable_collection(doc, ctx.c);
-}
+}  // namespace
 
-Status select_slot(const Arguments& a, const ImageCollection& collection, int& slot) {
-    int f = 0;
-    int d = 0;
-    if (Status s = int_option(a, "-f", f); !s.ok()) return s;
-    if (Status s = int_option(a, "-d", d); !s.ok()) return s;
-    slot = collection.slot_of(f, d);
-    if (slot < 0) {
-        return Status::failure("There is no image at frame " + std::to_string(f) + ", direction " +
-                               std::to_string(d) + ": the collection has " +
-                               counted(collection.frames, "frame") + " and " +
-                               counted(collection.directions, "direction"));
+Status run_skeleton(const Skeleton& edit, const Arguments& a, std::ostream& out) {
+    EditContext e{a};
+    if (Status s = check_outputs(a); !s.ok()) return s;
+    if (Status s = load(a.file, e.sprite); !s.ok()) return s;
+    if (edit.picks != Picks::Sprite)
+        if (Status s = pick_collection(e); !s.ok()) return s;
+    if (edit.picks == Picks::Images && a.given("--all")) {
+        e.end = e.collection->slot_count();
+    } else if (edit.picks == Picks::Image || edit.picks == Picks::Images) {
+        if (Status s = pick_image(e); !s.ok()) return s;
     }
+    if (Status s = edit.step(e); !s.ok()) return s;
+    if (edit.saves && a.writes("-o"))
+        if (Status s = save(a.value("-o"), e.sprite); !s.ok()) return s;
+    for (const std::string& line : e.lines) out << line << '\n';
+    if (!edit.done.empty()) out << edit.done << a.value("-o") << '\n';
     return Status::success();
 }
 

@@ -36,28 +36,29 @@ struct LoadedSprite {
 // Loads like the window's Open; a file without the signature is a failure here.
 Status load(const std::string& path, LoadedSprite& sprite);
 
-// The steps the image, palette and PNG verbs share: the parsed arguments, the loaded
-// sprite and the readable collection of -c.
-struct CollectionContext {
-    Arguments args;
-    LoadedSprite sprite;
+// What a skeleton's step works on: the parsed arguments, the loaded sprite and what the verb
+// picks, the readable collection of -c and its images [slot, end).
+struct EditContext {
+    const Arguments& args;
+    LoadedSprite sprite = {};
     int c = 0;
     ImageCollection* collection = nullptr;
+    int slot = 0;
+    int end = 0;
+    std::vector<std::string> lines = {};  // printed after the save
 
-    ImageRef image(int slot) const { return {c, slot}; }
+    SpriteDocument& document() { return sprite.document(); }
+    ImageRef image(int at) const { return {c, at}; }
     // Applies one step to this verb's own document. The batch tool keeps no history, so the
     // step is applied once and never undone.
     void run(CommandPtr step) { step->apply(sprite.document()); }
-    // The end every editing verb shares: runs the step (if any), saves -o and says so.
-    Status save_step(CommandPtr step, std::ostream& out, std::string_view done);
 };
 
-// Loads the sprite and selects the collection of -c, refused when the sprite has no such
-// collection or never read its images and palettes.
-Status open_collection(const Arguments& a, CollectionContext& ctx);
+struct Skeleton;
 
-// The image slot of -f and -d: frame x directions + direction, as the window selects it.
-Status select_slot(const Arguments& a, const ImageCollection& collection, int& slot);
+// Runs a verb declared by its skeleton. A collection is refused when the sprite has no such
+// collection or never read its images and palettes.
+Status run_skeleton(const Skeleton& edit, const Arguments& a, std::ostream& out);
 
 // How a verb words a palette outside 0..3: as a collection's palettes, or as the range to use.
 enum class PaletteRangeText { Collection, Use };

@@ -47,18 +47,18 @@ Outcome run_diff(const Arguments& a, std::ostream& out, std::ostream&) {
 
 const Verb kVerbs[] = {
     {"diff",
-     "A.spr B.spr [--json]",
      "Compare two sprites by place (header, sequences, collections, palettes, boxes, pixels); "
      "exits 0 when they are the same, 1 when they differ, 2 on error",
      run_diff,
-     {.options = {flag("--json")}, .operands = {2, "Give two sprite files to compare"}},
+     {.options = {flag("--json", "the differences as one JSON object")},
+      .operands = {.count = 2,
+                   .missing = "Give two sprite files to compare",
+                   .names = "A.spr B.spr"}},
      kTrouble},
 };
 
-}  // namespace
+const VerbRegistration registered(50, kVerbs);
 
-std::span<const Verb> diff_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

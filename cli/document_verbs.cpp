@@ -28,22 +28,18 @@ Outcome run_resave(const Arguments& a, std::ostream&, std::ostream&) {
 
 const Verb kVerbs[] = {
     {"dump",
-     "FILE [--text]",
      "Print the sprite as one JSON object: header, sequences, collections and images; with "
      "--text, one field a line (for version control's textconv).",
      run_dump,
-     {.options = {flag("--text")}}},
+     {.options = {flag("--text", "one field a line instead of JSON")}}},
     {"resave",
-     "FILE -o OUT",
      "Load the sprite and save it to OUT (which may be FILE itself).",
      run_resave,
      {.options = {kOutput}}},
 };
 
-}  // namespace
+const VerbRegistration registered(10, kVerbs);
 
-std::span<const Verb> document_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

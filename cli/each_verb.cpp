@@ -47,8 +47,6 @@ struct Run {
 Status read_options(const Arguments& a, EachOptions& o) {
     o.failFast = a.flags.count("--fail-fast") != 0;
     o.unpacked = a.flags.count("--unpacked") != 0;
-    if (a.flags.count("--progress") && a.flags.count("--no-progress"))
-        return Status::failure("Give --progress or --no-progress, not both");
     if (a.flags.count("--progress")) o.progress = true;
     if (a.flags.count("--no-progress")) o.progress = false;
     if (a.has("--report")) o.report = a.value("--report");

@@ -25,36 +25,37 @@ Outcome run_each_verb(const Arguments& a, std::ostream& out, std::ostream& err) 
 
 const Verb kVerbs[] = {
     {"each",
-     "[-j N] [--fail-fast] [--report R.json] [--unpacked] [--progress|--no-progress] INPUT... -- "
-     "COMMAND ARGS...",
      "Runs COMMAND once per .spr file found under the INPUTs (with --unpacked, per unpacked "
      "folder), on N threads; {} {rel} {stem} in ARGS name the item",
      run_each_verb,
-     {.options = {number("-j", "N"),
-                  {"--report", "FILE", Kind::File, Role::OutputFile},
-                  flag("--fail-fast"),
-                  flag("--unpacked"),
-                  flag("--progress"),
-                  flag("--no-progress")},
-      .operands = {1, "No input given", true},
-      .restAfterDashes = true},
+     {.options = {number("-j", "N",
+                         "run N commands at once, 1 to 256 (default: one per processor)"),
+                  flag("--fail-fast", "start no new run after a failure"),
+                  optional(output("--report", "R.json", "write a JSON report of every run")),
+                  flag("--unpacked", "run over unpacked folders instead of .spr files"),
+                  flag("--progress", "show the progress on standard error"),
+                  flag("--no-progress", "show no progress")},
+      .rules = {at_most_one("--progress", "--no-progress")},
+      .operands = {.count = 1, .missing = "No input given", .orMore = true, .names = "INPUT..."},
+      .rest = "COMMAND ARGS..."},
      1,
      false},
     {"lint",
-     "FILE|FOLDER... [--json] [--disable RULE,...]",
      "Reports broken references and lossy content of each sprite, a FOLDER's searched as each "
      "searches it, a line per finding; exits 0 clean, 1 with findings, 2 when a file or folder "
      "cannot be read",
      run_lint,
-     {.options = {text("--disable", "RULES"), flag("--json")},
-      .operands = {1, "No sprite file given", true}},
+     {.options = {flag("--json", "the findings as one JSON object"),
+                  text("--disable", "RULE,...", "leave out these rules")},
+      .operands = {.count = 1,
+                   .missing = "No sprite file given",
+                   .orMore = true,
+                   .names = "FILE|FOLDER..."}},
      2},
 };
 
-}  // namespace
+const VerbRegistration registered(100, kVerbs);
 
-std::span<const Verb> game_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

@@ -17,40 +17,34 @@ Outcome run_pack(const Arguments& a, std::ostream& out, std::ostream&) {
     return 0;
 }
 
-Outcome run_recompress(const Arguments& a, std::ostream& out, std::ostream&) {
-    LoadedSprite sprite;
-    if (Status s = check_outputs(a); !s.ok()) return s;
-    if (Status s = load(a.file, sprite); !s.ok()) return s;
-    if (Status s = recompress_images(sprite.document()); !s.ok()) return s;
-    if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
-    out << "Sprite recompressed into " << a.value("-o") << '\n';
-    return 0;
+Status recompress(EditContext& e) {
+    return recompress_images(e.document());
 }
 
 const Syntax kFolderTakes = {
-    .options = {optional(input("--base", "BASE.spr")), text("--encoding", "E"), kOutput},
-    .operands = {1, "No folder given"}};
+    .options = {optional(
+                    input("--base", "ORIGINAL.spr",
+                          "the sprite DIR was unpacked from: unchanged images keep its bytes")),
+                kEncoding, kOutput},
+    .operands = {.count = 1, .missing = "No folder given", .names = "DIR"}};
 
 const Verb kVerbs[] = {
-    {"pack", "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+    {"pack",
      "Builds a sprite from an unpacked folder; with --base, unchanged images keep the "
      "original's bytes",
      run_pack, kFolderTakes},
-    {"watch", "DIR [--base ORIGINAL.spr] [--encoding compact|one-pixel] -o OUT",
+    {"watch",
      "Packs DIR into OUT as pack does, then again after every change under DIR, a line per "
      "pack; a pack that fails leaves OUT as it was. Runs until interrupted",
      run_watch, kFolderTakes, 1, false},
-    {"recompress",
-     "FILE -o OUT",
-     "Re-encodes every image with the compact encoding; the pixels stay the same",
-     run_recompress,
-     {.options = {kOutput}}},
+    {.name = "recompress",
+     .summary = "Re-encodes every image with the compact encoding; the pixels stay the same",
+     .takes = {.options = {kOutput}},
+     .edit = {Picks::Sprite, recompress, true, "Sprite recompressed into "}},
 };
 
-}  // namespace
+const VerbRegistration registered(80, kVerbs);
 
-std::span<const Verb> pack_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

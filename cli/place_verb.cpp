@@ -13,14 +13,7 @@ namespace {
 
 static_assert(kPlaceAll == kEvery, "-f, -d and -s all read as animate reads them");
 
-bool given(const Arguments& a, const char* option) {
-    return a.has(option) || a.flags.count(option) != 0;
-}
-
 Status read_images(const Arguments& a, PlaceImages& images) {
-    if (given(a, "-c") == given(a, "-s")) return Status::failure("Give either -c or -s");
-    if (given(a, "-s") && given(a, "-f"))
-        return Status::failure("-f takes a collection's frames: give -c with it, or -s alone");
     images.bySequence = a.has("-s");
     const struct {
         const char* option;
@@ -43,25 +36,12 @@ Status read_operation(const Arguments& a, PlaceRequest& r) {
                       {"--anchor", PlaceOperation::Anchor},
                       {"--fit-box", PlaceOperation::FitBox},
                       {"--copy-from", PlaceOperation::CopyFrom}};
-    int count = 0;
     for (const auto& o : operations)
-        if (given(a, o.option)) {
-            r.operation = o.operation;
-            ++count;
-        }
-    if (count != 1)
-        return Status::failure(
-            "Give one operation: --by, --set, --anchor, --fit-box or --copy-from");
-    const bool anchor = r.operation == PlaceOperation::Anchor;
-    if (!anchor && (given(a, "--at") || given(a, "--together")))
-        return Status::failure("--at and --together go with --anchor");
-    const bool xOnly = given(a, "--x-only");
-    const bool yOnly = given(a, "--y-only");
-    if ((xOnly || yOnly) && r.operation != PlaceOperation::CopyFrom)
-        return Status::failure("--x-only and --y-only go with --copy-from");
-    if (xOnly && yOnly) return Status::failure("Give --x-only or --y-only, not both");
-    r.axes = xOnly ? PlaceAxes::XOnly : yOnly ? PlaceAxes::YOnly : PlaceAxes::Both;
-    r.together = given(a, "--together");
+        if (a.given(o.option)) r.operation = o.operation;
+    r.axes = a.given("--x-only")   ? PlaceAxes::XOnly
+             : a.given("--y-only") ? PlaceAxes::YOnly
+                                   : PlaceAxes::Both;
+    r.together = a.given("--together");
     switch (r.operation) {
         case PlaceOperation::By:
             return parse_place_pair(a.value("--by"), false, r.pair);
@@ -69,7 +49,6 @@ Status read_operation(const Arguments& a, PlaceRequest& r) {
             return parse_place_pair(a.value("--set"), true, r.pair);
         case PlaceOperation::Anchor:
             if (Status s = anchor_point_named(a.value("--anchor"), r.anchor); !s.ok()) return s;
-            if (!a.has("--at")) return Status::failure("--anchor needs --at X,Y");
             return parse_place_pair(a.value("--at"), true, r.pair);
         case PlaceOperation::FitBox:
             return Status::success();
@@ -89,47 +68,63 @@ Status read_operation(const Arguments& a, PlaceRequest& r) {
     return Status::success();
 }
 
-Outcome run_place(const Arguments& a, std::ostream& out, std::ostream&) {
-    const bool dryRun = given(a, "--dry-run");
-    if (!dryRun && !a.has("-o")) return Status::failure("Option -o is required");
-    if (Status s = check_outputs(a); !s.ok()) return s;
+Status place(EditContext& e) {
     PlaceRequest request;
-    if (Status s = read_images(a, request.images); !s.ok()) return s;
-    if (Status s = read_operation(a, request); !s.ok()) return s;
-    LoadedSprite sprite;
-    if (Status s = load(a.file, sprite); !s.ok()) return s;
+    if (Status s = read_images(e.args, request.images); !s.ok()) return s;
+    if (Status s = read_operation(e.args, request); !s.ok()) return s;
     PlaceOutcome placed;
-    if (Status s = place_frames(sprite.document(), request, placed); !s.ok()) return s;
-    if (placed.step) placed.step->apply(sprite.document());
-    if (!dryRun)
-        if (Status s = save(a.value("-o"), sprite); !s.ok()) return s;
-    for (const std::string& line : placed.lines) out << line << '\n';
-    if (!placed.step) out << "No box changed\n";
-    return 0;
+    if (Status s = place_frames(e.document(), request, placed); !s.ok()) return s;
+    e.lines = std::move(placed.lines);
+    if (placed.step)
+        e.run(std::move(placed.step));
+    else
+        e.lines.push_back("No box changed");
+    return Status::success();
 }
 
 const Verb kVerbs[] = {
-    {"place",
-     "FILE (-c C [-f F|all] | -s S|all) [-d D|all] (--by DX,DY | --set X,Y | --anchor POINT "
-     "--at X,Y [--together] | --fit-box | --copy-from F[:D] [--x-only|--y-only]) [--dry-run] "
-     "[-o OUT]",
-     "Moves where images sit in their frames: frames F of collection C, or the frames sequence S "
-     "shows, in directions D (default all). --by moves each box, --set puts its top-left at X,Y, "
-     "--anchor stands POINT of its visible pixels (or, --together, of theirs in each direction) "
-     "on X,Y, --fit-box makes the box the image's size, --copy-from takes frame F's left and top; "
-     "a number left out keeps that axis. Prints each changed box; --dry-run writes nothing",
-     run_place,
-     {.options = {optional(kCollection), text("-f", "F"), text("-s", "S"), text("-d", "D"),
-                  text("--by", "DX,DY"), text("--set", "X,Y"), text("--anchor", "POINT"),
-                  text("--at", "X,Y"), flag("--together"), flag("--fit-box"),
-                  text("--copy-from", "F[:D]"), flag("--x-only"), flag("--y-only"),
-                  flag("--dry-run"), optional(kOutput)}}},
+    {.name = "place",
+     .summary =
+         "Moves where images sit in their frames: frames F of collection C, or the frames sequence "
+         "S "
+         "shows, in directions D (default all). --by moves each box, --set puts its top-left at "
+         "X,Y, "
+         "--anchor stands POINT of its visible pixels (or, --together, of theirs in each "
+         "direction) "
+         "on X,Y, --fit-box makes the box the image's size, --copy-from takes frame F's left and "
+         "top; "
+         "a number left out keeps that axis. Prints each changed box; --dry-run writes nothing",
+     .takes =
+         {.options =
+              {optional(kCollection), text("-f", "F|all", "the collection's frames (default all)"),
+               text("-s", "S|all",
+                    "the frames sequence S shows, or every sequence's, in its collection"),
+               text("-d", "D|all", "the directions (default all)"),
+               text("--by", "DX,DY", "move every box by DX, DY"),
+               text("--set", "X,Y",
+                    "put every box's top-left at X, Y; a number left out keeps that axis"),
+               text("--anchor", "POINT",
+                    "top-left, top, top-right, left, centre, right, bottom-left, bottom or "
+                    "bottom-right of the visible pixels"),
+               text("--at", "X,Y", "where the anchor lands; a number left out keeps that axis"),
+               flag("--together",
+                    "one move per direction, from the union of its images' visible pixels"),
+               flag("--fit-box", "make every box its image's size"),
+               text("--copy-from", "F[:D]",
+                    "take the left and top of frame F in direction D (default each image's own)"),
+               flag("--x-only", "copy only the left"), flag("--y-only", "copy only the top"),
+               flag("--dry-run", "print the changes and write nothing"), optional(kOutput)},
+          .rules = {required_unless("-o", "--dry-run"), turns_off("--dry-run", "-o"),
+                    exactly_one({"-c", "-s"}), goes_with("-f", "-c"),
+                    exactly_one({"--by", "--set", "--anchor", "--fit-box", "--copy-from"}),
+                    goes_with("--at", "--anchor"), goes_with("--together", "--anchor"),
+                    needs("--anchor", "--at"), goes_with("--x-only", "--copy-from"),
+                    goes_with("--y-only", "--copy-from"), at_most_one("--x-only", "--y-only")}},
+     .edit = {Picks::Sprite, place}},
 };
 
-}  // namespace
+const VerbRegistration registered(40, kVerbs);
 
-std::span<const Verb> place_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

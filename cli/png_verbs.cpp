@@ -15,60 +15,39 @@ namespace dabro::cli {
 
 namespace {
 
-Outcome run_export_png(const Arguments& a, std::ostream& out, std::ostream&) {
-    CollectionContext ctx;
-    if (Status s = open_collection(a, ctx); !s.ok()) return s;
+Status export_png(EditContext& e) {
     int palette = 0;
-    int slot = 0;
-    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return s;
-    if (Status s = palette_option(ctx.args, palette); !s.ok()) return s;
-    if (Status s = export_image(ctx.sprite.document(), ctx.image(slot), palette,
-                                ctx.args.value("-o"), false);
-        !s.ok())
-        return s;
-    out << "Image exported to " << ctx.args.value("-o") << '\n';
-    return 0;
+    if (Status s = palette_option(e.args, palette); !s.ok()) return s;
+    return export_image(e.document(), e.image(e.slot), palette, e.args.value("-o"), false);
 }
 
-Outcome run_import_png(const Arguments& a, std::ostream& out, std::ostream&) {
-    CollectionContext ctx;
-    if (Status s = open_collection(a, ctx); !s.ok()) return s;
+Status import_png(EditContext& e) {
     PngImportChoice choice;
-    int slot = 0;
-    if (Status s = select_slot(ctx.args, *ctx.collection, slot); !s.ok()) return s;
-    if (Status s = palette_option(ctx.args, choice.palette); !s.ok()) return s;
-    if (Status s = encoding_option(ctx.args, choice.encoding); !s.ok()) return s;
-    choice.keepIndices = ctx.args.flags.count("--keep-indices") != 0;
+    if (Status s = palette_option(e.args, choice.palette); !s.ok()) return s;
+    if (Status s = encoding_option(e.args, choice.encoding); !s.ok()) return s;
+    choice.keepIndices = e.args.given("--keep-indices");
     CommandPtr step;
-    if (Status s = import_png_step(ctx.sprite.document(), ctx.image(slot), ctx.args.value("--png"),
-                                   choice, step);
+    if (Status s =
+            import_png_step(e.document(), e.image(e.slot), e.args.value("--png"), choice, step);
         !s.ok())
         return s;
-    return ctx.save_step(std::move(step), out, "Image imported into ");
+    e.run(std::move(step));
+    return Status::success();
 }
 
-Outcome run_export_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
-    CollectionContext ctx;
-    if (Status s = open_collection(a, ctx); !s.ok()) return s;
-    if (Status s = check_outputs(ctx.args); !s.ok()) return s;
-    if (Status s = export_collection_sheet(ctx.sprite.document(), ctx.c, ctx.args.value("-o"));
-        !s.ok())
-        return s;
-    out << "Sheet exported to " << ctx.args.value("-o") << '\n';
-    return 0;
+Status export_sheet(EditContext& e) {
+    return export_collection_sheet(e.document(), e.c, e.args.value("-o"));
 }
 
-Outcome run_import_sheet(const Arguments& a, std::ostream& out, std::ostream&) {
-    CollectionContext ctx;
-    if (Status s = open_collection(a, ctx); !s.ok()) return s;
+Status import_sheet(EditContext& e) {
     Encoding encoding = Encoding::Compact;
-    if (Status s = encoding_option(ctx.args, encoding); !s.ok()) return s;
+    if (Status s = encoding_option(e.args, encoding); !s.ok()) return s;
     CommandPtr step;
-    if (Status s = import_sheet_step(ctx.sprite.document(), ctx.c, ctx.args.value("--sheet"),
-                                     encoding, step);
+    if (Status s = import_sheet_step(e.document(), e.c, e.args.value("--sheet"), encoding, step);
         !s.ok())
         return s;
-    return ctx.save_step(std::move(step), out, "Sheet imported into ");
+    e.run(std::move(step));
+    return Status::success();
 }
 
 Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
@@ -80,45 +59,45 @@ Outcome run_unpack(const Arguments& a, std::ostream& out, std::ostream&) {
 }
 
 const Verb kVerbs[] = {
-    {"export-png",
-     "FILE -c C -f F -d D [-p P] -o OUT.png",
-     "Writes image F x directions + D of collection C as RGBA PNG with palette P (default 0)",
-     run_export_png,
-     {.options = {kCollection, kFrame, kDirection, kPalette, kOutput}}},
-    {"import-png",
-     "FILE -c C -f F -d D --png IN.png [-p P] [--keep-indices] [--encoding compact|one-pixel] "
-     "-o OUT",
-     "Replaces an image and its size from a PNG, matching colours to palette P, or with "
-     "--keep-indices taking an indexed or grey PNG's values as they stand",
-     run_import_png,
-     {.options = {kCollection, kFrame, kDirection, input("--png", "IN.png"), kPalette,
-                  text("--encoding", "E"), flag("--keep-indices"), kOutput}}},
-    {"export-sheet",
-     "FILE -c C -o OUT.png",
-     "Writes every image of collection C as one PNG (a row per direction, a column per frame) "
-     "and OUT.json beside it",
-     run_export_sheet,
-     {.options = {kCollection, kSheetOutput}}},
-    {"import-sheet",
-     "FILE -c C --sheet IN.png [--encoding compact|one-pixel] -o OUT",
-     "Replaces the images, sizes, boxes, flags, source names and palettes of collection C from "
-     "IN.png and IN.json",
-     run_import_sheet,
-     {.options = {kCollection, input("--sheet", "SHEET.png", sheet_json_beside),
-                  text("--encoding", "E"), kOutput}}},
+    {.name = "export-png",
+     .summary =
+         "Writes image F x directions + D of collection C as RGBA PNG with palette P (default 0)",
+     .takes = {.options = {kCollection, kFrame, kDirection, kPalette, kPngOutput}},
+     .edit = {Picks::Image, export_png, false, "Image exported to "}},
+    {.name = "import-png",
+     .summary = "Replaces an image and its size from a PNG, matching colours to palette P, or "
+                "with --keep-indices taking an indexed or grey PNG's values as they stand",
+     .takes = {.options = {kCollection, kFrame, kDirection,
+                           input("--png", "IN.png", "the PNG to read"), kPalette,
+                           flag("--keep-indices",
+                                "take an indexed or grey PNG's values as palette indices"),
+                           kEncoding, kOutput}},
+     .edit = {Picks::Image, import_png, true, "Image imported into "}},
+    {.name = "export-sheet",
+     .summary = "Writes every image of collection C as one PNG (a row per direction, a column "
+                "per frame) and OUT.json beside it",
+     .takes = {.options = {kCollection, kSheetOutput}},
+     .edit = {Picks::Collection, export_sheet, false, "Sheet exported to "}},
+    {.name = "import-sheet",
+     .summary = "Replaces the images, sizes, boxes, flags, source names and palettes of "
+                "collection C from IN.png and IN.json",
+     .takes = {.options = {kCollection,
+                           input("--sheet", "IN.png", "the sheet to read, with IN.json beside it",
+                                 sheet_json_beside),
+                           kEncoding, kOutput}},
+     .edit = {Picks::Collection, import_sheet, true, "Sheet imported into "}},
     {"unpack",
-     "FILE DIR",
      "Writes the sprite into the new or empty folder DIR as sprite.json and one sheet PNG per "
      "collection",
      run_unpack,
-     {.operands = {2, "Give the sprite file and the folder to unpack into", false,
-                   Role::OutputFolder}}},
+     {.operands = {.count = 2,
+                   .missing = "Give the sprite file and the folder to unpack into",
+                   .last = Role::OutputFolder,
+                   .names = "FILE DIR"}}},
 };
 
-}  // namespace
+const VerbRegistration registered(70, kVerbs);
 
-std::span<const Verb> png_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

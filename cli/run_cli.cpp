@@ -2,8 +2,9 @@
 #include "cli/run_cli.h"
 
 #include <algorithm>
-#include <array>
+#include <vector>
 
+#include "cli/cli_support.h"
 #include "cli/verb.h"
 #include "dabro_version.h"
 
@@ -11,9 +12,11 @@ namespace dabro::cli {
 
 namespace {
 
-constexpr std::array<VerbGroup, 10> kVerbGroups = {
-    document_verbs, image_verbs, palette_verbs, place_verbs,   diff_verbs,
-    sequence_verbs, png_verbs,   pack_verbs,    animate_verbs, game_verbs};
+// Filled while the program starts, before anything reads it.
+std::vector<VerbGroup>& registered_groups() {
+    static std::vector<VerbGroup> groups;
+    return groups;
+}
 
 void print_help(std::ostream& out) {
     out << "Usage: dabro-cli COMMAND FILE [OPTIONS]\n"
@@ -22,9 +25,9 @@ void print_help(std::ostream& out) {
            "(diff: 0 same, 1 different, 2 failure, as diff and cmp do).\n"
            "Image commands select image F x directions + D of collection C, as the editor does.\n\n"
            "Commands:\n";
-    for (VerbGroup group : kVerbGroups) {
-        for (const Verb& v : group())
-            out << "  " << v.name << ' ' << v.usage << "\n      " << v.summary << '\n';
+    for (const VerbGroup& group : verb_groups()) {
+        for (const Verb& v : group.verbs)
+            out << "  " << v.name << ' ' << usage_line(v) << "\n      " << v.summary << '\n';
     }
     out << "  --help\n      Print this help.\n"
            "  --version\n      Print the version.\n";
@@ -41,7 +44,7 @@ int run_verb(const Verb& verb, std::span<const std::string> args, std::ostream& 
     Arguments a;
     if (Status s = parse_arguments(verb, args, a); !s.ok())
         return fail(err, s.message(), verb.failureCode);
-    const Outcome outcome = verb.run(a, out, err);
+    const Outcome outcome = verb.run ? verb.run(a, out, err) : run_skeleton(verb.edit, a, out);
     out.flush();
     // Unlike the window, which shows one file at a time, the tool names the file a file
     // error is about.
@@ -52,13 +55,20 @@ int run_verb(const Verb& verb, std::span<const std::string> args, std::ostream& 
 
 }  // namespace
 
+VerbRegistration::VerbRegistration(int rank, std::span<const Verb> verbs) {
+    std::vector<VerbGroup>& groups = registered_groups();
+    const auto at = std::upper_bound(groups.begin(), groups.end(), rank,
+                                     [](int r, const VerbGroup& g) { return r < g.rank; });
+    groups.insert(at, {rank, verbs});
+}
+
 std::span<const VerbGroup> verb_groups() {
-    return kVerbGroups;
+    return registered_groups();
 }
 
 const Verb* find_verb(std::string_view name) {
-    for (VerbGroup group : kVerbGroups) {
-        for (const Verb& v : group())
+    for (const VerbGroup& group : verb_groups()) {
+        for (const Verb& v : group.verbs)
             if (v.name == name) return &v;
     }
     return nullptr;
@@ -81,9 +91,9 @@ int run_cli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (const Verb* v = find_verb(name)) {
         // each's own --help comes before its --; a --help after it belongs to the verb it runs.
         const auto own =
-            v->takes.restAfterDashes ? std::find(args.begin(), args.end(), "--") : args.end();
+            !v->takes.rest.empty() ? std::find(args.begin(), args.end(), "--") : args.end();
         if (std::find(args.begin(), own, "--help") != own) {
-            out << "Usage: dabro-cli " << v->name << ' ' << v->usage << '\n' << v->summary << '\n';
+            print_verb_help(*v, out);
             return 0;
         }
         return run_verb(*v, std::span(args).subspan(1), out, err);

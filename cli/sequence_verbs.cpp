@@ -42,21 +42,20 @@ Outcome run_render_sequence(const Arguments& a, std::ostream& out, std::ostream&
 
 const Verb kVerbs[] = {
     {"render-sequence",
-     "FILE -s S [-d D] [-p P] [--scale N] [--place box|corner] -o OUT.png",
      "Draws every frame of sequence S in direction D (default 0) as RGBA with palette P "
      "(default 0), N times larger (1 to 16), in one row of cells: by box, each image where its "
      "box places it in cells spanning every frame; by corner, each at the top-left of cells the "
      "size of the largest frame. OUT.json lists each frame's index, collection frame, frame "
      "value and cell, and by box the origin: where the frame point (0, 0) lies in every cell",
      run_render_sequence,
-     {.options = {required(number("-s", "S")), optional(kDirection), kPalette,
-                  number("--scale", "N"), text("--place", "P"), kSheetOutput}}},
+     {.options = {required(number("-s", "S", "sequence S, from 0")),
+                  number("-d", "D", "direction D, from 0 (default 0)"), kPalette,
+                  number("--scale", "N", "draw N times larger, 1 to 16 (default 1)"), kPlacement,
+                  kSheetOutput}}},
 };
 
-}  // namespace
+const VerbRegistration registered(60, kVerbs);
 
-std::span<const Verb> sequence_verbs() {
-    return kVerbs;
-}
+}  // namespace
 
 }  // namespace dabro::cli

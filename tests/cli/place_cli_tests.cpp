@@ -83,18 +83,16 @@ TEST(Place, EachOperationPrintsTheBoxesItChangesAndRefusalsWriteNothing) {
         {{"-s", "all", "--anchor", "top", "--at", "1,1"},
          "Sprite with compressed images. Images unaccesible",
          true},
-        {{"-c", "0"}, "Give one operation: --by, --set, --anchor, --fit-box or --copy-from", true},
+        {{"-c", "0"}, "Give one of --by, --set, --anchor, --fit-box or --copy-from", true},
         {{"-c", "0", "--by", "1,1", "--fit-box"},
-         "Give one operation: --by, --set, --anchor, --fit-box or --copy-from",
+         "Give one of --by, --set, --anchor, --fit-box or --copy-from",
          true},
         {{"--by", "1,1"}, "Give either -c or -s", true},
         {{"-c", "0", "-s", "0", "--by", "1,1"}, "Give either -c or -s", true},
-        {{"-s", "0", "-f", "1", "--by", "1,1"},
-         "-f takes a collection's frames: give -c with it, or -s alone",
-         true},
-        {{"-c", "0", "--by", "1,1", "--at", "1,1"}, "--at and --together go with --anchor", true},
-        {{"-c", "0", "--set", "1,1", "--together"}, "--at and --together go with --anchor", true},
-        {{"-c", "0", "--by", "1,1", "--x-only"}, "--x-only and --y-only go with --copy-from", true},
+        {{"-s", "0", "-f", "1", "--by", "1,1"}, "-f goes with -c", true},
+        {{"-c", "0", "--by", "1,1", "--at", "1,1"}, "--at goes with --anchor", true},
+        {{"-c", "0", "--set", "1,1", "--together"}, "--together goes with --anchor", true},
+        {{"-c", "0", "--by", "1,1", "--x-only"}, "--x-only goes with --copy-from", true},
         {{"-c", "0", "--copy-from", "0", "--x-only", "--y-only"},
          "Give --x-only or --y-only, not both",
          true},
@@ -163,11 +161,18 @@ TEST(Place, EachOperationPrintsTheBoxesItChangesAndRefusalsWriteNothing) {
             << again.out;
     }
     EXPECT_EQ(test::run_cli({"place", sprite, "-c", "0", "--fit-box"}).last_error_line(),
-              "Option -o is required.");
+              "Option -o is required unless --dry-run is given.");
     EXPECT_NE(test::run_cli({"place", sprite, "-c", "0", "--fit-box", "-o", sprite})
                   .last_error_line()
                   .find("is the same file as the input"),
               std::string::npos);
+    // With --dry-run nothing is written, so -o may name anything, FILE too.
+    EXPECT_EQ(
+        test::run_cli({"place", sprite, "-c", "0", "--fit-box", "--dry-run", "-o", sprite}).code,
+        0);
+    EXPECT_NE(
+        test::run_cli({"place", sprite, "-c", "0", "--fit-box", "--dry-run"}).out.find(" -> "),
+        std::string::npos);
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 #include <future>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cli/each_items.h"
 #include "cli/verb.h"
 #include "cli_runner.h"
 #include "support/temp_dir.h"
@@ -25,27 +27,71 @@ std::set<std::string> options_in_usage(std::string_view usage) {
     return found;
 }
 
-TEST(VerbTable, UsageHelpAndParserAgreeForEveryVerb) {
+TEST(VerbTable, UsageLinesAreBuiltFromTheRecords) {
+    const std::pair<std::string_view, std::string_view> lines[] = {
+        {"place",
+         "FILE (-c C [-f F|all] | -s S|all) [-d D|all] (--by DX,DY | --set X,Y | --anchor POINT "
+         "--at X,Y [--together] | --fit-box | --copy-from F[:D] [--x-only|--y-only]) [--dry-run] "
+         "[-o OUT]"},
+        {"halve", "FILE -c C (-f F -d D | --all) -o OUT"},
+        {"each",
+         "[-j N] [--fail-fast] [--report R.json] [--unpacked] [--progress|--no-progress] INPUT... "
+         "-- COMMAND ARGS..."},
+        {"diff", "A.spr B.spr [--json]"},
+        {"unpack", "FILE DIR"},
+    };
+    for (const auto& [name, line] : lines) {
+        ASSERT_NE(cli::find_verb(name), nullptr) << name;
+        EXPECT_EQ(cli::usage_line(*cli::find_verb(name)), line);
+    }
+}
+
+// Each verb file registers its own table; --help lists them by rank, every one present.
+TEST(VerbTable, HelpListsEveryRegisteredVerbInItsGroupsOrder) {
+    std::istringstream help(test::run_cli({"--help"}).out);
+    std::vector<std::string> listed;
+    for (std::string line; std::getline(help, line);)
+        if (line.size() > 2 && line.starts_with("  ") && std::islower(line[2]))
+            listed.push_back(line.substr(2, line.find(' ', 2) - 2));
+    const std::vector<std::string> verbs = {
+        "dump",       "resave",       "render",          "import-raw",
+        "halve",      "align",        "palette-export",  "palette-import",
+        "place",      "diff",         "render-sequence", "export-png",
+        "import-png", "export-sheet", "import-sheet",    "unpack",
+        "pack",       "watch",        "recompress",      "animate",
+        "each",       "lint"};
+    EXPECT_EQ(listed, verbs);
+}
+
+// Every option is in the verb's usage line, where the completion reads it, and has a help line.
+TEST(VerbTable, HelpNamesEveryOptionOfEveryVerb) {
     std::set<std::string_view> names;
-    for (cli::VerbGroup group : cli::verb_groups()) {
-        for (const cli::Verb& verb : group()) {
+    const std::string commands = test::run_cli({"--help"}).out;
+    for (const cli::VerbGroup& group : cli::verb_groups()) {
+        for (const cli::Verb& verb : group.verbs) {
             SCOPED_TRACE(std::string(verb.name));
             EXPECT_TRUE(names.insert(verb.name).second) << "declared twice";
+            const auto help = test::run_cli({std::string(verb.name), "--help"});
+            EXPECT_EQ(help.code, 0);
             std::set<std::string> taken;
             for (const cli::Option& o : verb.takes.options) {
                 EXPECT_TRUE(taken.insert(std::string(o.name)).second) << o.name;
                 EXPECT_TRUE(!o.required || o.kind != cli::Kind::Flag) << o.name;
+                EXPECT_FALSE(o.help.empty()) << o.name;
+                EXPECT_NE(help.out.find("\n  " + std::string(o.name)), std::string::npos);
             }
-            EXPECT_EQ(options_in_usage(verb.usage), taken);
-
-            const auto help = test::run_cli({std::string(verb.name), "--help"});
-            EXPECT_EQ(help.code, 0);
-            EXPECT_EQ(help.out.substr(0, help.out.find('\n')),
-                      "Usage: dabro-cli " + std::string(verb.name) + " " + std::string(verb.usage));
-            EXPECT_NE(test::run_cli({"--help"}).out.find("\n  " + std::string(verb.name) + " "),
-                      std::string::npos);
+            EXPECT_EQ(options_in_usage(help.out.substr(0, help.out.find('\n'))), taken);
+            EXPECT_NE(commands.find("\n  " + std::string(verb.name) + " "), std::string::npos);
         }
     }
+}
+
+// `each` and the outputs-over-inputs check leave out an output the verb's flags turn off.
+TEST(VerbTable, AFlagThatTurnsAnOutputOffTakesItFromTheOutputs) {
+    const test::Args place = {"place", "in.spr", "-c", "0", "--fit-box", "-o", "out.spr"};
+    using test::operator+;
+    EXPECT_EQ(cli::run_outputs(place), std::vector<std::string>{"out.spr"});
+    EXPECT_TRUE(cli::run_outputs(place + test::Args{"--dry-run"}).empty());
 }
 
 // Runs share nothing: the same verbs on several threads at once print what they print alone.
