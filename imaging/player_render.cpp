@@ -85,6 +85,28 @@ void expand_zoomed_row(int z, const std::uint32_t* src, std::uint32_t* row, std:
     expand_any_zoom(z, std::make_integer_sequence<int, kMaxZoom>{}, src, row, left, right, originX);
 }
 
+// Blends over the background in `row` the N rows under the current image (bottom first, each
+// pixel at its alpha faded by the onion opacity), then the current image's row `top`. N is
+// fixed for the loop, so a layer absent from the row costs nothing per pixel.
+template <int N>
+void blend_row(std::uint32_t* row, std::int32_t w, const std::uint32_t* top,
+               const std::uint32_t* const* under, const std::array<std::uint8_t, 256>& faded) {
+    for (std::int32_t x = 0; x < w; ++x) {
+        const std::uint32_t t = top[x];
+        if (t >= 0xFF000000u) {
+            row[x] = t;
+            continue;
+        }
+        std::uint32_t out = row[x];
+        for (int k = 0; k < N; ++k) {
+            const std::uint32_t u = under[k][x];
+            if (u != 0) out = over(out, u, faded[u >> 24]);
+        }
+        if (t != 0) out = over(out, t, t >> 24);
+        row[x] = out;
+    }
+}
+
 }  // namespace
 
 void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
@@ -166,22 +188,27 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
         } else {
             std::fill_n(row, w, solid);
         }
-        const std::uint32_t* c = row_of(0, y, 0);
-        const std::uint32_t* r = row_of(1, y, 1);
-        const std::uint32_t* u0 = row_of(2, y, 2);
-        const std::uint32_t* u1 = row_of(3, y, 3);
-        for (std::int32_t x = 0; x < w; ++x) {
-            const std::uint32_t top = c[x];
-            if (top >= 0xFF000000u) {
-                row[x] = top;
-                continue;
-            }
-            std::uint32_t out = row[x];
-            if (r[x] != 0) out = over(out, r[x], faded[r[x] >> 24]);
-            if (u0[x] != 0) out = over(out, u0[x], faded[u0[x] >> 24]);
-            if (u1[x] != 0) out = over(out, u1[x], faded[u1[x] >> 24]);
-            if (top != 0) out = over(out, top, top >> 24);
-            row[x] = out;
+        // The layers under the current image that have pixels in this row, bottom first.
+        const std::uint32_t* under[3];
+        int n = 0;
+        for (int i = 1; i < 4; ++i) {
+            const std::uint32_t* u = row_of(i, y, static_cast<std::size_t>(i));
+            if (u != nothing) under[n++] = u;
+        }
+        const std::uint32_t* top = row_of(0, y, 0);
+        switch (n) {
+            case 0:
+                blend_row<0>(row, w, top, under, faded);
+                break;
+            case 1:
+                blend_row<1>(row, w, top, under, faded);
+                break;
+            case 2:
+                blend_row<2>(row, w, top, under, faded);
+                break;
+            default:
+                blend_row<3>(row, w, top, under, faded);
+                break;
         }
     }
 }
