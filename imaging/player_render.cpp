@@ -118,10 +118,7 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     current_ = drawn[0];
 
     std::swap(composed_, previous_);
-    previousLeft_ = composedLeft_;
-    previousTop_ = composedTop_;
-    previousWidth_ = composedWidth_;
-    previousHeight_ = composedHeight_;
+    previousArea_ = composedArea_;
     // The layers' placed rectangles, joined, and cut to the frame pixels the view shows.
     Area area;
     for (int i = 0; i < 4; ++i) {
@@ -143,10 +140,7 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     }
     const std::int32_t w = static_cast<std::int32_t>(area.right - area.left);
     const std::int32_t h = static_cast<std::int32_t>(area.bottom - area.top);
-    composedLeft_ = area.left;
-    composedTop_ = area.top;
-    composedWidth_ = w;
-    composedHeight_ = h;
+    composedArea_ = area;
     const auto pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     if (composed_.size() < pixels) composed_.resize(pixels);
     if (pixels == 0) return;
@@ -165,11 +159,11 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     std::fill_n(rows_.begin() + static_cast<std::ptrdiff_t>(4 * width), width, 0u);
     auto row_of = [&](int i, std::int32_t y, std::size_t scratch) {
         const Decoded* d = drawn[i];
-        const std::int64_t ly = composedTop_ + y - layers[i]->y;
+        const std::int64_t ly = area.top + y - layers[i]->y;
         if (d == nullptr || ly < 0 || ly >= d->height || d->width == 0) return nothing;
         const std::uint32_t* own =
             d->colours.data() + static_cast<std::size_t>(ly) * static_cast<std::size_t>(d->width);
-        const std::int64_t lx = composedLeft_ - layers[i]->x;
+        const std::int64_t lx = area.left - layers[i]->x;
         if (lx == 0 && d->width == w) return own;
         std::uint32_t* copy = rows_.data() + scratch * width;
         const std::int64_t from = std::clamp<std::int64_t>(-lx, 0, w);
@@ -182,9 +176,9 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     for (std::int32_t y = 0; y < h; ++y) {
         std::uint32_t* row = composed_.data() + static_cast<std::size_t>(y) * width;
         if (checker) {
-            const std::int64_t cellY = floor_div(composedTop_ + y, cell);
+            const std::int64_t cellY = floor_div(area.top + y, cell);
             for (std::int32_t x = 0; x < w; ++x)
-                row[x] = checker_at(floor_div(composedLeft_ + x, cell), cellY);
+                row[x] = checker_at(floor_div(area.left + x, cell), cellY);
         } else {
             std::fill_n(row, w, solid);
         }
@@ -217,10 +211,10 @@ void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, cons
                            bool onlyChanges) const {
     if (area.empty()) return;
     const int z = scene.zoom;
-    const std::int64_t w = composedWidth_;
+    const std::int64_t w = composedArea_.width();
     // The view pixel where composed pixel (0, 0) lands.
-    const std::int64_t originX = scene.originX + composedLeft_ * z;
-    const std::int64_t originY = scene.originY + composedTop_ * z;
+    const std::int64_t originX = scene.originX + composedArea_.left * z;
+    const std::int64_t originY = scene.originY + composedArea_.top * z;
     std::int64_t sy = (area.top - originY) / z;
     std::int64_t vy = area.top;
     while (vy < area.bottom) {
@@ -294,13 +288,12 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
 
     const Area whole{0, 0, view.width, view.height};
     Area images;
-    if (composedWidth_ > 0 && composedHeight_ > 0) {
-        const std::int64_t x0 = scene.originX + composedLeft_ * scene.zoom;
-        const std::int64_t y0 = scene.originY + composedTop_ * scene.zoom;
-        images = {
-            std::max<std::int64_t>(x0, 0), std::max<std::int64_t>(y0, 0),
-            std::min<std::int64_t>(x0 + std::int64_t{composedWidth_} * scene.zoom, view.width),
-            std::min<std::int64_t>(y0 + std::int64_t{composedHeight_} * scene.zoom, view.height)};
+    if (!composedArea_.empty()) {
+        const std::int64_t x0 = scene.originX + composedArea_.left * scene.zoom;
+        const std::int64_t y0 = scene.originY + composedArea_.top * scene.zoom;
+        images = {std::max<std::int64_t>(x0, 0), std::max<std::int64_t>(y0, 0),
+                  std::min<std::int64_t>(x0 + composedArea_.width() * scene.zoom, view.width),
+                  std::min<std::int64_t>(y0 + composedArea_.height() * scene.zoom, view.height)};
         if (images.empty()) images = {};
     }
     const bool sameSurroundings =
@@ -311,9 +304,7 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
     // Outside the images the view changes only where the last frame's images were, unless
     // the buffer, the background, the zoom or the position changed.
     fill_background(scene, view, sameSurroundings ? drawnImages_ : whole, images);
-    const bool onlyChanges = sameSurroundings && previousWidth_ == composedWidth_ &&
-                             previousHeight_ == composedHeight_ && previousLeft_ == composedLeft_ &&
-                             previousTop_ == composedTop_;
+    const bool onlyChanges = sameSurroundings && previousArea_ == composedArea_;
     expand(scene, view, images, onlyChanges);
 
     drawnValid_ = true;
