@@ -85,6 +85,28 @@ void expand_zoomed_row(int z, const std::uint32_t* src, std::uint32_t* row, std:
     expand_any_zoom(z, std::make_integer_sequence<int, kMaxZoom>{}, src, row, left, right, originX);
 }
 
+// Blends over the background in `row` the N rows under the current image (bottom first, each
+// pixel at its alpha faded by the onion opacity), then the current image's row `top`. N is
+// fixed for the loop, so a layer absent from the row costs nothing per pixel.
+template <int N>
+void blend_row(std::uint32_t* row, std::int32_t w, const std::uint32_t* top,
+               const std::uint32_t* const* under, const std::array<std::uint8_t, 256>& faded) {
+    for (std::int32_t x = 0; x < w; ++x) {
+        const std::uint32_t t = top[x];
+        if (t >= 0xFF000000u) {
+            row[x] = t;
+            continue;
+        }
+        std::uint32_t out = row[x];
+        for (int k = 0; k < N; ++k) {
+            const std::uint32_t u = under[k][x];
+            if (u != 0) out = over(out, u, faded[u >> 24]);
+        }
+        if (t != 0) out = over(out, t, t >> 24);
+        row[x] = out;
+    }
+}
+
 }  // namespace
 
 void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
@@ -96,10 +118,7 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     current_ = drawn[0];
 
     std::swap(composed_, previous_);
-    previousLeft_ = composedLeft_;
-    previousTop_ = composedTop_;
-    previousWidth_ = composedWidth_;
-    previousHeight_ = composedHeight_;
+    previousArea_ = composedArea_;
     // The layers' placed rectangles, joined, and cut to the frame pixels the view shows.
     Area area;
     for (int i = 0; i < 4; ++i) {
@@ -121,10 +140,7 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     }
     const std::int32_t w = static_cast<std::int32_t>(area.right - area.left);
     const std::int32_t h = static_cast<std::int32_t>(area.bottom - area.top);
-    composedLeft_ = area.left;
-    composedTop_ = area.top;
-    composedWidth_ = w;
-    composedHeight_ = h;
+    composedArea_ = area;
     const auto pixels = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     if (composed_.size() < pixels) composed_.resize(pixels);
     if (pixels == 0) return;
@@ -143,11 +159,11 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     std::fill_n(rows_.begin() + static_cast<std::ptrdiff_t>(4 * width), width, 0u);
     auto row_of = [&](int i, std::int32_t y, std::size_t scratch) {
         const Decoded* d = drawn[i];
-        const std::int64_t ly = composedTop_ + y - layers[i]->y;
+        const std::int64_t ly = area.top + y - layers[i]->y;
         if (d == nullptr || ly < 0 || ly >= d->height || d->width == 0) return nothing;
         const std::uint32_t* own =
             d->colours.data() + static_cast<std::size_t>(ly) * static_cast<std::size_t>(d->width);
-        const std::int64_t lx = composedLeft_ - layers[i]->x;
+        const std::int64_t lx = area.left - layers[i]->x;
         if (lx == 0 && d->width == w) return own;
         std::uint32_t* copy = rows_.data() + scratch * width;
         const std::int64_t from = std::clamp<std::int64_t>(-lx, 0, w);
@@ -160,28 +176,33 @@ void FrameRenderer::compose(const FrameScene& scene, const ViewBuffer& view) {
     for (std::int32_t y = 0; y < h; ++y) {
         std::uint32_t* row = composed_.data() + static_cast<std::size_t>(y) * width;
         if (checker) {
-            const std::int64_t cellY = floor_div(composedTop_ + y, cell);
+            const std::int64_t cellY = floor_div(area.top + y, cell);
             for (std::int32_t x = 0; x < w; ++x)
-                row[x] = checker_at(floor_div(composedLeft_ + x, cell), cellY);
+                row[x] = checker_at(floor_div(area.left + x, cell), cellY);
         } else {
             std::fill_n(row, w, solid);
         }
-        const std::uint32_t* c = row_of(0, y, 0);
-        const std::uint32_t* r = row_of(1, y, 1);
-        const std::uint32_t* u0 = row_of(2, y, 2);
-        const std::uint32_t* u1 = row_of(3, y, 3);
-        for (std::int32_t x = 0; x < w; ++x) {
-            const std::uint32_t top = c[x];
-            if (top >= 0xFF000000u) {
-                row[x] = top;
-                continue;
-            }
-            std::uint32_t out = row[x];
-            if (r[x] != 0) out = over(out, r[x], faded[r[x] >> 24]);
-            if (u0[x] != 0) out = over(out, u0[x], faded[u0[x] >> 24]);
-            if (u1[x] != 0) out = over(out, u1[x], faded[u1[x] >> 24]);
-            if (top != 0) out = over(out, top, top >> 24);
-            row[x] = out;
+        // The layers under the current image that have pixels in this row, bottom first.
+        const std::uint32_t* under[3];
+        int n = 0;
+        for (int i = 1; i < 4; ++i) {
+            const std::uint32_t* u = row_of(i, y, static_cast<std::size_t>(i));
+            if (u != nothing) under[n++] = u;
+        }
+        const std::uint32_t* top = row_of(0, y, 0);
+        switch (n) {
+            case 0:
+                blend_row<0>(row, w, top, under, faded);
+                break;
+            case 1:
+                blend_row<1>(row, w, top, under, faded);
+                break;
+            case 2:
+                blend_row<2>(row, w, top, under, faded);
+                break;
+            default:
+                blend_row<3>(row, w, top, under, faded);
+                break;
         }
     }
 }
@@ -190,10 +211,10 @@ void FrameRenderer::expand(const FrameScene& scene, const ViewBuffer& view, cons
                            bool onlyChanges) const {
     if (area.empty()) return;
     const int z = scene.zoom;
-    const std::int64_t w = composedWidth_;
+    const std::int64_t w = composedArea_.width();
     // The view pixel where composed pixel (0, 0) lands.
-    const std::int64_t originX = scene.originX + composedLeft_ * z;
-    const std::int64_t originY = scene.originY + composedTop_ * z;
+    const std::int64_t originX = scene.originX + composedArea_.left * z;
+    const std::int64_t originY = scene.originY + composedArea_.top * z;
     std::int64_t sy = (area.top - originY) / z;
     std::int64_t vy = area.top;
     while (vy < area.bottom) {
@@ -267,13 +288,12 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
 
     const Area whole{0, 0, view.width, view.height};
     Area images;
-    if (composedWidth_ > 0 && composedHeight_ > 0) {
-        const std::int64_t x0 = scene.originX + composedLeft_ * scene.zoom;
-        const std::int64_t y0 = scene.originY + composedTop_ * scene.zoom;
-        images = {
-            std::max<std::int64_t>(x0, 0), std::max<std::int64_t>(y0, 0),
-            std::min<std::int64_t>(x0 + std::int64_t{composedWidth_} * scene.zoom, view.width),
-            std::min<std::int64_t>(y0 + std::int64_t{composedHeight_} * scene.zoom, view.height)};
+    if (!composedArea_.empty()) {
+        const std::int64_t x0 = scene.originX + composedArea_.left * scene.zoom;
+        const std::int64_t y0 = scene.originY + composedArea_.top * scene.zoom;
+        images = {std::max<std::int64_t>(x0, 0), std::max<std::int64_t>(y0, 0),
+                  std::min<std::int64_t>(x0 + composedArea_.width() * scene.zoom, view.width),
+                  std::min<std::int64_t>(y0 + composedArea_.height() * scene.zoom, view.height)};
         if (images.empty()) images = {};
     }
     const bool sameSurroundings =
@@ -284,9 +304,7 @@ void FrameRenderer::render(const FrameScene& sceneIn, const ViewBuffer& view) {
     // Outside the images the view changes only where the last frame's images were, unless
     // the buffer, the background, the zoom or the position changed.
     fill_background(scene, view, sameSurroundings ? drawnImages_ : whole, images);
-    const bool onlyChanges = sameSurroundings && previousWidth_ == composedWidth_ &&
-                             previousHeight_ == composedHeight_ && previousLeft_ == composedLeft_ &&
-                             previousTop_ == composedTop_;
+    const bool onlyChanges = sameSurroundings && previousArea_ == composedArea_;
     expand(scene, view, images, onlyChanges);
 
     drawnValid_ = true;

@@ -136,17 +136,10 @@ class FrameRenderer {
     std::vector<std::uint32_t> composed_;
     std::vector<std::uint32_t> previous_;  // the last frame's composed pixels
     std::vector<std::uint32_t> rows_;      // padded layer rows, and a row of nothing
-    // The composed pixels are the frame's [composedLeft_, + composedWidth_) x [composedTop_,
-    // + composedHeight_): the layers' placed rectangles, cut to what the view shows, so a
-    // hostile box costs no memory.
-    std::int64_t composedLeft_ = 0;
-    std::int64_t composedTop_ = 0;
-    std::int32_t composedWidth_ = 0;
-    std::int32_t composedHeight_ = 0;
-    std::int64_t previousLeft_ = 0;
-    std::int64_t previousTop_ = 0;
-    std::int32_t previousWidth_ = 0;
-    std::int32_t previousHeight_ = 0;
+    // The frame pixels the composed pixels cover, row by row: the layers' placed rectangles,
+    // cut to what the view shows, so a hostile box costs no memory (empty: nothing composed).
+    Area composedArea_;
+    Area previousArea_;  // those of previous_
 
     // What the view holds since the last render.
     bool drawnValid_ = false;

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QStandardItemModel>
@@ -71,9 +72,13 @@ class PlaceFramesDialog : public QDialog {
         form->addRow(QStringLiteral("Copy from frame:"), copyFrame_);
         form->addRow(QStringLiteral("In direction:"), copyDirection_);
         form->addRow(QStringLiteral("Copy:"), axes_);
+        problem_ = new QLabel(this);
+        problem_->setObjectName(QStringLiteral("Problem"));
+        problem_->setWordWrap(true);
+        form->addRow(problem_);
         auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
         form->addRow(buttons);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+        connect(buttons, &QDialogButtonBox::accepted, this, &PlaceFramesDialog::accept_if_read);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         connect(operation_, &QComboBox::currentIndexChanged, this, &PlaceFramesDialog::follow);
         follow();
@@ -94,12 +99,36 @@ class PlaceFramesDialog : public QDialog {
     }
 
   private:
+    bool uses_pair() const {
+        const auto op = static_cast<PlaceOperation>(operation_->currentIndex());
+        return op == PlaceOperation::By || op == PlaceOperation::Set ||
+               op == PlaceOperation::Anchor;
+    }
+
+    // OK closes the dialog only with an X,Y that reads; else it says why and stays, so the
+    // other choices are not lost.
+    void accept_if_read() {
+        if (uses_pair()) {
+            const auto op = static_cast<PlaceOperation>(operation_->currentIndex());
+            PlacePair pair;
+            const Status read =
+                parse_place_pair(pair_->text().toStdString(), op != PlaceOperation::By, pair);
+            if (!read.ok()) {
+                problem_->setText(QString::fromStdString(read.message()));
+                pair_->setFocus();
+                return;
+            }
+        }
+        accept();
+    }
+
     // Only the options of the chosen operation can be set.
     void follow() {
         const auto op = static_cast<PlaceOperation>(operation_->currentIndex());
         const bool anchor = op == PlaceOperation::Anchor;
         const bool copy = op == PlaceOperation::CopyFrom;
-        pair_->setEnabled(op == PlaceOperation::By || op == PlaceOperation::Set || anchor);
+        pair_->setEnabled(uses_pair());
+        problem_->clear();
         anchor_->setEnabled(anchor);
         together_->setEnabled(anchor);
         for (QWidget* w : {static_cast<QWidget*>(copyFrame_), static_cast<QWidget*>(copyDirection_),
@@ -115,6 +144,7 @@ class PlaceFramesDialog : public QDialog {
     QSpinBox* copyFrame_;
     QComboBox* copyDirection_;
     QComboBox* axes_;
+    QLabel* problem_;
 };
 
 }  // namespace

@@ -175,21 +175,25 @@ TEST(FrameRenderer, OnionLayersBlendUnderTheCurrentFrame) {
         const CollectionImage* current;
         std::uint8_t opacity;
         std::uint32_t expected;
+        const CollectionImage* reference = nullptr;
     };
     const Case cases[] = {
-        {&red, nullptr, &clear, 255, 0xFFFF0000},        // a fully opaque onion is the colour
-        {&red, nullptr, &clear, 128, 0xFFB13131},        // 128 over grey: (177, 49, 49)
-        {&red, nullptr, &clear, 0, 0xFF646464},          // opacity 0: the grey
-        {&red, nullptr, &green, 128, 0xFF00FF00},        // an opaque current hides the onion
-        {&red, nullptr, &halfBlue, 128, 0xFF581898},     // (88, 24, 152)
-        {&red, &green, &clear, 128, 0xFF589818},         // green 128 over (177, 49, 49)
-        {nullptr, nullptr, &halfBlue, 128, 0xFF3131B1},  // the preview's own blend
+        {&red, nullptr, &clear, 255, 0xFFFF0000},          // a fully opaque onion is the colour
+        {&red, nullptr, &clear, 128, 0xFFB13131},          // 128 over grey: (177, 49, 49)
+        {&red, nullptr, &clear, 0, 0xFF646464},            // opacity 0: the grey
+        {&red, nullptr, &green, 128, 0xFF00FF00},          // an opaque current hides the onion
+        {&red, nullptr, &halfBlue, 128, 0xFF581898},       // (88, 24, 152)
+        {&red, &green, &clear, 128, 0xFF589818},           // green 128 over (177, 49, 49)
+        {nullptr, nullptr, &halfBlue, 128, 0xFF3131B1},    // the preview's own blend
+        {nullptr, &green, &clear, 128, 0xFF31B131},        // the next frame alone
+        {nullptr, &green, &clear, 128, 0xFF589818, &red},  // the reference lies under both
     };
     for (const Case& c : cases) {
         FrameScene scene;
         scene.current = {c.current, &palette};
         scene.onion[0] = {c.previous, &palette};
         scene.onion[1] = {c.next, &palette};
+        scene.reference = {c.reference, &palette};
         scene.onionOpacity = c.opacity;
         View view(1, 1);
         FrameRenderer renderer;

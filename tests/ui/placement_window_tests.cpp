@@ -1,7 +1,19 @@
 // The Image menu's placement items: where they sit, when they apply, and their steps.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSpinBox>
+#include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 
+#include "ui/place_frames_dialog.h"
 #include "window_fixture.h"
 
 namespace dabro::test {
@@ -83,6 +95,70 @@ TEST_F(PlacementWindow, PasteXOnlyTakesTheCopiedLeftAndKeepsTopAndSize) {
     EXPECT_EQ(last_step(*form)->name(), "Place frames");
     form->Undo1->trigger();
     EXPECT_TRUE(doc().collections[0].boxes[1] == old);
+}
+
+// The real dialog: its four scopes (those the selection does not allow greyed out), its
+// operations, each enabling only its own options, and OK refused while X,Y does not read.
+TEST_F(PlacementWindow, PlaceFramesDialogOffersItsScopesAndOnlyTheChosenOperationsOptions) {
+    std::optional<PlaceChoice> choice;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        const auto guard = qScopeGuard([&] {
+            if (dialog->isVisible()) QMetaObject::invokeMethod(dialog, "reject");
+        });
+        auto* scope = dialog->findChild<QComboBox*>(QStringLiteral("Scope"));
+        auto* operation = dialog->findChild<QComboBox*>(QStringLiteral("Operation"));
+        auto* pair = dialog->findChild<QLineEdit*>(QStringLiteral("Pair"));
+        auto* problem = dialog->findChild<QLabel*>(QStringLiteral("Problem"));
+        ASSERT_TRUE(scope && operation && pair && problem);
+        ASSERT_EQ(scope->count(), 4);
+        EXPECT_EQ(scope->itemText(3), QStringLiteral("The whole collection"));
+        auto* scopes = static_cast<QStandardItemModel*>(scope->model());
+        EXPECT_FALSE(scopes->item(0)->isEnabled());
+        for (int i = 1; i < 4; ++i) EXPECT_TRUE(scopes->item(i)->isEnabled()) << i;
+        EXPECT_EQ(scope->currentIndex(), 1);
+        QWidget* const options[] = {
+            pair,
+            dialog->findChild<QComboBox*>(QStringLiteral("Anchor")),
+            dialog->findChild<QCheckBox*>(),
+            dialog->findChild<QSpinBox*>(),
+            dialog->findChild<QComboBox*>(QStringLiteral("CopyDirection")),
+            dialog->findChild<QComboBox*>(QStringLiteral("Axes")),
+        };
+        // Pair, anchor, together, copy frame, copy direction, axes: enabled per operation.
+        const std::pair<const char*, const char*> operations[] = {
+            {"Move by DX,DY", "100000"},         {"Set top-left to X,Y", "100000"},
+            {"Anchor a point at X,Y", "111000"}, {"Fit box to image", "000000"},
+            {"Copy from frame", "000111"},
+        };
+        ASSERT_EQ(operation->count(), 5);
+        for (int op = 0; op < 5; ++op) {
+            operation->setCurrentIndex(op);
+            EXPECT_EQ(operation->itemText(op), QString::fromLatin1(operations[op].first));
+            for (int w = 0; w < 6; ++w)
+                EXPECT_EQ(options[w]->isEnabled(), operations[op].second[w] == '1') << op << w;
+        }
+        EXPECT_EQ(dialog->findChild<QComboBox*>(QStringLiteral("CopyDirection"))->count(), 1 + 8);
+        QPushButton* ok = dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        operation->setCurrentIndex(0);
+        for (const char* bad : {",4", "3", "x,1", ""}) {
+            pair->setText(QString::fromLatin1(bad));
+            ok->click();
+            EXPECT_TRUE(dialog->isVisible()) << bad;
+            EXPECT_FALSE(problem->text().isEmpty()) << bad;
+        }
+        operation->setCurrentIndex(1);
+        pair->setText(QStringLiteral(",40"));
+        ok->click();
+    });
+    choice = ask_place_frames(
+        form.get(),
+        {.imageScope = false, .sequenceScopes = true, .collectionScope = true, .directions = 8});
+    ASSERT_TRUE(choice.has_value());
+    EXPECT_EQ(choice->scope, PlaceScope::SequenceDirection);
+    EXPECT_EQ(choice->request.operation, PlaceOperation::Set);
+    EXPECT_EQ(choice->pair, QStringLiteral(",40"));
 }
 
 }  // namespace
