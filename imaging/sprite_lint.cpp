@@ -16,21 +16,11 @@ namespace dabro {
 namespace {
 
 // The rules, in the order lint_rules() lists them.
-enum Rule {
-    MissingCollection,
-    EmptySequence,
-    MissingFrame,
-    CompressedImages,
-    UnusedCollection,
-    EmptyImage,
-    BoxOutsideImage,
-    BoxSizeMismatch,
-    RowCrossingRuns,
-    TruncatedRuns,
-    DuplicateImages,
-    DuplicatePaletteColours,
-    kRuleCount
-};
+// clang-format off
+enum Rule { MissingCollection, EmptySequence, MissingFrame, CompressedImages, UnusedCollection,
+            EmptyImage, BoxOutsideImage, BoxSizeMismatch, RowCrossingRuns, TruncatedRuns,
+            DuplicateImages, DuplicatePaletteColours, kRuleCount };
+// clang-format on
 constexpr std::array<const char*, kRuleCount> kRuleNames = {
     "missing-collection", "empty-sequence", "missing-frame",     "compressed-images",
     "unused-collection",  "empty-image",    "box-outside-image", "box-size-mismatch",
