@@ -46,7 +46,6 @@ class PlacementCommands : public QObject {
 }  // namespace
 
 PlacementCommands::PlacementCommands(TForm1& form) : QObject(&form), form_(form) {
-    setObjectName(QStringLiteral("PlacementCommands"));
     auto* image = form.findChild<QMenu*>(QStringLiteral("ImageMenu"));
     WindowCommands& commands = form.commands();
     commands.separator(image, "N5");

@@ -13,6 +13,7 @@ namespace dabro {
 
 namespace {
 
+// Kept in order as the classes register, before the program's main() starts.
 std::vector<std::pair<int, MakeCommands>>& registered() {
     static std::vector<std::pair<int, MakeCommands>> classes;
     return classes;
@@ -21,15 +22,15 @@ std::vector<std::pair<int, MakeCommands>>& registered() {
 }  // namespace
 
 bool register_commands(int order, MakeCommands make) {
-    registered().emplace_back(order, make);
+    auto& classes = registered();
+    const auto at = std::upper_bound(classes.begin(), classes.end(), order,
+                                     [](int o, const auto& entry) { return o < entry.first; });
+    classes.emplace(at, order, make);
     return true;
 }
 
 void make_registered_commands(TForm1& window) {
-    auto classes = registered();
-    std::stable_sort(classes.begin(), classes.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& entry : classes) entry.second(window);
+    for (const auto& [order, make] : registered()) make(window);
 }
 
 QAction* WindowCommands::add(const Item& item, Slot slot, Enabled enabled) {

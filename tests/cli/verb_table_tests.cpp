@@ -86,6 +86,66 @@ TEST(VerbTable, HelpNamesEveryOptionOfEveryVerb) {
     }
 }
 
+// The arguments that meet every rule of the verb: its operands, its required options, the first
+// choice of each exactly-one group and each option required unless another.
+std::vector<std::string> meeting_every_rule(const cli::Verb& verb) {
+    std::vector<std::string> args(verb.takes.operands.count, "in.spr");
+    const auto give = [&](std::string_view name) {
+        if (std::find(args.begin(), args.end(), name) != args.end()) return;
+        args.emplace_back(name);
+        if (const cli::Option* o = cli::find_option(verb, name); o && o->kind != cli::Kind::Flag)
+            args.emplace_back("0");
+    };
+    for (const cli::Option& o : verb.takes.options)
+        if (o.required) give(o.name);
+    for (const cli::Rule& r : verb.takes.rules) {
+        if (r.kind == cli::Rule::ExactlyOne)
+            for (std::string_view option : r.group[0].options)
+                if (!option.empty()) give(option);
+        if (r.kind == cli::Rule::RequiredUnless) give(r.group[0].options[0]);
+    }
+    return args;
+}
+
+// Every rule a verb declares names options the verb takes, can be met, and refuses its breach
+// naming the options: a typo in a record or a rule the parser skips fails here.
+TEST(VerbTable, EveryDeclaredRuleCanBeMetAndRefusesItsBreach) {
+    const auto refuses = [](const cli::Verb& verb, std::vector<std::string> args,
+                            std::string_view names) {
+        cli::Arguments parsed;
+        const Status s = cli::parse_arguments(verb, args, parsed);
+        EXPECT_FALSE(s.ok()) << verb.name << " " << names;
+        EXPECT_NE(s.message().find(names), std::string::npos) << s.message();
+    };
+    for (const cli::VerbGroup& group : cli::verb_groups())
+        for (const cli::Verb& verb : group.verbs) {
+            if (verb.takes.rules.size() == 0 || !verb.takes.rest.empty()) continue;
+            const std::vector<std::string> base = meeting_every_rule(verb);
+            cli::Arguments parsed;
+            ASSERT_TRUE(cli::parse_arguments(verb, base, parsed).ok()) << verb.name;
+            for (const cli::Rule& r : verb.takes.rules) {
+                const std::string first(r.group[0].options[0]);
+                if ((r.kind == cli::Rule::GoesWith || r.kind == cli::Rule::Needs) &&
+                    !parsed.given(std::string(r.other)) && !parsed.given(first)) {
+                    std::vector<std::string> alone = base;
+                    alone.push_back(first);
+                    const cli::Option* o = cli::find_option(verb, first);
+                    ASSERT_NE(o, nullptr) << verb.name << " " << first;
+                    if (o->kind != cli::Kind::Flag) alone.emplace_back("0");
+                    refuses(verb, alone, first);
+                }
+                if (r.kind == cli::Rule::ExactlyOne && !r.group[1].options[0].empty()) {
+                    const std::string second(r.group[1].options[0]);
+                    std::vector<std::string> two = base;
+                    two.push_back(second);
+                    if (cli::find_option(verb, second)->kind != cli::Kind::Flag)
+                        two.emplace_back("0");
+                    refuses(verb, two, second);
+                }
+            }
+        }
+}
+
 // `each` and the outputs-over-inputs check leave out an output the verb's flags turn off.
 TEST(VerbTable, AFlagThatTurnsAnOutputOffTakesItFromTheOutputs) {
     const test::Args place = {"place", "in.spr", "-c", "0", "--fit-box", "-o", "out.spr"};
